@@ -1,0 +1,33 @@
+# The engine's layers as build targets: the portable core (no <windows.h>),
+# the Windows adapters, and the engine executable.
+
+add_library(vantrell_core STATIC
+  engine/caption.cpp
+  engine/command_line.cpp
+  engine/image_layout.cpp
+  engine/startup.cpp
+  engine/trace_log.cpp
+  lang/engine_texts.cpp
+  lang/language_table.cpp
+  media/archive_files.cpp
+  script/interpreter.cpp
+  script/script_reader.cpp
+)
+target_include_directories(vantrell_core PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/media/zeb/include")
+vantrell_warnings(vantrell_core)
+
+if(WIN32)
+  add_library(vantrell_win32 STATIC
+    engine/win32/process_env.cpp
+    engine/win32/startup_ui_win32.cpp
+    media/win32/zeb_library.cpp
+    system/win32/win32_file_system.cpp
+  )
+  target_link_libraries(vantrell_win32 PUBLIC vantrell_core zeb_import)
+  vantrell_warnings(vantrell_win32)
+
+  add_executable(engine WIN32 engine/main.cpp)
+  target_link_libraries(engine PRIVATE vantrell_win32)
+  vantrell_warnings(engine)
+  set_target_properties(engine PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${VANTRELL_DIST}")
+endif()

@@ -1,0 +1,26 @@
+// The engine's entry point: harden the process, gather its facts, run the
+// start-up sequence and end with its exit code.
+#include <windows.h>
+
+#include "engine/startup.h"
+#include "engine/win32/process_env.h"
+#include "engine/win32/startup_ui_win32.h"
+#include "media/win32/zeb_library.h"
+#include "system/win32/win32_file_system.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  vantrell::HardenLibrarySearch();
+  vantrell::PinToFirstProcessor();
+
+  vantrell::Win32FileSystem files;
+  vantrell::Win32TextCodec codec;
+  vantrell::ImportedArchiveLibrary archives;
+  vantrell::Win32StartupUi ui;
+  vantrell::TraceLog trace(files, codec);
+  vantrell::InstallTraceLog(&trace);
+
+  vantrell::StartupServices services{files, archives, ui, trace};
+  int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);
+  vantrell::InstallTraceLog(nullptr);
+  ExitProcess(static_cast<UINT>(code));
+}

@@ -1,0 +1,95 @@
+# Shared helpers for the end-to-end tests that run the real engine under Wine.
+# Sourced by run.sh and by every t_*.sh. run.sh prepares one Wine prefix and
+# one Xvfb display per test run and exports them; a test run alone (bash
+# tests/wine/t_x.sh) prepares its own.
+
+VANTRELL_ROOT="${VANTRELL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+DIST="${DIST:-$VANTRELL_ROOT/build/win32/dist}"
+TESTBIN="${TESTBIN:-$VANTRELL_ROOT/build/win32/tests}"
+WINE_RUN_DIR="${WINE_RUN_DIR:-$VANTRELL_ROOT/build/wine/run-$$}"
+export VANTRELL_ROOT DIST TESTBIN WINE_RUN_DIR
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Creates the run's prefix once (64-bit prefix: both registry views exist).
+wine_prefix_init() {
+  if [ -z "${WINEPREFIX:-}" ]; then
+    export WINEPREFIX="$WINE_RUN_DIR/prefix"
+  fi
+  export WINEARCH=win64
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
+
+# Starts a private Xvfb unless a display is already exported for this run.
+xvfb_start() {
+  if [ -n "${VANTRELL_XVFB_PID:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    VANTRELL_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$VANTRELL_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n" VANTRELL_XVFB_PID
+      return 0
+    fi
+  done
+  echo "cannot start Xvfb" >&2
+  return 1
+}
+
+wine_env_init() {
+  mkdir -p "$WINE_RUN_DIR"
+  xvfb_start
+  wine_prefix_init
+}
+
+wine_env_end() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${VANTRELL_XVFB_PID:-}" ]; then kill "$VANTRELL_XVFB_PID" 2>/dev/null || true; fi
+}
+
+# Windows form of a Unix path (Z: drive).
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# A fresh scratch folder for one test case.
+scratch() {
+  local d
+  d="$(mktemp -d "$WINE_RUN_DIR/case.XXXXXX")"
+  echo "$d"
+}
+
+# The prefix's temporary folder for the current user, as a Unix path.
+wine_temp_dir() {
+  local w
+  w="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
+  winepath -u "$w" 2>/dev/null
+}
+
+# Results: each test counts its failures and ends with test_done.
+TEST_FAILS=0
+TEST_NAME="$(basename "${0:-test}" .sh)"
+pass() { echo "  ok   $*"; }
+fail() { echo "  FAIL $*"; TEST_FAILS=$((TEST_FAILS + 1)); }
+check() { # check "what" actual expected
+  if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got [$2], want [$3]"; fi
+}
+test_done() {
+  if [ "$TEST_FAILS" -ne 0 ]; then
+    echo "$TEST_NAME: $TEST_FAILS failure(s)"
+    exit 1
+  fi
+  echo "$TEST_NAME: passed"
+}
+
+# The test robot and the display helpers live in robot.sh.
+# shellcheck source=robot.sh
+[ -f "$VANTRELL_ROOT/tests/wine/robot.sh" ] && . "$VANTRELL_ROOT/tests/wine/robot.sh"
