@@ -20,6 +20,9 @@ wine_prefix_init() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager Wine must draw the window frames itself, so
+    # that screenshots show title bars.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
 }
@@ -52,9 +55,13 @@ wine_env_init() {
   wine_prefix_init
 }
 
+# Stops Wine and Xvfb; the prefix and the cases go, the screenshots stay.
 wine_env_end() {
   wineserver -k 2>/dev/null || true
   if [ -n "${VANTRELL_XVFB_PID:-}" ]; then kill "$VANTRELL_XVFB_PID" 2>/dev/null || true; fi
+  if [ -z "${VANTRELL_KEEP_PREFIX:-}" ] && [ "${WINEPREFIX:-}" = "$WINE_RUN_DIR/prefix" ]; then
+    rm -rf "$WINE_RUN_DIR/prefix" "$WINE_RUN_DIR"/case.*
+  fi
 }
 
 # Windows form of a Unix path (Z: drive).
