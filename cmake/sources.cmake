@@ -2,6 +2,7 @@
 # the Windows adapters, and the engine executable.
 
 add_library(vantrell_core STATIC
+  dialogs/dialog_statements.cpp
   engine/caption.cpp
   engine/command_line.cpp
   engine/image_layout.cpp
@@ -10,8 +11,16 @@ add_library(vantrell_core STATIC
   lang/engine_texts.cpp
   lang/language_table.cpp
   media/archive_files.cpp
+  script/bootstrap.cpp
+  script/builtin_statements.cpp
+  script/compile_check.cpp
   script/interpreter.cpp
   script/script_reader.cpp
+  script/statements.cpp
+  vars/conditions.cpp
+  vars/integer_text.cpp
+  vars/string_hash_table.cpp
+  vars/variable_manager.cpp
 )
 target_include_directories(vantrell_core PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/media/zeb/include")
 vantrell_warnings(vantrell_core)
@@ -21,6 +30,7 @@ if(WIN32)
     engine/win32/process_env.cpp
     engine/win32/startup_ui_win32.cpp
     media/win32/zeb_library.cpp
+    script/win32/interpreter_host_win32.cpp
     system/win32/win32_file_system.cpp
   )
   target_link_libraries(vantrell_win32 PUBLIC vantrell_core zeb_import)

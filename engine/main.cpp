@@ -6,7 +6,10 @@
 #include "engine/win32/process_env.h"
 #include "engine/win32/startup_ui_win32.h"
 #include "media/win32/zeb_library.h"
+#include "script/builtin_statements.h"
+#include "script/win32/interpreter_host_win32.h"
 #include "system/win32/win32_file_system.h"
+#include "vars/variable_manager.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::HardenLibrarySearch();
@@ -19,7 +22,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::TraceLog trace(files, codec);
   vantrell::InstallTraceLog(&trace);
 
+  vantrell::Win32InterpreterHost host;
+  vantrell::RegisterBuiltInStatements();
+
   vantrell::StartupServices services{files, archives, ui, trace};
+  services.runScript = [&host](const vantrell::RunScriptContext& context) {
+    return vantrell::RunScript(context, host, vantrell::Variables());
+  };
   int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);
   vantrell::InstallTraceLog(nullptr);
   ExitProcess(static_cast<UINT>(code));

@@ -54,6 +54,8 @@ class Startup {
 
   int Run() {
     state_ = StartupState{};
+    SetCaptionTitle("");  // no title is known until the script runs
+    SetCaptionLogo(false);
     state_.exeFolder = FolderOf(env_.exePath);
     state_.baseName = BaseNameOf(env_.exePath);
     state_.tempFolder = WithTrailingBackslash(env_.tempFolder);
@@ -78,8 +80,12 @@ class Startup {
       }
       TraceLine("  </SetupSplash>");
       TraceLine("  <RunScript>");
-      exitCode_ = svc_.runScript(RunScriptContext{script_, state_.installerDatabasePath,
-                                                  state_.exeFolder, files_});
+      RunScriptContext context{script_, state_.installerDatabasePath, state_.exeFolder, files_};
+      context.commandLine = &state_.commandLine;
+      context.exePath = env_.exePath;
+      context.tempFolder = state_.tempFolder;
+      context.supportFolder = state_.supportFolder;
+      exitCode_ = svc_.runScript ? svc_.runScript(context) : 0;
       TraceLine("  </RunScript>");
       TraceLine("  <Free>");
       script_ = SetupScript{};

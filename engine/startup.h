@@ -41,7 +41,8 @@ struct StartupServices {
   ArchiveLibrary& archives;
   StartupUi& ui;
   TraceLog& trace;
-  std::function<int(const RunScriptContext&)> runScript = RunScript;
+  // The interpreter, bound to its host and variable store by the caller.
+  std::function<int(const RunScriptContext&)> runScript;
 };
 
 // Values start-up computes, kept for the Parts that read them later.

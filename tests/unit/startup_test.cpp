@@ -8,6 +8,7 @@
 #include "engine/startup.h"
 #include "lang/engine_texts.h"
 #include "twins/fake_archive_library.h"
+#include "twins/recording_host.h"
 
 namespace vantrell {
 namespace {
@@ -40,7 +41,10 @@ class RecordingUi final : public StartupUi {
 
 const char* kScript =
     "Display Dialog\r\nDisplay Dialog\r\nComment\r\nDisplay Dialog\r\n$\r\n"
-    "{A}\r\n{B}\r\n{C}\r\n{D}\r\n$\r\n$\r\n\r\nC\r\n\r\n\r\n$\r\n{PRODUCT}\r\nTitle\r\n$\r\n";
+    "{A}\r\n{B}\r\n{C}\r\n{D}\r\n$\r\n"
+    "{A}\r\nfirst\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n{B}\r\nsecond\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n"
+    "{D}\r\nthird\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n$\r\n"
+    "\r\nC\r\n\r\n\r\n$\r\n{PRODUCT}\r\nTitle\r\n$\r\n";
 
 struct StartupRig {
   StartupRig() : library(files) {
@@ -78,6 +82,7 @@ struct StartupRig {
   Latin1Codec codec;
   FakeArchiveLibrary library;
   RecordingUi ui;
+  testing::RecordingHost host;
   StartupEnvironment env;
   std::function<int(const RunScriptContext&)> runScript;
 };
@@ -92,10 +97,11 @@ TEST_F(StartupTest, NormalRunTracesEveryStepAndCleansUp) {
                       !files.Find("C:\\Temp\\zeb1\\setup.msi")->readOnly &&
                       context.installerDatabasePath == "C:\\Temp\\zeb1\\setup.msi" &&
                       context.script.StatementCount() == 4;
-    return RunScript(context);
+    return RunScript(context, host, Variables());
   };
   EXPECT_EQ(Start("/l=C:\\Temp\\Trace.LOG"), 0);
   EXPECT_TRUE(sawSupportFiles);
+  EXPECT_TRUE(host.errors.empty()) << host.errors[0];
   EXPECT_EQ(files.Find("C:\\Temp\\trace.log")->bytes,
             Trace({"<Vantrell>", "  <SetupSplash>", "    <StubSize>", "    </StubSize>",
                    "    <StubData>", "    </StubData>", "    <GlobalLists>", "    </GlobalLists>",

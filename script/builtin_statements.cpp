@@ -1,0 +1,18 @@
+// The handlers of the built-in statements served so far.
+#include "script/builtin_statements.h"
+
+#include "dialogs/dialog_statements.h"
+#include "script/statements.h"
+#include "vars/conditions.h"
+
+namespace vantrell {
+
+void RegisterBuiltInStatements() {
+  RegisterStatement("Display Dialog", DisplayDialogWithoutWindow);
+  RegisterStatement("Hide Dialog", HideDialogWithoutWindow);
+  RegisterStatement("Evaluate Expression", [](StatementContext& s) {
+    RunEvaluateExpression(s.Parameter(1), s.Parameter(2), s.vars);
+  });
+}
+
+}  // namespace vantrell

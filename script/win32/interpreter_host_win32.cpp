@@ -1,0 +1,34 @@
+// Windows side of the interpreter host (contract in interpreter_host_win32.h).
+#include "script/win32/interpreter_host_win32.h"
+
+#include <windows.h>
+
+namespace vantrell {
+
+void Win32InterpreterHost::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void Win32InterpreterHost::ShowScriptError(const std::string& caption, const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+std::string Win32InterpreterHost::ShortDate() {
+  char buffer[128] = {};
+  int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, sizeof(buffer));
+  return n > 0 ? std::string(buffer) : std::string();
+}
+
+std::string Win32InterpreterHost::LongTime() {
+  char buffer[128] = {};
+  int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, sizeof(buffer));
+  return n > 0 ? std::string(buffer) : std::string();
+}
+
+void Win32InterpreterHost::TerminateProcess(int code) { ExitProcess(static_cast<UINT>(code)); }
+
+}  // namespace vantrell

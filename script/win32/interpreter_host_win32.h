@@ -1,0 +1,18 @@
+// The interpreter's system needs on Windows: the message pump, the error box,
+// the user's date and time formats and process termination.
+#pragma once
+
+#include "script/interpreter_host.h"
+
+namespace vantrell {
+
+class Win32InterpreterHost final : public InterpreterHost {
+ public:
+  void ProcessMessages() override;
+  void ShowScriptError(const std::string& caption, const std::string& text) override;
+  std::string ShortDate() override;
+  std::string LongTime() override;
+  [[noreturn]] void TerminateProcess(int code) override;
+};
+
+}  // namespace vantrell

@@ -1,0 +1,47 @@
+# Writes setup scripts for end-to-end tests from one line per statement:
+#   Command|parameter 1|parameter 2|...      a statement
+#   -Command|...                             a switched-off statement
+#   @title Text / @plugin Name               project title, plug-in command
+# script_layout < statements > script.txt gives the carried layout that
+# tools/make_setup.sh appends to the engine.
+script_layout() {
+  awk '
+    BEGIN { ns = 0; np = 0 }
+    function id(i) { return sprintf("{00000000-0000-0000-0000-%012d}", i) }
+    /^@title / { title = substr($0, 8); next }
+    /^@plugin / { plugins[np++] = substr($0, 9); next }
+    /^$/ { next }
+    {
+      line = $0; off = ""
+      if (substr(line, 1, 1) == "-") { off = "C"; line = substr(line, 2) }
+      n = split(line, f, "|")
+      cmd[ns] = f[1]; mark[ns] = off; np_[ns] = n - 1
+      for (k = 2; k <= n; k++) par[ns, k - 1] = f[k]
+      ns++
+    }
+    END {
+      if (title == "") title = "Script Test"
+      for (i = 0; i < ns; i++) print cmd[i]; print "$"
+      for (i = 0; i < ns; i++) print id(i); print "$"
+      for (i = 0; i < ns; i++) if (np_[i] > 0) { print id(i); for (k = 1; k <= np_[i]; k++) print par[i, k] }
+      print "$"
+      for (i = 0; i < ns; i++) print mark[i]; print "$"
+      print "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"; print title
+      for (i = 0; i < np; i++) print plugins[i]; print "$"
+      print "Publisher"; print ""; print ""; print ""; print ""; print "1.0"; print "$"
+      for (i = 0; i < ns; i++) print ""; print "$"
+      print "1"; print "$"
+      print "{6C4D5E6F-7A8B-4C9D-AEBF-2A3B4C5D6E7F}"; print "$"
+      print "FALSE"; print "English"; print "$"; print "$"
+    }'
+}
+
+# make_script_setup DIR < statements : a setup folder whose script is given.
+make_script_setup() {
+  local dir="$1" sample="$VANTRELL_ROOT/examples/sample"
+  mkdir -p "$dir"
+  script_layout >"$dir/script.txt"
+  local package="$WINE_RUN_DIR/sample.msi"
+  [ -f "$package" ] || (cd "$sample" && wixl -o "$package" product.wxs)
+  bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$sample/support" "$package"
+}
