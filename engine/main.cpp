@@ -27,7 +27,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&host](const vantrell::RunScriptContext& context) {
-    return vantrell::RunScript(context, host, vantrell::Variables());
+    vantrell::RunScriptContext withCodePage = context;
+    withCodePage.ansiUpper = vantrell::Win32AnsiUpper;
+    return vantrell::RunScript(withCodePage, host, vantrell::Variables());
   };
   int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);
   vantrell::InstallTraceLog(nullptr);

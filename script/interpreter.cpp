@@ -274,7 +274,7 @@ class ScriptRun final : public RunControl {
       return;
     }
     ConditionLines lines{Parameter(i, 1), Parameter(i, 2), Parameter(i, 3), Parameter(i, 4)};
-    bool holds = ConditionHolds(lines, vars_);
+    bool holds = ConditionHolds(lines, vars_, ctx_.ansiUpper);
     if (!elseIf || blocks_.empty()) blocks_.push_back(false);
     if (holds) {
       blocks_.back() = true;

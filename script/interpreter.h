@@ -14,6 +14,7 @@
 #include "script/interpreter_host.h"
 #include "script/script_reader.h"
 #include "system/file_system.h"
+#include "vars/conditions.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -27,6 +28,7 @@ struct RunScriptContext {
   std::string exePath;
   std::string tempFolder;
   std::string supportFolder;
+  AnsiUpperCase ansiUpper = AsciiUpperCase;  // upper case of the system code page
 };
 
 // Returns the exit code the script left (0 unless a statement set one).

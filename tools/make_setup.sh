@@ -15,7 +15,7 @@ out="$1" script="$2" support="$3" package="$4" base="${5:-setup}"
 
 mkdir -p "$out"
 cp "$dist/engine.exe" "$out/$base.exe"
-grep -v '^;;' "$script" | sed 's/$/\r/' >> "$out/$base.exe"
+grep -av '^;;' "$script" | sed 's/$/\r/' >> "$out/$base.exe"
 cp "$dist/zeb.lib" "$out/zeb.lib"
 rm -f "$out/$base.res"
 if [ -n "$support" ] && [ "$support" != none ]; then

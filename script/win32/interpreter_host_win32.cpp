@@ -5,6 +5,10 @@
 
 namespace vantrell {
 
+void Win32AnsiUpper(char* text, size_t length) {
+  if (length > 0) CharUpperBuffA(text, static_cast<DWORD>(length));
+}
+
 void Win32InterpreterHost::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

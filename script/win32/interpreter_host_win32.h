@@ -2,9 +2,14 @@
 // the user's date and time formats and process termination.
 #pragma once
 
+#include <cstddef>
+
 #include "script/interpreter_host.h"
 
 namespace vantrell {
+
+// Upper case with the system code page, for comparisons that ignore case.
+void Win32AnsiUpper(char* text, size_t length);
 
 class Win32InterpreterHost final : public InterpreterHost {
  public:

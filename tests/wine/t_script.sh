@@ -50,9 +50,22 @@ Terminate with Exit Code|7
 End
 Terminate with Exit Code|9
 S
+run_case "goto label loops back until a flag is set" 8 <<'S'
+Evaluate Expression|"a" = "b"|FLAG
+Label|top
+If|FLAG|0|TRUE|TRUE
+Terminate with Exit Code|8
+End
+Evaluate Expression|"a" = "a"|FLAG
+GoTo Label|TOP
+Terminate with Exit Code|1
+S
 run_case "exit code from a command-line variable" 42 CODE=42 <<'S'
 Terminate with Exit Code|$CODE$
 S
+# The command-line value wins over the script's own assignment in a silent run.
+run_case "contains ignoring case upper-cases with the code page" 6 "NAME=caf$(printf '\xc3\xa9')" \
+  <<<"$(printf 'Evaluate Expression|"a" = "a"|NAME\nIf|NAME|3|AF\xc9|TRUE\nTerminate with Exit Code|6\nEnd\nTerminate with Exit Code|1')"
 run_case "silent wizard loop runs every dialog forward" 3 <<'S'
 Wizard Loop
 Display Dialog|Welcome|WIZARD|TRUE||TRUE|FALSE
