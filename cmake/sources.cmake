@@ -11,6 +11,7 @@ add_library(vantrell_core STATIC
   lang/engine_texts.cpp
   lang/language_table.cpp
   media/archive_files.cpp
+  script/background.cpp
   script/bootstrap.cpp
   script/builtin_statements.cpp
   script/compile_check.cpp

@@ -8,7 +8,6 @@
 // every open block.
 #include "script/interpreter.h"
 
-#include <atomic>
 #include <unordered_map>
 
 #include "common/ascii.h"
@@ -16,6 +15,7 @@
 #include "engine/engine_error.h"
 #include "engine/trace_log.h"
 #include "lang/engine_texts.h"
+#include "script/background.h"
 #include "script/bootstrap.h"
 #include "script/statements.h"
 #include "vars/conditions.h"
@@ -28,7 +28,6 @@ constexpr size_t kMessagePumpInterval = 314;
 constexpr int kCompileFailedExitCode = 314;
 
 CompileResult lastCompileResult;
-std::atomic<bool> cancelRequested{false};
 
 enum class WizardDirection { kForward, kBack, kCancel };
 
@@ -121,7 +120,7 @@ class ScriptRun final : public RunControl {
       const size_t current = position_ - 1;
       if (Off(current)) continue;
       errorLine_ = position_;
-      vars_.AssignVariable("ABORT", cancelRequested.load() ? "TRUE" : "FALSE", "Initialization");
+      vars_.AssignVariable("ABORT", CancelRequested() ? "TRUE" : "FALSE", "Cancel State");
       Dispatch(current);
     }
   }
@@ -326,13 +325,10 @@ class ScriptRun final : public RunControl {
 }  // namespace
 
 int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars) {
-  cancelRequested.store(false);
+  SetCancelRequested(false);
   return ScriptRun(context, host, vars).Run();
 }
 
 const CompileResult& LastCompileResult() { return lastCompileResult; }
-
-void RequestCancel(bool requested) { cancelRequested.store(requested); }
-bool CancelRequested() { return cancelRequested.load(); }
 
 }  // namespace vantrell

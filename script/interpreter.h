@@ -37,8 +37,4 @@ int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableM
 // The result of the last compilation check, for callers that show it.
 const CompileResult& LastCompileResult();
 
-// Set from outside the run (the progress dialog's cancel button, a worker).
-void RequestCancel(bool requested);
-bool CancelRequested();
-
 }  // namespace vantrell

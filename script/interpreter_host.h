@@ -1,15 +1,17 @@
 // What a script run needs from the system beyond files: the window-message
-// pump, the error box, the date and time in the user's formats, and ending
-// the process at once.
+// pump and the wait step of background work, the error box, the date and
+// time in the user's formats, and ending the process at once.
 #pragma once
 
 #include <string>
 
+#include "script/background.h"
+
 namespace vantrell {
 
-class InterpreterHost {
+// Also the wait host of background work: statements hand it to their workers.
+class InterpreterHost : public WaitHost {
  public:
-  virtual ~InterpreterHost() = default;
   // Runs every pending window message of the thread.
   virtual void ProcessMessages() = 0;
   // An error box with the error icon and no owner window.

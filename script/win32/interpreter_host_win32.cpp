@@ -9,6 +9,18 @@ void Win32AnsiUpper(char* text, size_t length) {
   if (length > 0) CharUpperBuffA(text, static_cast<DWORD>(length));
 }
 
+Win32InterpreterHost::Win32InterpreterHost() : mainThreadId_(GetCurrentThreadId()) {}
+
+void Win32InterpreterHost::ProcessOneMessage() {
+  MSG msg;
+  if (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void Win32InterpreterHost::WakeMainThread() { PostThreadMessageA(mainThreadId_, WM_NULL, 0, 0); }
+
 void Win32InterpreterHost::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

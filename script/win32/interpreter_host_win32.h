@@ -13,11 +13,18 @@ void Win32AnsiUpper(char* text, size_t length);
 
 class Win32InterpreterHost final : public InterpreterHost {
  public:
+  // Created on the main thread, whose messages it pumps and wakes.
+  Win32InterpreterHost();
   void ProcessMessages() override;
+  void ProcessOneMessage() override;
+  void WakeMainThread() override;
   void ShowScriptError(const std::string& caption, const std::string& text) override;
   std::string ShortDate() override;
   std::string LongTime() override;
   [[noreturn]] void TerminateProcess(int code) override;
+
+ private:
+  unsigned long mainThreadId_;
 };
 
 }  // namespace vantrell

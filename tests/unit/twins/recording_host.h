@@ -3,7 +3,9 @@
 // exception the test can catch.
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "script/interpreter_host.h"
@@ -21,6 +23,10 @@ class RecordingHost final : public InterpreterHost {
   std::vector<std::string> errors;  // caption + "|" + text
 
   void ProcessMessages() override { ++pumps; }
+  // No windows in tests: a wait step only yields; a wake-up is counted.
+  void ProcessOneMessage() override { std::this_thread::yield(); }
+  void WakeMainThread() override { ++wakeups; }
+  std::atomic<int> wakeups{0};
   void ShowScriptError(const std::string& caption, const std::string& text) override {
     errors.push_back(caption + "|" + text);
   }

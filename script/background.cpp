@@ -1,0 +1,88 @@
+// Background work and the progress protocol (contract in background.h).
+#include "script/background.h"
+
+#include "vars/integer_text.h"
+
+namespace vantrell {
+namespace {
+
+std::atomic<bool> cancelRequested{false};
+std::atomic<bool> workInProgress{false};
+
+class WorkInProgressScope {
+ public:
+  WorkInProgressScope() { workInProgress.store(true); }
+  ~WorkInProgressScope() { workInProgress.store(false); }
+  WorkInProgressScope(const WorkInProgressScope&) = delete;
+  WorkInProgressScope& operator=(const WorkInProgressScope&) = delete;
+};
+
+}  // namespace
+
+bool CancelRequested() { return cancelRequested.load(); }
+void SetCancelRequested(bool requested) { cancelRequested.store(requested); }
+bool WorkInProgress() { return workInProgress.load(); }
+
+void ReportProgress(std::string_view text, int64_t minimum, int64_t maximum, int64_t position,
+                    TVariableManager& vars) {
+  std::string ownText(text);
+  if (text == "$VELD$") {
+    ownText = vars.GetVariable("VELD_thProgressText");
+    position = StrToInt64Strict(vars.GetVariable("VELD_thProgress"));
+    maximum = StrToInt64Strict(vars.GetVariable("VELD_thMax"));
+    minimum = StrToInt64Strict(vars.GetVariable("VELD_thMin"));
+  }
+  if (position != -1) {
+    vars.PutVariable("VELD_thMax", std::to_string(maximum));
+    vars.PutVariable("VELD_thMin", std::to_string(minimum));
+    vars.PutVariable("VELD_thProgress", std::to_string(position));
+  }
+  if (text != "$IGNORE$") vars.PutVariable("VELD_thProgressText", ownText);
+}
+
+Worker::~Worker() { Join(); }
+
+void Worker::Start(WaitHost* wake) {
+  finished_.store(false);
+  terminate_.store(false);
+  thread_ = std::thread([this, wake] {
+    body_(*this);
+    finished_.store(true, std::memory_order_release);
+    if (wake != nullptr) wake->WakeMainThread();
+  });
+}
+
+void Worker::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void WaitStep(WaitHost& host, bool silent, Worker* worker) {
+  if (!silent) {
+    host.ProcessOneMessage();
+  } else if (worker != nullptr) {
+    worker->Join();
+  }
+}
+
+void RunWithCancel(Worker& worker, WaitHost& host, bool silent) {
+  WorkInProgressScope scope;
+  worker.Start(&host);
+  do {
+    WaitStep(host, silent, &worker);
+    if (CancelRequested()) worker.RequestTerminate();
+  } while (!worker.Finished());
+  worker.Join();
+}
+
+void RunWithScriptProgress(Worker& worker, WaitHost& host, bool silent, TVariableManager& vars) {
+  WorkInProgressScope scope;
+  worker.Start(&host);
+  do {
+    ReportProgress(vars.GetVariable("PROGRESSTEXT"), 0, 100,
+                   StrToInt64Def(vars.GetVariable("PROGRESS"), 0), vars);
+    WaitStep(host, silent, &worker);
+  } while (!worker.Finished());
+  worker.Join();
+}
+
+}  // namespace vantrell
