@@ -11,10 +11,13 @@ add_library(vantrell_core STATIC
   lang/engine_texts.cpp
   lang/language_table.cpp
   media/archive_files.cpp
+  msi/installer_property_names.cpp
+  msi/property_list.cpp
   script/background.cpp
   script/bootstrap.cpp
   script/builtin_statements.cpp
   script/compile_check.cpp
+  script/engine_cache.cpp
   script/interpreter.cpp
   script/script_reader.cpp
   script/statements.cpp
@@ -31,7 +34,9 @@ if(WIN32)
     engine/win32/process_env.cpp
     engine/win32/startup_ui_win32.cpp
     media/win32/zeb_library.cpp
+    msi/win32/msi_library.cpp
     script/win32/interpreter_host_win32.cpp
+    system/win32/system_facts_win32.cpp
     system/win32/win32_file_system.cpp
   )
   target_link_libraries(vantrell_win32 PUBLIC vantrell_core zeb_import)

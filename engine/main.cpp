@@ -8,6 +8,7 @@
 #include "media/win32/zeb_library.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
+#include "system/win32/system_facts_win32.h"
 #include "system/win32/win32_file_system.h"
 #include "vars/variable_manager.h"
 
@@ -23,13 +24,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::InstallTraceLog(&trace);
 
   vantrell::Win32InterpreterHost host;
+  vantrell::Win32SystemFacts system;
+  vantrell::Win32InstallerQueries installer;
   vantrell::RegisterBuiltInStatements();
 
   vantrell::StartupServices services{files, archives, ui, trace};
-  services.runScript = [&host](const vantrell::RunScriptContext& context) {
-    vantrell::RunScriptContext withCodePage = context;
-    withCodePage.ansiUpper = vantrell::Win32AnsiUpper;
-    return vantrell::RunScript(withCodePage, host, vantrell::Variables());
+  services.runScript = [&](const vantrell::RunScriptContext& context) {
+    vantrell::RunScriptContext onWindows = context;
+    onWindows.ansiUpper = vantrell::Win32AnsiUpper;
+    onWindows.system = &system;
+    onWindows.installer = &installer;
+    return vantrell::RunScript(onWindows, host, vantrell::Variables());
   };
   int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);
   vantrell::InstallTraceLog(nullptr);

@@ -1,19 +1,46 @@
-// Run-start variables (contract in bootstrap.h).
+// Run-start state (contract in bootstrap.h).
 #include "script/bootstrap.h"
 
 #include <mutex>
 #include <vector>
+
+#include "common/ascii.h"
+#include "msi/property_list.h"
+#include "script/engine_cache.h"
 
 namespace vantrell {
 namespace {
 
 constexpr const char* kPreInitialization = "Pre-Initialization";
 constexpr const char* kInitialization = "Initialization";
+constexpr const char* kBootstrap = "Bootstrap";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+constexpr int kInstallStateDefault = 5;
 
 std::mutex cleanupMutex;
 std::vector<std::function<void()>>& Cleanups() {
   static std::vector<std::function<void()>> cleanups;
   return cleanups;
+}
+
+// Stand-ins when the caller supplies no system: nothing installed, no folders.
+class NoSystem final : public SystemFacts, public InstallerQueries {
+ public:
+  bool IsAdministrator() override { return false; }
+  std::string Folder(SpecialFolder) override { return {}; }
+  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void DeleteRegistryValue(RegistryRoot, const std::string&, const std::string&) override {}
+  int QueryProductState(const std::string&) override { return -1; }
+  std::optional<std::string> ProductInfo(const std::string&, const std::string&) override { return std::nullopt; }
+};
+
+NoSystem noSystem;
+
+SystemFacts& System(const RunScriptContext& context) { return context.system ? *context.system : noSystem; }
+InstallerQueries& Installer(const RunScriptContext& context) {
+  return context.installer ? *context.installer : noSystem;
 }
 
 std::string FolderPart(const std::string& path) {
@@ -26,23 +53,133 @@ std::string FilePart(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+std::string ParentFolder(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  size_t cut = path.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
+void LoadPropertyFile(FileSystem& files, const std::string& path) {
+  std::string text;
+  if (files.FileExists(path) && files.ReadWholeFile(path, text)) Properties().LoadText(text);
+}
+
+// The installer's view of the product: installed, and installed from another package.
+bool ProductInstalled(const RunScriptContext& context) {
+  try {
+    return Installer(context).QueryProductState(CurrentRun().productCode) == kInstallStateDefault;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool NeedsUpgrade(const RunScriptContext& context) {
+  try {
+    const RunIdentity& run = CurrentRun();
+    if (Installer(context).QueryProductState(run.productCode) != kInstallStateDefault) return false;
+    auto packageCode = Installer(context).ProductInfo(run.productCode, "PackageCode");
+    return packageCode && !EqualsIgnoreCase(*packageCode, run.revisionCode);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars) {
+  RunIdentity& run = CurrentRun();
+  run = RunIdentity{};
+  run.productCode = context.script.productCode;
+  run.revisionCode = context.script.revisionCode;
+  run.title = context.script.projectTitle;
+  run.exePath = context.exePath;
+  run.exeFolder = context.exeFolder;
+  std::string file = FilePart(context.exePath);
+  size_t dot = file.find_last_of('.');
+  run.baseName = dot == std::string::npos ? file : file.substr(0, dot);
+  run.buildKind = context.script.buildKind;
+  run.dataFolder = context.exeFolder + "data\\";
+  Properties().Clear();
+
   vars.PutVariable("VELD_thProgress", "0");
   vars.PutVariable("VELD_thMax", "100");
   vars.PutVariable("VELD_thMin", "0");
   vars.PutVariable("VELD_thProgressText", "");
   vars.PutVariable("VELD_thFinished", "FALSE");
   vars.PutVariable("VELD_thCancelled", "FALSE");
-  vars.AssignVariable("TARGETDIR", "", kPreInitialization);
-  vars.AssignVariable("STARTMENU", context.script.projectTitle, kPreInitialization);
-  vars.AssignVariable("ALLUSERS", "FALSE", kPreInitialization);
+  vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kPreInitialization);
+  vars.AssignVariable("STARTMENU", run.title, kPreInitialization);
+  vars.AssignVariable("ALLUSERS", BoolToText(System(context).IsAdministrator()), kPreInitialization);
 }
 
 void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
-  vars.AssignVariable("PRODUCTCODE", context.script.productCode, "Bootstrap");
-  vars.AssignVariable("REVISIONCODE", context.script.revisionCode, "Bootstrap");
+  RunIdentity& run = CurrentRun();
+  SystemFacts& system = System(context);
+  FileSystem& files = context.files;
+
+  const std::string instanceFile = run.exeFolder + "instance.dat";
+  const bool cachedInstance = files.FileExists(instanceFile);
+  if (cachedInstance) {
+    std::string text;
+    files.ReadWholeFile(instanceFile, text);
+    std::vector<std::string> lines = Lines(text);
+    lines.resize(3);
+    run.productCode = lines[0];
+    run.revisionCode = lines[1];
+    run.title = lines[2];
+  }
+  vars.AssignVariable("PRODUCTCODE", run.productCode, kBootstrap);
+  vars.AssignVariable("REVISIONCODE", run.revisionCode, kBootstrap);
+
+  const bool administrator = system.IsAdministrator();
+  run.defaultTargetFolder =
+      administrator ? system.Folder(SpecialFolder::kProgramFiles) + run.title + "\\"
+                    : ParentFolder(system.Folder(SpecialFolder::kPersonal)) + run.title + "\\";
+
+  const std::string cacheFolder = EngineCacheFolder(administrator, system, vars);
+  vars.AssignVariable("UNINSTALLLINK", cacheFolder + FilePart(run.exePath), kBootstrap);
+  vars.AssignVariable("ENGINECACHE", cacheFolder, kBootstrap);
+
+  if (run.buildKind == 2) {
+    run.sourceDataFolder = run.exeFolder + "data\\";
+    run.dataFolder = cacheFolder;
+  }
+  vars.AssignVariable("DATADIR", run.dataFolder, kBootstrap);
+
+  vars.AssignVariable("NEEDSUPGRADE", BoolToText(NeedsUpgrade(context)), kBootstrap);
+  const bool upgrade = vars.GetVariable("NEEDSUPGRADE") != "FALSE";
+  vars.AssignVariable("MAINTENANCE", BoolToText(!upgrade && ProductInstalled(context)), kBootstrap);
+
+  run.installedSize = 0;
+  const std::string savedState = EngineCacheFolder(StoredChoice(system, files, vars), system, vars) + run.baseName;
+  if (TextToBool(vars.GetVariable("MAINTENANCE"))) {
+    LoadPropertyFile(files, savedState + ".par");
+  } else {
+    Properties().Clear();
+    vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kBootstrap);
+    vars.AssignVariable("STARTMENU", run.title, kBootstrap);
+    vars.AssignVariable("ALLUSERS", BoolToText(administrator), kBootstrap);
+  }
+
+  vars.AssignVariable("NEWINSTANCE", "FALSE", kInitialization);
+  if (!cachedInstance &&
+      (TextToBool(vars.GetVariable("MAINTENANCE")) || TextToBool(vars.GetVariable("NEEDSUPGRADE")))) {
+    vars.AssignVariable("NEWINSTANCE", "TRUE", kInitialization);
+  }
 }
 
 void DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
@@ -50,7 +187,9 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   static const CommandLine kNone;
   const CommandLine& cl = context.commandLine ? *context.commandLine : kNone;
   const SetupScript& script = context.script;
-  const std::string exeFolder = context.exeFolder;
+  const RunIdentity& run = CurrentRun();
+  SystemFacts& system = System(context);
+  const std::string windowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
   const std::pair<const char*, std::string> values[] = {
       {"VELD_COMPRESS_INSTALLER_CACHE", "TRUE"},
       {"VELD_DISABLE_ROLLBACK", "FALSE"},
@@ -61,21 +200,22 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       {"SELECTED", "0"},
       {"WINDOWHANDLE", "0"},
       {"EXEFILE", context.exePath},
-      {"EXEDIR", exeFolder},
+      {"EXEDIR", context.exeFolder},
       {"PROGRESSTEXT", ""},
       {"PROGRESSMODE", ""},
       {"ABORT", "FALSE"},
       {"PROGRESS", "0"},
       {"LASTERROR", ""},
       {"LICENSE", "FALSE"},
-      {"USERNAME", ""},
-      {"USERCOMPANY", ""},
+      {"USERNAME", system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOwner").value_or("")},
+      {"USERCOMPANY",
+       system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOrganization").value_or("")},
       {"COPYWEBLOCK", ""},
       {"REBOOTCOMPUTER", "FALSE"},
       {"RUNAPP", "TRUE"},
       {"WIZARD", "NEXT"},
       {"VERSION", script.registration.version},
-      {"SILENT", cl.silent ? "TRUE" : "FALSE"},
+      {"SILENT", BoolToText(cl.silent)},
       {"LOGGED", cl.logPath},
       {"CMDLINE", cl.tail},
       {"REBOOTNOW", "OK"},
@@ -89,8 +229,8 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       {"MODIFY", "TRUE"},
       {"REPAIR", "FALSE"},
       {"REMOVE", "FALSE"},
-      {"ROOTDIR", exeFolder},
-      {"TITLE", script.projectTitle},
+      {"ROOTDIR", context.exeFolder},
+      {"TITLE", run.title},
       {"COMPANY", script.registration.publisher},
       {"ADVERTISE", "FALSE"},
       {"DATE", host.ShortDate()},
@@ -103,6 +243,42 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
     if (std::string_view(name) == "OVERRIDECACHE" && vars.VariableExists(name)) continue;
     vars.AssignVariable(name, value, kInitialization);
   }
+
+  // Patch run: the installed product's saved state.
+  const std::string& msi = context.installerDatabasePath;
+  size_t dot = msi.find_last_of(".\\");
+  if (!msi.empty() && dot != std::string::npos && msi[dot] == '.' &&
+      context.files.FileExists(msi.substr(0, dot) + ".msp")) {
+    std::optional<std::string> uninstall;
+    for (RegistryRoot root : {RegistryRoot::kCurrentUser, RegistryRoot::kLocalMachine}) {
+      uninstall = system.ReadRegistryString(root, kUninstallKey + vars.GetVariable("TITLE"), "UninstallString");
+      if (uninstall) break;
+    }
+    if (uninstall) {
+      std::string folder = FolderPart(UninstallTarget(*uninstall));
+      while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+      size_t cut = folder.find_last_of('\\');
+      CurrentRun().installedCacheName = cut == std::string::npos ? folder : folder.substr(cut + 1);
+      const std::string saved = EngineCacheRoot(StoredChoice(system, context.files, vars), system, vars) +
+                                CurrentRun().installedCacheName + "\\" + run.baseName;
+      LoadPropertyFile(context.files, saved + ".par");
+    }
+  }
+
+  // A resume entry has done its work once the setup runs again.
+  const std::string resumeName = run.productCode.size() >= 9 ? run.productCode.substr(1, 8) : std::string();
+  if (!resumeName.empty()) {
+    system.DeleteRegistryValue(RegistryRoot::kCurrentUser, kRunKey, resumeName);
+    system.DeleteRegistryValue(RegistryRoot::kLocalMachine, kRunKey, resumeName);
+  }
+
+  for (size_t i = 0; i < script.StatementCount(); ++i) {
+    std::string header = StatementHeader(script, i, /*scanning=*/true);
+    if (header.empty()) continue;
+    vars.AssignVariable("A" + header, "FALSE", kInitialization);
+    Properties().Append("A" + header, "FALSE");
+  }
+
   vars.AssignVariable("LANGUAGE", "", kInitialization);
 
   std::vector<std::string> overrides;
@@ -114,6 +290,23 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   for (const auto& [name, value] : cl.assignments) {
     vars.AssignVariable(name, value, "Inject Override Command Line");
   }
+}
+
+void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManager& vars) {
+  SystemFacts& system = System(context);
+  const RunIdentity& run = CurrentRun();
+  const bool allUsers = TextToBool(vars.GetVariable("ALLUSERS"));
+  if (run.buildKind != 3) {
+    const std::string folder = EngineCacheFolder(allUsers, system, vars);
+    vars.AssignVariable("UNINSTALLLINK", folder + FilePart(run.exePath), kInitialization);
+    vars.AssignVariable("ENGINECACHE", folder, kInitialization);
+    return;
+  }
+  auto uninstall = system.ReadRegistryString(allUsers ? RegistryRoot::kLocalMachine : RegistryRoot::kCurrentUser,
+                                             kUninstallKey + vars.GetVariable("TITLE"), "UninstallString");
+  const std::string target = UninstallTarget(uninstall.value_or(""));
+  vars.AssignVariable("UNINSTALLLINK", target, kInitialization);
+  vars.AssignVariable("ENGINECACHE", WithTrailingBackslash(FolderPart(target)), kInitialization);
 }
 
 void AddExitCleanup(std::function<void()> cleanup) {

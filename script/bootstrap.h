@@ -1,7 +1,10 @@
-// The variables a run starts with: progress variables and the pre-set
-// target values before the bootstrap, the product codes of the bootstrap, the
-// initialisation variables before the first statement, and the command-line
-// assignments that win over them. Also the exit cleanup hooks of a run.
+// The state a run starts from: progress variables and the pre-set target
+// values, the bootstrap (product identity from instance.dat or the script,
+// engine cache, default target folder, data folder, NEEDSUPGRADE, MAINTENANCE
+// with the saved state of an installed product, NEWINSTANCE), the
+// initialisation variables, the patch-run state, resume entries, statement
+// headers and the command-line assignments that win over everything. Also
+// the values refreshed before every statement and the exit cleanup hooks.
 #pragma once
 
 #include <functional>
@@ -13,12 +16,16 @@ namespace vantrell {
 // Progress variables, TARGETDIR, STARTMENU and ALLUSERS.
 void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars);
 
-// PRODUCTCODE and REVISIONCODE.
+// The bootstrap; run again when the engine cache is relocated.
 void RunBootstrap(const RunScriptContext& context, TVariableManager& vars);
 
-// The initialisation variables, then the command-line assignments.
+// Everything between the run's start trace and its first statement.
 void DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
                                    InterpreterHost& host);
+
+// UNINSTALLLINK and ENGINECACHE, recomputed before every statement; and the
+// engine cache relocation when OVERRIDECACHE names a new folder.
+void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManager& vars);
 
 // Work to do when a run ends (close files a statement left open, hide windows).
 void AddExitCleanup(std::function<void()> cleanup);

@@ -134,6 +134,7 @@ class ScriptRun final : public RunControl {
     SetCaptionLogo(vars_.GetVariable("VELDLOGO") == "TRUE");
     vars_.AssignVariable("DATE", host_.ShortDate(), "Initialization");
     vars_.AssignVariable("TIME", host_.LongTime(), "Initialization");
+    RefreshEngineCacheVariables(ctx_, vars_);
   }
 
   void Advance() {

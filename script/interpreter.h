@@ -14,6 +14,7 @@
 #include "script/interpreter_host.h"
 #include "script/script_reader.h"
 #include "system/file_system.h"
+#include "system/system_facts.h"
 #include "vars/conditions.h"
 #include "vars/variable_manager.h"
 
@@ -29,6 +30,8 @@ struct RunScriptContext {
   std::string tempFolder;
   std::string supportFolder;
   AnsiUpperCase ansiUpper = AsciiUpperCase;  // upper case of the system code page
+  SystemFacts* system = nullptr;          // none: no administrator, folders or registry
+  InstallerQueries* installer = nullptr;  // none: nothing installed
 };
 
 // Returns the exit code the script left (0 unless a statement set one).

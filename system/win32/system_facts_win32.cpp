@@ -1,0 +1,119 @@
+// System facts through the token, the shell's folder lookup, the registry and
+// the bound installer library (contract in system_facts_win32.h).
+#include "system/win32/system_facts_win32.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "msi/win32/msi_library.h"
+
+namespace vantrell {
+namespace {
+
+class RegistryKey {
+ public:
+  RegistryKey(HKEY root, const std::string& path, REGSAM access) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+int ShellFolderId(SpecialFolder folder) {
+  switch (folder) {
+    case SpecialFolder::kProgramFiles:
+      return CSIDL_PROGRAM_FILES;
+    case SpecialFolder::kPersonal:
+      return CSIDL_PERSONAL;
+    case SpecialFolder::kCommonAppData:
+      return CSIDL_COMMON_APPDATA;
+    case SpecialFolder::kLocalAppData:
+      return CSIDL_LOCAL_APPDATA;
+    case SpecialFolder::kAppData:
+      return CSIDL_APPDATA;
+    case SpecialFolder::kDesktop:
+      return CSIDL_DESKTOPDIRECTORY;
+  }
+  return CSIDL_DESKTOPDIRECTORY;
+}
+
+}  // namespace
+
+bool Win32SystemFacts::IsAdministrator() {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
+                                0, 0, 0, 0, &administrators)) {
+    return false;
+  }
+  // Membership in the effective token: a filtered (not elevated) token has the
+  // group only for deny and does not count.
+  BOOL member = FALSE;
+  if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+  FreeSid(administrators);
+  return member != FALSE;
+}
+
+std::string Win32SystemFacts::Folder(SpecialFolder folder) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, ShellFolderId(folder), nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  std::string result = path;
+  if (result.empty()) return {};
+  if (result.back() != '\\') result.push_back('\\');
+  return result;
+}
+
+std::optional<std::string> Win32SystemFacts::ReadRegistryString(RegistryRoot root, const std::string& key,
+                                                                const std::string& value) {
+  RegistryKey opened(RootKey(root), key, KEY_QUERY_VALUE);
+  if (opened.Get() == nullptr) return std::nullopt;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr, &type, nullptr,
+                       &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::nullopt;
+  }
+  std::vector<char> data(size + 2, '\0');
+  DWORD got = size;
+  if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::string(data.data());
+}
+
+void Win32SystemFacts::DeleteRegistryValue(RegistryRoot root, const std::string& key,
+                                           const std::string& value) {
+  RegistryKey opened(RootKey(root), key, KEY_SET_VALUE);
+  if (opened.Get() != nullptr) RegDeleteValueA(opened.Get(), value.c_str());
+}
+
+int Win32InstallerQueries::QueryProductState(const std::string& productCode) {
+  return msi::MsiQueryProductStateA(productCode.c_str());
+}
+
+std::optional<std::string> Win32InstallerQueries::ProductInfo(const std::string& productCode,
+                                                              const std::string& property) {
+  char buffer[260] = {};
+  DWORD length = sizeof(buffer);
+  if (msi::MsiGetProductInfoA(productCode.c_str(), property.c_str(), buffer, &length) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::string(buffer);
+}
+
+}  // namespace vantrell

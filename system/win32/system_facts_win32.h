@@ -1,0 +1,23 @@
+// System facts and installer queries of the running Windows system.
+#pragma once
+
+#include "system/system_facts.h"
+
+namespace vantrell {
+
+class Win32SystemFacts final : public SystemFacts {
+ public:
+  bool IsAdministrator() override;
+  std::string Folder(SpecialFolder folder) override;
+  std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key,
+                                                const std::string& value) override;
+  void DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& value) override;
+};
+
+class Win32InstallerQueries final : public InstallerQueries {
+ public:
+  int QueryProductState(const std::string& productCode) override;
+  std::optional<std::string> ProductInfo(const std::string& productCode, const std::string& property) override;
+};
+
+}  // namespace vantrell
