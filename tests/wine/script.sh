@@ -2,6 +2,7 @@
 #   Command|parameter 1|parameter 2|...      a statement
 #   -Command|...                             a switched-off statement
 #   @title Text / @plugin Name               project title, plug-in command
+#   @product GUID / @revision GUID           product and revision codes
 # script_layout < statements > script.txt gives the carried layout that
 # tools/make_setup.sh appends to the engine.
 script_layout() {
@@ -10,6 +11,8 @@ script_layout() {
     function id(i) { return sprintf("{00000000-0000-0000-0000-%012d}", i) }
     /^@title / { title = substr($0, 8); next }
     /^@plugin / { plugins[np++] = substr($0, 9); next }
+    /^@product / { product = substr($0, 10); next }
+    /^@revision / { revision = substr($0, 11); next }
     /^$/ { next }
     {
       line = $0; off = ""
@@ -21,17 +24,19 @@ script_layout() {
     }
     END {
       if (title == "") title = "Script Test"
+      if (product == "") product = "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"
+      if (revision == "") revision = "{6C4D5E6F-7A8B-4C9D-AEBF-2A3B4C5D6E7F}"
       for (i = 0; i < ns; i++) print cmd[i]; print "$"
       for (i = 0; i < ns; i++) print id(i); print "$"
       for (i = 0; i < ns; i++) if (np_[i] > 0) { print id(i); for (k = 1; k <= np_[i]; k++) print par[i, k] }
       print "$"
       for (i = 0; i < ns; i++) print mark[i]; print "$"
-      print "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"; print title
+      print product; print title
       for (i = 0; i < np; i++) print plugins[i]; print "$"
       print "Publisher"; print ""; print ""; print ""; print ""; print "1.0"; print "$"
       for (i = 0; i < ns; i++) print ""; print "$"
       print "1"; print "$"
-      print "{6C4D5E6F-7A8B-4C9D-AEBF-2A3B4C5D6E7F}"; print "$"
+      print revision; print "$"
       print "FALSE"; print "English"; print "$"; print "$"
     }'
 }
