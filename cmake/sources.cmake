@@ -11,6 +11,7 @@ add_library(vantrell_core STATIC
   lang/engine_texts.cpp
   lang/language_table.cpp
   media/archive_files.cpp
+  media/extract_statement.cpp
   msi/installer_property_names.cpp
   msi/property_list.cpp
   script/background.cpp

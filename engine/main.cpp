@@ -26,7 +26,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32InterpreterHost host;
   vantrell::Win32SystemFacts system;
   vantrell::Win32InstallerQueries installer;
-  vantrell::RegisterBuiltInStatements();
+  vantrell::StatementServices statementServices{archives, files};
+  vantrell::RegisterBuiltInStatements(statementServices);
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

@@ -1,9 +1,17 @@
-// Registers the handlers of the built-in statements that the engine serves so
-// far with the statement table. Called once before the first run.
+// Registers the handlers of the built-in statements with the statement table,
+// each bound to the system services it uses. Called once before the first run.
 #pragma once
+
+#include "media/archive_files.h"
+#include "system/file_system.h"
 
 namespace vantrell {
 
-void RegisterBuiltInStatements();
+struct StatementServices {
+  ArchiveLibrary& archives;
+  FileSystem& files;
+};
+
+void RegisterBuiltInStatements(StatementServices& services);
 
 }  // namespace vantrell
