@@ -309,6 +309,38 @@ void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManag
   vars.AssignVariable("ENGINECACHE", WithTrailingBackslash(FolderPart(target)), kInitialization);
 }
 
+void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars, std::string& last) {
+  const std::string wanted = vars.GetVariable("OVERRIDECACHE");
+  if (wanted.empty() || wanted == last) return;
+  const std::string root = WithTrailingBackslash(wanted);
+  FileSystem& files = context.files;
+
+  // Create the missing folders from the top down, remembering each.
+  std::vector<std::string> missing;
+  for (std::string folder = root; !folder.empty() && !files.DirectoryExists(folder);
+       folder = ParentFolder(folder)) {
+    missing.push_back(folder);
+    if (missing.size() > 256) break;  // a path this deep cannot be made anyway
+  }
+  std::vector<std::string> created;
+  bool ok = true;
+  for (auto it = missing.rbegin(); it != missing.rend() && ok; ++it) {
+    ok = files.MakeNewDirectory(*it) || files.DirectoryExists(*it);
+    if (ok) created.push_back(*it);
+  }
+  ok = ok && files.DirectoryExists(root);
+  if (ok) {
+    vars.AssignVariable("OVERRIDECACHE", root, "Inject Override Command Line");
+    RunBootstrap(context, vars);
+    last = root;
+  } else {
+    vars.AssignVariable("OVERRIDECACHE", "", "Failed Cache Override");
+    last.clear();
+  }
+  // The folders were made only to prove the path; empty ones go again.
+  for (auto it = created.rbegin(); it != created.rend(); ++it) files.RemoveEmptyDirectory(*it);
+}
+
 void AddExitCleanup(std::function<void()> cleanup) {
   std::lock_guard lock(cleanupMutex);
   Cleanups().push_back(std::move(cleanup));

@@ -27,6 +27,11 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
 // engine cache relocation when OVERRIDECACHE names a new folder.
 void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManager& vars);
 
+// When OVERRIDECACHE names a new folder: prepare it, run the bootstrap again
+// under it and remember it in last; a folder that cannot be made clears
+// OVERRIDECACHE instead.
+void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars, std::string& last);
+
 // Work to do when a run ends (close files a statement left open, hide windows).
 void AddExitCleanup(std::function<void()> cleanup);
 void RunExitCleanup();

@@ -132,6 +132,7 @@ class ScriptRun final : public RunControl {
     vars_.SetSilent(silent_);
     SetCaptionTitle(vars_.GetVariable("TITLE"));
     SetCaptionLogo(vars_.GetVariable("VELDLOGO") == "TRUE");
+    RelocateEngineCache(ctx_, vars_, lastOverride_);
     vars_.AssignVariable("DATE", host_.ShortDate(), "Initialization");
     vars_.AssignVariable("TIME", host_.LongTime(), "Initialization");
     RefreshEngineCacheVariables(ctx_, vars_);
@@ -319,6 +320,7 @@ class ScriptRun final : public RunControl {
   WizardDirection direction_ = WizardDirection::kForward;
   std::unordered_map<std::string, size_t> labels_;
   bool silent_ = false;
+  std::string lastOverride_;  // the engine cache root last taken from OVERRIDECACHE
   bool ended_ = false;
   int exitCode_ = 0;
 };

@@ -156,3 +156,31 @@ TEST(EngineCache, UninstallTarget) {
 
 }  // namespace
 }  // namespace vantrell
+
+namespace vantrell {
+namespace {
+
+TEST_F(BootstrapTest, OverrideCacheRelocatesTheEngineCache) {
+  Start();
+  files.AddFolder("E:\\");
+  RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
+  context.exePath = "D:\\Media\\setup.exe";
+  context.system = &system;
+  context.installer = &system;
+  std::string last;
+
+  vars.PutVariable("OVERRIDECACHE", "E:\\Deep\\Cache");
+  RelocateEngineCache(context, vars, last);
+  EXPECT_EQ(last, "E:\\Deep\\Cache\\");
+  EXPECT_EQ(Var("OVERRIDECACHE"), "E:\\Deep\\Cache\\");
+  EXPECT_EQ(Var("ENGINECACHE"), std::string("E:\\Deep\\Cache\\") + kRevision + "\\");
+  EXPECT_FALSE(files.DirectoryExists("E:\\Deep"));  // made to prove the path, then removed
+
+  vars.PutVariable("OVERRIDECACHE", "Q:\\No\\Drive");
+  RelocateEngineCache(context, vars, last);
+  EXPECT_EQ(Var("OVERRIDECACHE"), "");
+  EXPECT_EQ(last, "");
+}
+
+}  // namespace
+}  // namespace vantrell
