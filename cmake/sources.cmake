@@ -2,6 +2,10 @@
 # the Windows adapters, and the engine executable.
 
 add_library(vantrell_core STATIC
+  components/component_display.cpp
+  components/component_statements.cpp
+  components/component_table.cpp
+  components/feature_selection_file.cpp
   dialogs/dialog_statements.cpp
   engine/caption.cpp
   engine/command_line.cpp
@@ -12,8 +16,12 @@ add_library(vantrell_core STATIC
   lang/language_table.cpp
   media/archive_files.cpp
   media/extract_statement.cpp
+  msi/install_result.cpp
+  msi/installer_messages.cpp
   msi/installer_property_names.cpp
+  msi/property_command_line.cpp
   msi/property_list.cpp
+  msi/property_transfer.cpp
   script/background.cpp
   script/bootstrap.cpp
   script/builtin_statements.cpp
@@ -22,9 +30,14 @@ add_library(vantrell_core STATIC
   script/interpreter.cpp
   script/script_reader.cpp
   script/statements.cpp
+  system/target_platform.cpp
   vars/conditions.cpp
+  vars/find_files.cpp
   vars/integer_text.cpp
   vars/string_hash_table.cpp
+  vars/string_statements.cpp
+  vars/text_file_statements.cpp
+  vars/text_statements.cpp
   vars/variable_manager.cpp
 )
 target_include_directories(vantrell_core PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/media/zeb/include")
@@ -37,8 +50,10 @@ if(WIN32)
     media/win32/zeb_library.cpp
     msi/win32/msi_library.cpp
     script/win32/interpreter_host_win32.cpp
+    system/win32/fs_redirection.cpp
     system/win32/system_facts_win32.cpp
     system/win32/win32_file_system.cpp
+    vars/win32/text_system_win32.cpp
   )
   target_link_libraries(vantrell_win32 PUBLIC vantrell_core zeb_import)
   vantrell_warnings(vantrell_win32)

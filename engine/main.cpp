@@ -10,6 +10,7 @@
 #include "script/win32/interpreter_host_win32.h"
 #include "system/win32/system_facts_win32.h"
 #include "system/win32/win32_file_system.h"
+#include "vars/win32/text_system_win32.h"
 #include "vars/variable_manager.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -26,7 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32InterpreterHost host;
   vantrell::Win32SystemFacts system;
   vantrell::Win32InstallerQueries installer;
-  vantrell::StatementServices statementServices{archives, files};
+  vantrell::Win32TextSystem textSystem;
+  vantrell::StatementServices statementServices{archives, files, textSystem};
   vantrell::RegisterBuiltInStatements(statementServices);
 
   vantrell::StartupServices services{files, archives, ui, trace};

@@ -5,8 +5,12 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "components/component_table.h"
+#include "components/feature_selection_file.h"
 #include "msi/property_list.h"
 #include "script/engine_cache.h"
+#include "script/script_reader.h"
+#include "system/target_platform.h"
 
 namespace vantrell {
 namespace {
@@ -100,6 +104,38 @@ bool NeedsUpgrade(const RunScriptContext& context) {
 
 }  // namespace
 
+// The installed build's feature selections, merged into this run's.
+void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
+  SystemFacts& system = System(context);
+  std::optional<std::string> folder;
+  for (RegistryRoot root : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
+    folder = system.ReadRegistryString(root, kEngineCacheRegistryKey + CurrentRun().productCode, "");
+    if (folder) break;
+  }
+  if (!folder || !context.files.DirectoryExists(*folder)) return;
+  const std::string base = WithTrailingBackslash(*folder);
+  std::vector<std::string> candidates;
+  for (const FileSystem::Entry& entry : context.files.List(base)) {
+    const std::string lower = AsciiLower(entry.name);
+    if (entry.directory || lower == "instance.dat" || lower.size() < 4 || lower.substr(lower.size() - 4) != ".dat") {
+      continue;
+    }
+    candidates.push_back(entry.name);
+  }
+  std::string chosen;
+  if (candidates.size() == 1) chosen = candidates[0];
+  for (const std::string& name : candidates) {
+    if (!chosen.empty()) break;
+    const std::string stem = base + name.substr(0, name.size() - 4);
+    bool complete = true;
+    for (const char* extension : {".exe", ".res", ".msi", ".par"}) complete = complete && context.files.FileExists(stem + extension);
+    if (complete) chosen = name;
+  }
+  if (!chosen.empty()) {
+    LoadFeatureSelections(context.files, base + chosen, FeatureSelectionMode::kMerge, Components(), vars);
+  }
+}
+
 void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars) {
   RunIdentity& run = CurrentRun();
   run = RunIdentity{};
@@ -114,6 +150,9 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
   run.buildKind = context.script.buildKind;
   run.dataFolder = context.exeFolder + "data\\";
   Properties().Clear();
+  Components().ClearComponents();
+  Components().SetSpaceList(context.script.componentSizes);
+  SetTargetPlatform("Win32");
 
   vars.PutVariable("VELD_thProgress", "0");
   vars.PutVariable("VELD_thMax", "100");
@@ -165,15 +204,25 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   vars.AssignVariable("MAINTENANCE", BoolToText(!upgrade && ProductInstalled(context)), kBootstrap);
 
   run.installedSize = 0;
+  Components().SetInstalledSize(0);
   const std::string savedState = EngineCacheFolder(StoredChoice(system, files, vars), system, vars) + run.baseName;
   if (TextToBool(vars.GetVariable("MAINTENANCE"))) {
+    Components().AddInstalledSize(
+        LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars)
+            .selectedSize);
     LoadPropertyFile(files, savedState + ".par");
   } else {
+    ResetComponentsForRun(Components());
     Properties().Clear();
     vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kBootstrap);
     vars.AssignVariable("STARTMENU", run.title, kBootstrap);
     vars.AssignVariable("ALLUSERS", BoolToText(administrator), kBootstrap);
+    LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars);
   }
+  run.installedSize = static_cast<uint64_t>(Components().InstalledSize());
+
+  // An upgrade may take over the selections of the installed build.
+  if (upgrade && ExpandBuildVariables(context.script, "#LOADOLDDATA#") == "TRUE") LoadOldData(context, vars);
 
   vars.AssignVariable("NEWINSTANCE", "FALSE", kInitialization);
   if (!cachedInstance &&
@@ -189,6 +238,7 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   const SetupScript& script = context.script;
   const RunIdentity& run = CurrentRun();
   SystemFacts& system = System(context);
+  Components().DefineComponent(kPredefinedComponent, "", true);
   const std::string windowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
   const std::pair<const char*, std::string> values[] = {
       {"VELD_COMPRESS_INSTALLER_CACHE", "TRUE"},
@@ -261,6 +311,10 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       CurrentRun().installedCacheName = cut == std::string::npos ? folder : folder.substr(cut + 1);
       const std::string saved = EngineCacheRoot(StoredChoice(system, context.files, vars), system, vars) +
                                 CurrentRun().installedCacheName + "\\" + run.baseName;
+      Components().AddInstalledSize(LoadFeatureSelections(context.files, saved + ".dat",
+                                                          FeatureSelectionMode::kAppend, Components(), vars)
+                                        .selectedSize);
+      CurrentRun().installedSize = static_cast<uint64_t>(Components().InstalledSize());
       LoadPropertyFile(context.files, saved + ".par");
     }
   }
@@ -339,6 +393,16 @@ void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars
   }
   // The folders were made only to prove the path; empty ones go again.
   for (auto it = created.rbegin(); it != created.rend(); ++it) files.RemoveEmptyDirectory(*it);
+}
+
+void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars) {
+  if (CurrentRun().engineCacheRemoved || vars.PersistentVariables().empty()) return;
+  SystemFacts& system = System(context);
+  const bool choice = StoredChoice(system, context.files, vars);
+  const std::string folder = EngineCacheFolder(choice, system, vars);
+  if (!context.files.MakeDirectories(folder)) return;
+  SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat", /*forUser=*/!choice,
+                        /*full=*/true, "", Components(), vars);
 }
 
 void AddExitCleanup(std::function<void()> cleanup) {

@@ -32,6 +32,9 @@ void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManag
 // OVERRIDECACHE instead.
 void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars, std::string& last);
 
+// Saves the kept variables and selections in the engine cache after a run.
+void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars);
+
 // Work to do when a run ends (close files a statement left open, hide windows).
 void AddExitCleanup(std::function<void()> cleanup);
 void RunExitCleanup();

@@ -1,10 +1,12 @@
 // The handlers of the built-in statements served so far.
 #include "script/builtin_statements.h"
 
+#include "components/component_statements.h"
 #include "dialogs/dialog_statements.h"
 #include "media/extract_statement.h"
 #include "script/statements.h"
 #include "vars/conditions.h"
+#include "vars/text_statements.h"
 
 namespace vantrell {
 
@@ -15,6 +17,12 @@ void RegisterBuiltInStatements(StatementServices& services) {
     RunEvaluateExpression(s.Parameter(1), s.Parameter(2), s.vars);
   });
   RegisterArchiveStatements(services.archives, services.files);
+  TextSystem& text = services.text;
+  RegisterComponentStatements(ComponentServices{services.files, nullptr, [&text](const std::function<void()>& work) {
+                                                  auto view = text.NativeFileView();
+                                                  work();
+                                                }});
+  RegisterTextStatements(services.text);
 }
 
 }  // namespace vantrell

@@ -4,12 +4,14 @@
 
 #include "media/archive_files.h"
 #include "system/file_system.h"
+#include "vars/text_system.h"
 
 namespace vantrell {
 
 struct StatementServices {
   ArchiveLibrary& archives;
   FileSystem& files;
+  TextSystem& text;
 };
 
 void RegisterBuiltInStatements(StatementServices& services);

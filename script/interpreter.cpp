@@ -329,7 +329,16 @@ class ScriptRun final : public RunControl {
 
 int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars) {
   SetCancelRequested(false);
-  return ScriptRun(context, host, vars).Run();
+  int code = 0;
+  try {
+    code = ScriptRun(context, host, vars).Run();
+  } catch (...) {
+    // An error start-up reports still leaves the run's state saved.
+    SaveEngineCache(context, vars);
+    throw;
+  }
+  SaveEngineCache(context, vars);
+  return code;
 }
 
 const CompileResult& LastCompileResult() { return lastCompileResult; }
