@@ -36,6 +36,7 @@ class NoSystem final : public SystemFacts, public InstallerQueries {
     return std::nullopt;
   }
   void DeleteRegistryValue(RegistryRoot, const std::string&, const std::string&) override {}
+  void HideAndCompressFolder(const std::string&, bool) override {}
   int QueryProductState(const std::string&) override { return -1; }
   std::optional<std::string> ProductInfo(const std::string&, const std::string&) override { return std::nullopt; }
 };
@@ -150,6 +151,7 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
   run.buildKind = context.script.buildKind;
   run.dataFolder = context.exeFolder + "data\\";
   Properties().Clear();
+  vars.ClearPersistentVariables();
   Components().ClearComponents();
   Components().SetSpaceList(context.script.componentSizes);
   SetTargetPlatform("Win32");
@@ -396,13 +398,17 @@ void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars
 }
 
 void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars) {
-  if (CurrentRun().engineCacheRemoved || vars.PersistentVariables().empty()) return;
+  if (CurrentRun().engineCacheRemoved) return;
   SystemFacts& system = System(context);
   const bool choice = StoredChoice(system, context.files, vars);
   const std::string folder = EngineCacheFolder(choice, system, vars);
-  if (!context.files.MakeDirectories(folder)) return;
-  SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat", /*forUser=*/!choice,
-                        /*full=*/true, "", Components(), vars);
+  if (!vars.PersistentVariables().empty() && context.files.MakeDirectories(folder)) {
+    SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat", /*forUser=*/!choice,
+                          /*full=*/true, "", Components(), vars);
+  }
+  if (context.files.DirectoryExists(folder)) {
+    system.HideAndCompressFolder(folder, TextToBool(vars.GetVariable("VELD_COMPRESS_INSTALLER_CACHE")));
+  }
 }
 
 void AddExitCleanup(std::function<void()> cleanup) {

@@ -9,6 +9,8 @@ namespace vantrell {
 namespace {
 
 constexpr int kMaxBuildVariableRounds = 16;
+// Past this size a result is not expanded further (a value that repeats its own token grows fast).
+constexpr size_t kMaxBuildVariableText = size_t{1} << 20;
 
 // Splits text into lines at CR LF, LF or CR. Once the data is exhausted every
 // further read yields an empty line and Exhausted() is true.
@@ -61,9 +63,14 @@ int64_t LeadingInteger(std::string_view line) {
 std::string ExpandBuildVariablesRound(const SetupScript& script, std::string_view text, int depth) {
   if (text.find('#') == std::string_view::npos) return std::string(text);
   std::string result(text);
+  std::string lower = AsciiLower(result);  // searched with the fast exact find
   const auto& vars = script.buildVariables;
   for (size_t i = 0; i + 1 < vars.size(); i += 2) {
-    result = ReplaceAllIgnoreCase(result, "#" + vars[i] + "#", vars[i + 1]);
+    const std::string token = "#" + AsciiLower(vars[i]) + "#";
+    if (lower.find(token) == std::string::npos) continue;
+    if (result.size() > kMaxBuildVariableText) return result;
+    result = ReplaceAllIgnoreCase(result, token, vars[i + 1]);
+    lower = AsciiLower(result);
   }
   // A value may itself carry tokens; a self-referring value must not recurse forever.
   if (result != text && result.find('$') != std::string::npos && depth < kMaxBuildVariableRounds) {

@@ -31,6 +31,8 @@ class SystemFacts {
                                                         const std::string& value) = 0;
   virtual void DeleteRegistryValue(RegistryRoot root, const std::string& key,
                                    const std::string& value) = 0;
+  // Hides a folder and switches its file-system compression on or off; best effort.
+  virtual void HideAndCompressFolder(const std::string& folder, bool compressed) = 0;
 };
 
 // Windows Installer's knowledge of installed products.

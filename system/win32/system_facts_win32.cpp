@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <winioctl.h>
 
 #include <vector>
 
@@ -100,6 +101,20 @@ void Win32SystemFacts::DeleteRegistryValue(RegistryRoot root, const std::string&
                                            const std::string& value) {
   RegistryKey opened(RootKey(root), key, KEY_SET_VALUE);
   if (opened.Get() != nullptr) RegDeleteValueA(opened.Get(), value.c_str());
+}
+
+void Win32SystemFacts::HideAndCompressFolder(const std::string& folder, bool compressed) {
+  DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+  HANDLE handle = CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+  DWORD returned = 0;
+  // File systems without compression refuse this; the folder stays as it is.
+  DeviceIoControl(handle, FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned, nullptr);
+  CloseHandle(handle);
 }
 
 int Win32InstallerQueries::QueryProductState(const std::string& productCode) {

@@ -12,6 +12,7 @@ class Win32SystemFacts final : public SystemFacts {
   std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key,
                                                 const std::string& value) override;
   void DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& value) override;
+  void HideAndCompressFolder(const std::string& folder, bool compressed) override;
 };
 
 class Win32InstallerQueries final : public InstallerQueries {

@@ -184,3 +184,29 @@ TEST_F(BootstrapTest, OverrideCacheRelocatesTheEngineCache) {
 
 }  // namespace
 }  // namespace vantrell
+
+namespace vantrell {
+namespace {
+
+TEST_F(BootstrapTest, KeptVariablesAreSavedAndLoadedByTheNextMaintenanceRun) {
+  system.installed[kProduct] = kRevision;
+  Start();
+  RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
+  context.exePath = "D:\\Media\\setup.exe";
+  context.system = &system;
+  context.installer = &system;
+  vars.AssignVariable("COLOR", "blue", "Set Variable Action");
+  vars.AddPersistentVariable("COLOR");
+  SaveEngineCache(context, vars);
+  // No per-user saved state yet: the state goes to the all-users cache.
+  const std::string cache = std::string("C:\\ProgramData\\") + kRevision + "\\";
+  ASSERT_TRUE(files.FileExists(cache + "setup.dat"));
+  EXPECT_TRUE(system.hidden.at(cache));  // compressed by default
+
+  Start();  // the next run of the installed product
+  EXPECT_EQ(Var("MAINTENANCE"), "TRUE");
+  EXPECT_EQ(Var("COLOR"), "blue");
+}
+
+}  // namespace
+}  // namespace vantrell

@@ -45,6 +45,34 @@ check "before installing: first installation, cache named after the revision" "$
 wine msiexec /i "$(winpath "$package")" /qn >/dev/null 2>&1
 wineserver -w
 check "same build installed: maintenance from the media is a new instance" "$(run_kind "$package_code" "$(scratch)")" 11
+# A kept variable is saved in the engine cache at the end of a run and loaded
+# by the next maintenance run.
+dir="$(scratch)"
+make_script_setup "$dir" <<S
+@revision $package_code
+@title Vantrell Sample
+Set Variable|COLOR\$VELD\$VELD\$TRUE|blue
+Terminate with Exit Code|5
+S
+check "maintenance run keeps a variable" \
+  "$(robot_value exit <<<"$(robot run --timeout 60000 -- "$(winpath "$dir/setup.exe")" /s)")" 5
+dir="$(scratch)"
+make_script_setup "$dir" <<S
+@revision $package_code
+@title Vantrell Sample
+If|COLOR|0|blue|TRUE
+Terminate with Exit Code|6
+End
+Terminate with Exit Code|7
+Set Variable|COLOR\$VELD\$VELD\$TRUE|never runs, declares COLOR
+S
+check "the next maintenance run loads it from the engine cache" \
+  "$(robot_value exit <<<"$(robot run --timeout 60000 -- "$(winpath "$dir/setup.exe")" /s)")" 6
+cache_dat="$(find "$WINEPREFIX/drive_c" -ipath "*$package_code*/setup.dat" 2>/dev/null | head -1)"
+[ -n "$cache_dat" ] && pass "feature selection file in the engine cache: ${cache_dat#$WINEPREFIX/}" ||
+  fail "no feature selection file in the engine cache"
+rm -f "$cache_dat"
+
 check "another build installed: upgrade" "$(run_kind "{01234567-89AB-CDEF-0123-456789ABCDEF}" "$(scratch)")" 21
 dir="$(scratch)"
 printf '%s\r\n%s\r\n%s\r\n' "$product" "$package_code" "Vantrell Sample" >"$dir/instance.dat"

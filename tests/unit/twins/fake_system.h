@@ -43,6 +43,10 @@ class FakeSystem final : public SystemFacts, public InstallerQueries {
     deleted.insert(Key(root, key, value));
     registry.erase(Key(root, key, value));
   }
+  void HideAndCompressFolder(const std::string& folder, bool compressed) override {
+    hidden[folder] = compressed;
+  }
+  std::map<std::string, bool> hidden;  // folder -> compressed
   int QueryProductState(const std::string& productCode) override {
     if (installerMissing) throw EngineError("Library not found: msi.dll");
     return installed.count(productCode) ? 5 : -1;

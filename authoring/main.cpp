@@ -1,0 +1,238 @@
+// vantrell-author: builds a setup folder from a readable project, and shows
+// the script carried by a setup executable in the readable form.
+// Exit codes: 0 done, 1 project error (one message with file and line), 2 usage.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "authoring/assemble.h"
+#include "authoring/carried_script.h"
+#include "authoring/process.h"
+#include "authoring/readable_format.h"
+#include "authoring/setup_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace vantrell::authoring;
+
+namespace {
+
+constexpr const char* kVersion = "0.1.0";
+constexpr int kDone = 0;
+constexpr int kProjectError = 1;
+constexpr int kUsage = 2;
+
+constexpr const char* kUsageText =
+    "usage: vantrell-author build PROJECT OUT [options]\n"
+    "       vantrell-author dump SETUP.exe [OUTDIR]\n"
+    "       vantrell-author --help | --version\n";
+
+constexpr const char* kHelpText =
+    "\n"
+    "build   Builds the setup folder OUT from the project file PROJECT:\n"
+    "        BASE.exe, BASE.res, BASE.msi, zeb.lib and data\\ (as the project has them).\n"
+    "        The script is checked as the engine checks it before it runs.\n"
+    "  --engine PATH   the engine executable (default: engine.exe beside this tool,\n"
+    "                  else build/win32/dist/engine.exe of the source tree)\n"
+    "  --zeb PATH      the archive library (default: zeb.lib beside the engine)\n"
+    "  --7zz PROGRAM   the 7-Zip program that packs the support files (default: 7zz)\n"
+    "  --wixl PROGRAM  the program that builds a .wxs package (default: wixl)\n"
+    "  -v, --verbose   a progress line for each long step\n"
+    "dump    Prints the readable form of the script carried by SETUP.exe, or\n"
+    "        writes it to OUTDIR as BASE.vproj and BASE.vscript, with BASE.msi,\n"
+    "        the unpacked support files and data\\ when they lie beside SETUP.exe;\n"
+    "        building OUTDIR's project gives the same carried script.\n"
+    "\n"
+    "Exit codes: 0 done, 1 project error, 2 usage.\n"
+    "The readable format is described in authoring/FORMAT.md.\n";
+
+int Usage(const std::string& problem) {
+  std::cerr << "vantrell-author: " << problem << "\n" << kUsageText;
+  return kUsage;
+}
+
+fs::path ToolFolder() {
+#ifdef _WIN32
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? fs::path(std::string(path, n)).parent_path() : fs::path();
+#else
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path() : self.parent_path();
+#endif
+}
+
+fs::path DefaultEngine() {
+  std::vector<fs::path> candidates = {ToolFolder() / "engine.exe"};
+#ifdef VANTRELL_SOURCE_DIR
+  candidates.push_back(fs::path(VANTRELL_SOURCE_DIR) / "build/win32/dist/engine.exe");
+#endif
+  candidates.push_back(fs::path("build/win32/dist/engine.exe"));
+  std::error_code ec;
+  for (const fs::path& c : candidates) {
+    if (fs::is_regular_file(c, ec)) return c;
+  }
+  return candidates.front();
+}
+
+void PrintWarning(const SourceRef& where, const std::string& message) {
+  std::cerr << where.file;
+  if (where.line > 0) std::cerr << ":" << where.line;
+  std::cerr << ": warning: " << message << "\n";
+}
+
+int Build(const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  FolderOptions options;
+  bool verbose = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-v" || a == "--verbose") {
+      verbose = true;
+      continue;
+    }
+    if (!a.empty() && a[0] == '-') {
+      if (i + 1 >= args.size()) return Usage("option " + a + " needs a value");
+      const std::string& v = args[++i];
+      if (a == "--engine") {
+        options.engine = v;
+      } else if (a == "--zeb") {
+        options.zeb = v;
+      } else if (a == "--7zz") {
+        options.sevenZip = v;
+      } else if (a == "--wixl") {
+        options.wixl = v;
+      } else {
+        return Usage("unknown option: " + a);
+      }
+      continue;
+    }
+    positional.push_back(a);
+  }
+  if (positional.size() != 2) return Usage("build takes a project file and an output folder");
+  if (options.engine.empty()) options.engine = DefaultEngine();
+  if (options.zeb.empty()) options.zeb = options.engine.parent_path() / "zeb.lib";
+  if (verbose) options.progress = [](const std::string& line) { std::cerr << line << "\n"; };
+
+  Project project = LoadProject(positional[0]);
+  if (verbose)
+    options.progress("checking the script (" + std::to_string(project.statements.size()) +
+                     " statements)");
+  CompiledScript compiled = CompileProject(project);
+  for (const Warning& w : compiled.warnings) PrintWarning(w.where, w.message);
+  if (project.package.empty())
+    PrintWarning(project.file, "no package: the setup will end with exit code 16");
+  if (project.support.empty())
+    PrintWarning(project.file, "no support folder: the setup will end with exit code 14");
+  BuildSetupFolder(project, WriteCarriedScript(compiled.script), options, positional[1]);
+  if (verbose)
+    options.progress("built " + (fs::path(positional[1]) / (project.baseName + ".exe")).string());
+  return kDone;
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) throw ProjectError({path.string(), 0}, "cannot write file");
+}
+
+int Dump(const std::vector<std::string>& args) {
+  if (args.empty() || args.size() > 2)
+    return Usage("dump takes a setup executable and an optional output folder");
+  fs::path exe = args[0];
+  std::string bytes = ReadBinaryFile(exe);
+  std::optional<std::string_view> behind = BytesBehindImage(bytes);
+  if (!behind) throw ProjectError({exe.string(), 0}, "not a Windows executable image");
+  if (behind->empty())
+    throw ProjectError({exe.string(), 0}, "no setup script is carried behind the image");
+  size_t consumed = 0;
+  std::optional<CarriedScript> carried = SplitCarriedScript(*behind, &consumed);
+  if (!carried)
+    throw ProjectError({exe.string(), 0}, "the carried script ends before its last list");
+  std::string base = exe.stem().string();
+  std::string scriptName = base + ".vscript";
+  DumpedProject dumped = ProjectFromCarried(*carried, base, scriptName);
+  if (!dumped.exact || WriteCarriedScript(*carried) != behind->substr(0, consumed)) {
+    const SourceRef where{exe.string(), 0};
+    PrintWarning(where,
+                 "the carried script uses a layout the readable form does not keep (pool order, "
+                 "line ends or "
+                 "missing items); building the dump gives an equivalent but not identical script");
+  }
+  Project& p = dumped.project;
+  if (args.size() == 1) {
+    std::cout << FormatProjectText(p) << "\n# ---- " << scriptName << " ----\n"
+              << FormatScriptText(p.statements);
+    return kDone;
+  }
+  fs::path out = args[1];
+  std::error_code ec;
+  fs::create_directories(out, ec);
+  if (ec) throw ProjectError({out.string(), 0}, "cannot create the folder: " + ec.message());
+  fs::path beside = exe.parent_path().empty() ? fs::path(".") : exe.parent_path();
+  if (fs::is_regular_file(beside / (base + ".msi"), ec)) {
+    fs::copy_file(beside / (base + ".msi"), out / (base + ".msi"),
+                  fs::copy_options::overwrite_existing, ec);
+    if (ec)
+      throw ProjectError({(out / (base + ".msi")).string(), 0},
+                         "cannot copy the package: " + ec.message());
+    p.package = base + ".msi";
+  }
+  if (fs::is_regular_file(beside / (base + ".res"), ec)) {
+    fs::create_directories(out / "support", ec);
+    int code = RunProgram(
+        {"7zz", "x", "-y", "-bso0", "-bsp0", fs::absolute(beside / (base + ".res")).string()},
+        out / "support");
+    if (code != 0)
+      throw ProjectError({(beside / (base + ".res")).string(), 0},
+                         "7zz could not unpack the support files");
+    p.support = "support";
+  }
+  if (fs::is_directory(beside / "data", ec)) {
+    fs::copy(beside / "data", out / "data",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec)
+      throw ProjectError({(out / "data").string(), 0},
+                         "cannot copy the data folder: " + ec.message());
+    p.data = "data";
+  }
+  WriteText(out / (base + ".vproj"), FormatProjectText(p));
+  WriteText(out / scriptName, FormatScriptText(p.statements));
+  return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage("no command given");
+  if (args[0] == "--help" || args[0] == "-h") {
+    std::cout << kUsageText << kHelpText;
+    return kDone;
+  }
+  if (args[0] == "--version") {
+    std::cout << "vantrell-author " << kVersion << "\n";
+    return kDone;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  try {
+    if (args[0] == "build") return Build(rest);
+    if (args[0] == "dump") return Dump(rest);
+    return Usage("unknown command: " + args[0]);
+  } catch (const ProjectError& e) {
+    std::cerr << "vantrell-author: " << e.what() << "\n";
+    return kProjectError;
+  } catch (const std::exception& e) {
+    std::cerr << "vantrell-author: " << e.what() << "\n";
+    return kProjectError;
+  }
+}

@@ -1,0 +1,68 @@
+// The readable setup project in memory: the project file's settings and the
+// statements of its script files, each with the place it was written, so
+// that every later check can name a file and line.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vantrell::authoring {
+
+struct SourceRef {
+  std::string file;  // as shown to people: the path given or found
+  int line = 0;      // 1-based; 0 when the whole file is meant
+};
+
+// A project mistake: one message for people, with the place it was found.
+class ProjectError : public std::runtime_error {
+ public:
+  ProjectError(SourceRef where, const std::string& message);
+  const SourceRef& Where() const { return where_; }
+  const std::string& Message() const { return message_; }
+
+ private:
+  SourceRef where_;
+  std::string message_;
+};
+
+struct Statement {
+  std::string command;
+  std::vector<std::string> parameters;  // exact texts; "$" is the whole-line dollar
+  std::string marker;                   // "" runs, "C" is switched off
+  std::string identifier;               // fixed by the author, or empty
+  std::string header;                   // fixed by the author, or empty
+  std::string media;                    // media folder, e.g. "OFFLINE\"
+  std::string scriptKey;                // the script file as named in the project
+  SourceRef where;
+};
+
+struct Project {
+  std::filesystem::path folder;  // relative paths in the project start here
+  SourceRef file;
+
+  std::string title;
+  std::string productCode;
+  std::string revisionCode;
+  std::string publisher, contact, helpLink, updateUrl, comments, version;
+  std::string buildKind = "1";
+  std::string languageSelection = "FALSE";
+  std::string defaultLanguage = "English";
+  std::vector<std::string> pluginCommands;
+  std::vector<std::string> mediaPasswords;  // pairs
+  std::vector<std::string> componentSizes;  // pairs
+  std::vector<std::string> offlineFiles;    // triples
+  std::vector<std::string> buildVariables;  // pairs
+
+  std::string package;  // .msi or .wxs, relative to folder; empty: none
+  std::string support;  // folder packed into BASE.res; empty: none
+  std::string data;     // folder copied to data\; empty: none
+  std::string baseName = "setup";
+  std::vector<std::string> scripts;   // script files in run order
+  std::vector<SourceRef> scriptRefs;  // where each script entry is written
+
+  std::vector<Statement> statements;
+};
+
+}  // namespace vantrell::authoring

@@ -1,0 +1,48 @@
+// Reading and writing the readable project: a project file of settings and
+// script files of statement blocks (documented with an example in FORMAT.md).
+//
+// Values (both files). After its marker ("=" or ">") a value is written
+//   plain:   the text, with blanks and tabs at both ends dropped
+//   quoted:  "|" text "|"  (after trimming), the bars removed, all else kept
+// so a value with edge blanks, or one that itself starts and ends with "|",
+// is quoted.
+//
+// Project file:
+//   file   := { blank | comment | entry | part }
+//   comment:= blanks? "#" anything
+//   entry  := key blanks? "=" value      key: letters, digits and "-"
+//   part   := blanks? ">" value          the entry's next value (pairs, triples)
+// Script file:
+//   file      := { blank | comment | command | attribute | parameter }
+//   command   := a line not starting with blank, tab, "#", ">", "@" or "|",
+//                taken whole with trailing blanks dropped; or "|" name "|"
+//   attribute := blanks? "@" word [blanks value]   belongs to the statement above:
+//                @off, @marker V, @id GUID, @header HEX, @media V
+//   parameter := blanks? ">" value                 the statement's next parameter
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "authoring/project.h"
+
+namespace vantrell::authoring {
+
+std::string ParseValue(std::string_view afterMarker);
+// The written form, with one leading blank for the plain form ("" for empty).
+std::string FormatValue(std::string_view value);
+
+// Project file text; `name` is what messages show. Throws ProjectError.
+Project ParseProjectText(std::string_view text, const std::string& name);
+// Appends the statements of one script file. Throws ProjectError.
+void ParseScriptText(std::string_view text, const std::string& name, const std::string& scriptKey,
+                     std::vector<Statement>& statements);
+
+// Reads the project file and each script file it names.
+Project LoadProject(const std::filesystem::path& projectFile);
+
+// The readable texts; statements are written with every identifier and header fixed.
+std::string FormatProjectText(const Project& project);
+std::string FormatScriptText(const std::vector<Statement>& statements);
+
+}  // namespace vantrell::authoring

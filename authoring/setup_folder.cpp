@@ -1,0 +1,181 @@
+// Setup folder layout and the temporary-folder-then-move build (see setup_folder.h).
+#include "authoring/setup_folder.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "authoring/process.h"
+#include "engine/image_layout.h"
+
+namespace vantrell::authoring {
+namespace fs = std::filesystem;
+namespace {
+
+void WriteBinaryFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw ProjectError({path.string(), 0}, "cannot write file");
+}
+
+// Removes the temporary folder however the build ends.
+class TemporaryFolder {
+ public:
+  explicit TemporaryFolder(const fs::path& out) {
+    std::random_device random;
+    fs::path parent = out.parent_path().empty() ? fs::path(".") : out.parent_path();
+    std::error_code ec;
+    fs::create_directories(parent, ec);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::ostringstream name;
+      name << "." << out.filename().string() << ".part-" << std::hex << random();
+      path_ = parent / name.str();
+      if (fs::create_directory(path_, ec)) return;
+    }
+    throw ProjectError({parent.string(), 0}, "cannot create a temporary folder: " + ec.message());
+  }
+  ~TemporaryFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+fs::path Resolve(const Project& p, const std::string& relative) {
+  return p.folder / relative;
+}
+
+bool EndsWithIgnoreCase(const std::string& text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    char c = text[text.size() - suffix.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+void Run(const std::vector<std::string>& args, const fs::path& folder) {
+  int code = RunProgram(args, folder);
+  if (code == -1)
+    throw ProjectError({args[0], 0}, "cannot run the program (is it installed and on PATH?)");
+  if (code != 0) throw ProjectError({args[0], 0}, "failed with exit code " + std::to_string(code));
+}
+
+// Replaces OUT's entries by the temporary folder's; entries a previous build
+// made and this one does not are removed so the folder never mixes builds.
+void MoveIntoPlace(const fs::path& temp, const fs::path& out,
+                   const std::vector<std::string>& owned) {
+  std::error_code ec;
+  if (!fs::exists(out, ec)) {
+    fs::rename(temp, out, ec);
+    if (ec)
+      throw ProjectError({out.string(), 0},
+                         "cannot move the built setup into place: " + ec.message());
+    return;
+  }
+  if (!fs::is_directory(out, ec))
+    throw ProjectError({out.string(), 0}, "the output exists and is not a folder");
+  for (const std::string& name : owned) {
+    fs::path target = out / name;
+    fs::path built = temp / name;
+    if (fs::exists(built, ec)) {
+      fs::remove_all(target, ec);
+      fs::rename(built, target, ec);
+      if (ec) throw ProjectError({target.string(), 0}, "cannot move into place: " + ec.message());
+    } else {
+      fs::remove_all(target, ec);
+    }
+  }
+}
+
+}  // namespace
+
+std::string ReadBinaryFile(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) throw ProjectError({path.string(), 0}, "file not found");
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in) throw ProjectError({path.string(), 0}, "cannot read file");
+  return bytes.str();
+}
+
+std::optional<std::string_view> BytesBehindImage(std::string_view executable) {
+  std::optional<uint64_t> end = ImageEndFromHeaders(executable);
+  if (!end || *end > executable.size()) return std::nullopt;
+  return executable.substr(static_cast<size_t>(*end));
+}
+
+std::string AppendScript(std::string_view engine, std::string_view script,
+                         const std::string& engineName) {
+  std::optional<std::string_view> behind = BytesBehindImage(engine);
+  if (!behind) throw ProjectError({engineName, 0}, "not a Windows executable image");
+  if (!behind->empty()) {
+    throw ProjectError({engineName, 0},
+                       std::to_string(behind->size()) +
+                           " bytes follow the image's last section (a script already appended?); "
+                           "use the engine as built");
+  }
+  std::string out(engine);
+  out.append(script);
+  return out;
+}
+
+void BuildSetupFolder(const Project& p, const std::string& carriedScript, const FolderOptions& o,
+                      const fs::path& out) {
+  auto progress = [&](const std::string& line) {
+    if (o.progress) o.progress(line);
+  };
+  const std::string base = p.baseName;
+  std::string engine = ReadBinaryFile(o.engine);
+  std::string exe = AppendScript(engine, carriedScript, o.engine.string());
+  std::string zeb = ReadBinaryFile(o.zeb);
+
+  TemporaryFolder temp(out);
+  const fs::path& t = temp.Path();
+  WriteBinaryFile(t / (base + ".exe"), exe);
+  WriteBinaryFile(t / "zeb.lib", zeb);
+
+  std::error_code ec;
+  if (!p.support.empty()) {
+    fs::path support = Resolve(p, p.support);
+    if (!fs::is_directory(support, ec))
+      throw ProjectError(p.file, "support folder not found: " + support.string());
+    progress("packing support files into " + base + ".res");
+    Run({o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", fs::absolute(t / (base + ".res")).string(),
+         "."},
+        support);
+  }
+  if (!p.package.empty()) {
+    fs::path package = Resolve(p, p.package);
+    if (!fs::is_regular_file(package, ec))
+      throw ProjectError(p.file, "package not found: " + package.string());
+    if (EndsWithIgnoreCase(p.package, ".msi")) {
+      fs::copy_file(package, t / (base + ".msi"), ec);
+      if (ec) throw ProjectError({package.string(), 0}, "cannot copy the package: " + ec.message());
+    } else if (EndsWithIgnoreCase(p.package, ".wxs")) {
+      progress("building " + base + ".msi from " + package.filename().string());
+      fs::path folder = package.parent_path().empty() ? fs::path(".") : package.parent_path();
+      Run({o.wixl, "-o", fs::absolute(t / (base + ".msi")).string(), package.filename().string()},
+          folder);
+    } else {
+      throw ProjectError(p.file, "package must be a .msi or a .wxs file: " + p.package);
+    }
+  }
+  if (!p.data.empty()) {
+    fs::path data = Resolve(p, p.data);
+    if (!fs::is_directory(data, ec))
+      throw ProjectError(p.file, "data folder not found: " + data.string());
+    progress("copying data files");
+    fs::copy(data, t / "data", fs::copy_options::recursive, ec);
+    if (ec) throw ProjectError({data.string(), 0}, "cannot copy the data folder: " + ec.message());
+  }
+  MoveIntoPlace(t, out, {base + ".exe", base + ".res", base + ".msi", "zeb.lib", "data"});
+}
+
+}  // namespace vantrell::authoring

@@ -1,0 +1,40 @@
+// Lays out a setup folder: BASE.exe (the engine with the carried script
+// appended directly behind its last section), BASE.res (support files packed
+// with 7zz), BASE.msi (copied, or built from a WiX source with wixl), zeb.lib
+// and data\. Everything is made in a temporary folder beside the output and
+// then moved into place, so a failed build leaves the output as it was.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "authoring/project.h"
+
+namespace vantrell::authoring {
+
+struct FolderOptions {
+  std::filesystem::path engine;
+  std::filesystem::path zeb;
+  std::string sevenZip = "7zz";
+  std::string wixl = "wixl";
+  std::function<void(const std::string&)> progress;  // one line per long step, may be empty
+};
+
+// The engine with the script behind its image. Throws ProjectError (naming
+// `engineName`) when the bytes are no executable image or already carry data
+// behind it.
+std::string AppendScript(std::string_view engine, std::string_view script,
+                         const std::string& engineName);
+
+// The bytes behind an executable's image; nullopt when they are no image.
+std::optional<std::string_view> BytesBehindImage(std::string_view executable);
+
+std::string ReadBinaryFile(const std::filesystem::path& path);  // throws ProjectError
+
+void BuildSetupFolder(const Project& project, const std::string& carriedScript,
+                      const FolderOptions& options, const std::filesystem::path& out);
+
+}  // namespace vantrell::authoring

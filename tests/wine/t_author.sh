@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The authoring tool end to end: builds the example project into a setup
+# folder, runs it silently under Wine, and checks that dump followed by build
+# gives back the same carried script and that a failing check builds nothing.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
+
+# The native tool: AUTHOR, else the first build that has it.
+if [ -z "${AUTHOR:-}" ]; then
+  for candidate in "$VANTRELL_ROOT"/build/native/authoring/vantrell-author \
+    "$VANTRELL_ROOT"/build/author-native/authoring/vantrell-author; do
+    [ -x "$candidate" ] && AUTHOR="$candidate" && break
+  done
+fi
+if [ -z "${AUTHOR:-}" ] || [ ! -x "$AUTHOR" ]; then
+  fail "vantrell-author is not built (set AUTHOR or build the native preset)"
+  test_done
+fi
+author() { "$AUTHOR" "$@" --engine "$DIST/engine.exe"; }
+
+echo "-- build and run the example"
+dir="$(scratch)"
+author build "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/out" 2>"$dir/build.err"
+check "example builds" "$?" 0
+check "build is quiet" "$(cat "$dir/build.err")" ""
+for f in setup.exe setup.res setup.msi zeb.lib; do
+  [ -s "$dir/out/$f" ] && pass "setup folder has $f" || fail "setup folder lacks $f"
+done
+check "no temporary folder left" "$(find "$dir" -maxdepth 1 -name '.*part*' | wc -l)" 0
+out="$(robot run --timeout 60000 -- "$(winpath "$dir/out/setup.exe")" /s "/l=$(winpath "$dir/t.log")")"
+check "example: exit code from its script" "$(robot_value exit <<<"$out")" 7
+check "example: no window" "$(robot_value windows <<<"$out")" 0
+
+echo "-- dump, then build again"
+"$AUTHOR" dump "$dir/out/setup.exe" "$dir/dump" 2>"$dir/dump.err"
+check "dump succeeds" "$?" 0
+check "dump is exact (no warning)" "$(cat "$dir/dump.err")" ""
+grep -q '^  > \$$' "$dir/dump/setup.vscript" && pass "dump shows the whole-line dollar as \$" ||
+  fail "dump lacks the whole-line dollar"
+author build "$dir/dump/setup.vproj" "$dir/again"
+check "the dump builds" "$?" 0
+cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "dump then build: same carried script, byte for byte" ||
+  fail "dump then build changed the carried script"
+out="$(robot run --timeout 60000 -- "$(winpath "$dir/again/setup.exe")" /s)"
+check "rebuilt setup: same exit code" "$(robot_value exit <<<"$out")" 7
+
+echo "-- the Windows build of the tool reads the same script"
+if [ -f "$DIST/vantrell-author.exe" ]; then
+  "$AUTHOR" dump "$dir/out/setup.exe" >"$dir/native.txt"
+  wine "$DIST/vantrell-author.exe" dump "$(winpath "$dir/out/setup.exe")" 2>/dev/null | tr -d '\r' >"$dir/win32.txt"
+  cmp -s "$dir/native.txt" "$dir/win32.txt" && pass "win32 dump equals the native dump" ||
+    fail "win32 dump differs: $(diff "$dir/native.txt" "$dir/win32.txt" | head -5)"
+else
+  echo "  skip $DIST/vantrell-author.exe not built"
+fi
+
+echo "-- rebuilding into an existing folder replaces only the tool's files"
+echo keep >"$dir/out/notes.txt"
+mkdir -p "$dir/out/data" && echo stale >"$dir/out/data/old.txt"
+author build "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/out"
+check "rebuild succeeds" "$?" 0
+check "a foreign file stays" "$(cat "$dir/out/notes.txt" 2>/dev/null)" keep
+[ -e "$dir/out/data" ] && fail "a data folder the project no longer has stays" || pass "a stale data folder goes"
+cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "rebuild gives the same setup.exe" ||
+  fail "rebuild changed setup.exe"
+
+echo "-- a failing check builds nothing"
+mkdir -p "$dir/bad"
+cp "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/bad/p.vproj"
+sed -i 's|^package = .*||; s|^support = .*||' "$dir/bad/p.vproj"
+printf 'Comment\n  > first\nIf\n  > UNDEFINED_NAME\n  > 0\n  > x\n  > TRUE\nEnd\n' >"$dir/bad/main.vscript"
+msg="$(author build "$dir/bad/p.vproj" "$dir/bad-out" 2>&1)"
+check "failing check: exit code 1" "$?" 1
+check "failing check: file, line and message" "$msg" \
+  "vantrell-author: $dir/bad/main.vscript:3: Variable not defined: UNDEFINED_NAME"
+[ -e "$dir/bad-out" ] && fail "failing check left an output folder" || pass "failing check left no output"
+
+test_done
