@@ -124,6 +124,10 @@ TEST(ScriptReader, BuildVariables) {
       {"#TITLE##TITLE#", "Build TitleBuild Title"},
   };
   for (const Case& c : cases) EXPECT_EQ(ExpandBuildVariables(s, c.in), c.want) << c.in;
+  // A value that doubles its own token stops growing at a bounded size.
+  SetupScript doubling = s;
+  doubling.buildVariables = {"D", "#D##D#$"};
+  EXPECT_LE(ExpandBuildVariables(doubling, "#D#").size(), size_t{4} << 20);
   // A value that re-creates its own token stops after a bounded number of rounds.
   std::string looped = ExpandBuildVariables(s, "#LOOP#");
   EXPECT_LT(looped.size(), 64u);
