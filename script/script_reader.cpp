@@ -9,8 +9,9 @@ namespace vantrell {
 namespace {
 
 constexpr int kMaxBuildVariableRounds = 16;
-// Past this size a result is not expanded further (a value that repeats its own token grows fast).
-constexpr size_t kMaxBuildVariableText = size_t{1} << 20;
+// Past this size a result is not expanded further (a value that repeats its own
+// token grows fast); build-time settings are short paths and names.
+constexpr size_t kMaxBuildVariableText = size_t{64} << 10;
 
 // Splits text into lines at CR LF, LF or CR. Once the data is exhausted every
 // further read yields an empty line and Exhausted() is true.
@@ -66,6 +67,7 @@ std::string ExpandBuildVariablesRound(const SetupScript& script, std::string_vie
   std::string lower = AsciiLower(result);  // searched with the fast exact find
   const auto& vars = script.buildVariables;
   for (size_t i = 0; i + 1 < vars.size(); i += 2) {
+    if (vars[i].empty()) continue;  // "##" names nothing
     const std::string token = "#" + AsciiLower(vars[i]) + "#";
     if (lower.find(token) == std::string::npos) continue;
     if (result.size() > kMaxBuildVariableText) return result;
