@@ -31,6 +31,7 @@ add_library(vantrell_core STATIC
   script/script_reader.cpp
   script/statements.cpp
   system/target_platform.cpp
+  vars/comma_text.cpp
   vars/conditions.cpp
   vars/find_files.cpp
   vars/integer_text.cpp

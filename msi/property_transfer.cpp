@@ -1,16 +1,13 @@
 // The property transfer file's name and content (contract in the header).
 #include "msi/property_transfer.h"
 
+#include "vars/comma_text.h"
+
 #include "common/ascii.h"
 #include "msi/installer_property_names.h"
 
 namespace vantrell {
 namespace {
-
-bool IsCommaBlank(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return u >= 1 && u <= 32;
-}
 
 bool IsFileNameChar(char c) {
   auto u = static_cast<unsigned char>(c);
@@ -55,45 +52,6 @@ std::string PropertyTransferFilePath(std::string_view tempFolder, std::string_vi
   return path;
 }
 
-std::vector<std::string> ReadCommaItems(std::string_view text) {
-  // Same grammar as the store's export: quoted items with doubled quotes,
-  // blanks and control characters around items skipped, a trailing comma
-  // giving one empty last item.
-  std::vector<std::string> items;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n && IsCommaBlank(text[i])) ++i;
-  while (i < n) {
-    std::string item;
-    if (text[i] == '"') {
-      ++i;
-      while (i < n) {
-        if (text[i] == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
-    } else {
-      size_t start = i;
-      while (i < n && text[i] != ',' && !IsCommaBlank(text[i])) ++i;
-      item.assign(text.substr(start, i - start));
-    }
-    items.push_back(std::move(item));
-    while (i < n && IsCommaBlank(text[i])) ++i;
-    if (i < n && text[i] == ',') {
-      if (i + 1 == n) items.emplace_back();
-      ++i;
-      while (i < n && IsCommaBlank(text[i])) ++i;
-    }
-  }
-  return items;
-}
 
 PropertyTransferFile ComposePropertyTransferFile(const PropertyTransferInput& input,
                                                  const TVariableManager& vars) {
@@ -107,12 +65,12 @@ PropertyTransferFile ComposePropertyTransferFile(const PropertyTransferInput& in
     AppendEntry(out, "MEDIAPACKAGEPATH", input.mediaPath);
   }
 
-  const std::vector<std::string> properties = ReadCommaItems(input.propertyListText);
+  const std::vector<std::string> properties = ReadCommaText(input.propertyListText);
   for (size_t i = 0; i + 1 < properties.size(); i += 2) {
     AppendEntry(out, properties[i], vars.ExpandPath(properties[i + 1]));
   }
 
-  const std::vector<std::string> variables = ReadCommaItems(input.variablesText);
+  const std::vector<std::string> variables = ReadCommaText(input.variablesText);
   for (size_t i = 0; i + 1 < variables.size(); i += 2) {
     const std::string upperName = AsciiUpper(variables[i]);
     const std::string value = vars.ExpandPath(variables[i + 1]);

@@ -20,8 +20,6 @@ inline constexpr std::string_view kTransferEntryEnd = "$ex";
 // so that the caller writes no file rather than one outside the folder.
 std::string PropertyTransferFilePath(std::string_view tempFolder, std::string_view productCode);
 
-// The items of a comma text as the variable store exports it.
-std::vector<std::string> ReadCommaItems(std::string_view text);
 
 struct PropertyTransferInput {
   InstallerOperation operation = InstallerOperation::kPackage;

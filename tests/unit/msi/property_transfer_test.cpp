@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "msi/property_transfer.h"
+#include "vars/comma_text.h"
 
 namespace vantrell {
 namespace {
@@ -31,13 +32,13 @@ TEST(PropertyTransferFile, CommaItemsAsTheStoreExportsThem) {
   TVariableManager vars;
   vars.PutVariable("A", "x, \"y\"");
   vars.PutVariable("B", "");
-  std::vector<std::string> items = ReadCommaItems(vars.ExportVariables());
+  std::vector<std::string> items = ReadCommaText(vars.ExportVariables());
   ASSERT_EQ(items.size(), 4u);
   std::vector<std::string> listed;
   vars.ListVariables(listed);
   EXPECT_EQ(items, listed);
-  EXPECT_EQ(ReadCommaItems("a,b,"), (std::vector<std::string>{"a", "b", ""}));
-  EXPECT_EQ(ReadCommaItems(""), std::vector<std::string>{});
+  EXPECT_EQ(ReadCommaText("a,b,"), (std::vector<std::string>{"a", "b", ""}));
+  EXPECT_EQ(ReadCommaText(""), std::vector<std::string>{});
 }
 
 TEST(PropertyTransferFile, PackageEntriesInOrder) {
