@@ -18,6 +18,7 @@ add_library(vantrell_core STATIC
   media/extract_statement.cpp
   msi/install_result.cpp
   msi/installer_messages.cpp
+  msi/apply_changes.cpp
   msi/installer_property_names.cpp
   msi/property_command_line.cpp
   msi/property_list.cpp
@@ -49,6 +50,7 @@ if(WIN32)
     engine/win32/process_env.cpp
     engine/win32/startup_ui_win32.cpp
     media/win32/zeb_library.cpp
+    msi/win32/installer_thread.cpp
     msi/win32/msi_library.cpp
     script/win32/interpreter_host_win32.cpp
     system/win32/fs_redirection.cpp

@@ -6,6 +6,7 @@
 #include "engine/win32/process_env.h"
 #include "engine/win32/startup_ui_win32.h"
 #include "media/win32/zeb_library.h"
+#include "msi/win32/installer_thread.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
 #include "system/win32/system_facts_win32.h"
@@ -30,6 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32TextSystem textSystem;
   vantrell::StatementServices statementServices{archives, files, textSystem};
   vantrell::RegisterBuiltInStatements(statementServices);
+  vantrell::RegisterApplyChanges({}, {});
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

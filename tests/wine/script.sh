@@ -46,7 +46,7 @@ make_script_setup() {
   local dir="$1" sample="$VANTRELL_ROOT/examples/sample"
   mkdir -p "$dir"
   script_layout >"$dir/script.txt"
-  local package="$WINE_RUN_DIR/sample.msi"
+  local package="${SETUP_PACKAGE:-$WINE_RUN_DIR/sample.msi}"
   [ -f "$package" ] || (cd "$sample" && wixl -o "$package" product.wxs)
   bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$sample/support" "$package"
 }

@@ -1,0 +1,45 @@
+// "Apply Changes" on the interpreter thread (contract in apply_changes.h).
+#include "msi/apply_changes.h"
+
+#include "msi/install_result.h"
+#include "msi/property_list.h"
+#include "script/engine_cache.h"
+#include "vars/comma_text.h"
+
+namespace vantrell {
+
+void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
+                         const std::string& packagePath, const std::string& dataFolder) {
+  TVariableManager& vars = statement.vars;
+  const std::string origin = statement.Origin();
+  const std::string resultParameter = statement.Parameter(2);
+  const InstallFlags flags = ReadInstallFlags(statement.Parameter(3), statement.Parameter(4));
+
+  InstallerRequest request;
+  request.setupSourceFolder = hooks.setupSourceFolder ? hooks.setupSourceFolder() : std::string();
+  if (hooks.checkSources && !hooks.checkSources(flags.install)) {
+    WriteSourcesNotFound(vars, resultParameter, origin);
+    return;
+  }
+
+  const std::string temp = vars.GetVariable("TEMPDIR");
+  Properties().Append("MSINTEMP", temp);
+
+  request.operation = InstallerOperation::kPackage;
+  request.packagePath = packagePath;
+  request.progressDialogFile = statement.Parameter(1);
+  request.variablesText = vars.ExportVariables();
+  request.propertyListText = WriteCommaText(Properties().Lines());
+  request.productCode = CurrentRun().productCode;
+  request.install = flags.install;
+  request.advertise = flags.advertise;
+  request.dataFolder = WithTrailingBackslash(dataFolder);
+  request.targetFolder = vars.ExpandPath(vars.GetVariable("TARGETDIR"));
+
+  std::string errorText;
+  const int result = runner.RunInstaller(request, errorText);
+  WriteInstallResult(vars, resultParameter, result, errorText, origin);
+  if ((result == kInstallComplete || result == kInstallReboot) && hooks.afterSuccess) hooks.afterSuccess(request);
+}
+
+}  // namespace vantrell

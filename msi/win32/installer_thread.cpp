@@ -1,0 +1,274 @@
+// The installer thread and its runner (contract in installer_thread.h).
+#include "msi/win32/installer_thread.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "common/ascii.h"
+#include "engine/startup.h"
+#include "engine/caption.h"
+#include "engine/trace_log.h"
+#include "msi/install_result.h"
+#include "msi/installer_messages.h"
+#include "msi/property_transfer.h"
+#include "msi/win32/msi_library.h"
+#include "script/engine_cache.h"
+
+namespace vantrell {
+namespace {
+
+constexpr DWORD kInternalUiNoneWithSourceResolution = 0x102;
+constexpr DWORD kExternalUiFilter = 0x7FDF;  // every kind but files-in-use
+constexpr DWORD kLogMode = 0x3FDF;
+constexpr DWORD kLogAppendAndFlush = 3;
+constexpr const char* kTempPackagesKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\TempPackages";
+
+// The handler's progress accumulators live as long as the engine.
+InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
+  static InstallerMessageHandler handler(vars, [](const InstallerMessageBox& box) {
+    if (box.languageNeutral) {
+      return MessageBoxExA(nullptr, box.text.c_str(), box.caption.c_str(), box.style, 0);
+    }
+    return MessageBoxA(nullptr, box.text.c_str(), box.caption.c_str(), box.style);
+  });
+  return handler;
+}
+
+INT WINAPI InstallerUiHandler(LPVOID context, UINT messageType, LPCSTR message) {
+  return static_cast<InstallerMessageHandler*>(context)->Handle(messageType, message ? message : "");
+}
+
+std::string SystemMessage(DWORD code) {
+  char* text = nullptr;
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                    FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+  if (text != nullptr) LocalFree(text);
+  return CleanSystemMessageText(result);
+}
+
+std::optional<std::string> ShortPath(std::string_view path) {
+  std::string input(path);
+  char buffer[MAX_PATH * 2] = {};
+  DWORD n = GetShortPathNameA(input.c_str(), buffer, sizeof(buffer));
+  if (n == 0 || n >= sizeof(buffer)) return std::nullopt;
+  return std::string(buffer, n);
+}
+
+bool FolderExists(std::string_view folder) {
+  DWORD attributes = GetFileAttributesA(std::string(folder).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void CreateFolder(std::string_view folder) {
+  std::string path(folder);
+  for (size_t i = 3; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  }
+}
+
+void RemoveStaleTempPackages(const std::string& productCode) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTempPackagesKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::string code = AsciiUpper(productCode);
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    char name[1024];
+    DWORD length = sizeof(name);
+    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (!code.empty() && it->find(code) != std::string::npos) RegDeleteValueA(key, it->c_str());
+  }
+  RegCloseKey(key);
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size();
+}
+
+std::string NowText() {
+  char date[128] = {};
+  char time[128] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof(date));
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof(time));
+  return std::string(date) + " " + time;
+}
+
+struct ThreadResult {
+  bool error = false;
+  bool reboot = false;
+  std::string errorText;
+};
+
+class InstallerThread {
+ public:
+  InstallerThread(const InstallerRequest& request, TVariableManager& vars,
+                  const std::function<void(const InstallerRequest&)>& packageEdits)
+      : request_(request), vars_(vars), packageEdits_(packageEdits), handler_(MessageHandler(vars)) {}
+
+  ThreadResult Run() {
+    try {
+      RunSteps();
+    } catch (const std::exception& e) {
+      // A binding error still ends the run as an error, never as a hang.
+      result_.error = true;
+      result_.errorText = e.what();
+    }
+    if (result_.error) result_.errorText = CompleteErrorText(result_.errorText, handler_.LastMessage());
+    if (!transferFile_.empty()) DeleteFileA(transferFile_.c_str());
+    return result_;
+  }
+
+ private:
+  bool Cancelled() const { return vars_.GetVariable("VELD_thCancelled") == "TRUE"; }
+
+  void RunSteps() {
+    RemoveStaleTempPackages(request_.productCode);
+    InstallerPathService service{ShortPath, FolderExists, CreateFolder};
+    const InstallerPaths paths = PrepareInstallerPaths(request_.operation, request_.packagePath, request_.dataFolder,
+                                                       request_.setupSourceFolder, service);
+    ReportProgress("Windows Installer", 0, 100, 0, vars_);
+
+    PropertyTransferInput transfer{request_.operation, paths.dataFolder, paths.setupSourceFolder, paths.mediaPath,
+                                   request_.propertyListText, request_.variablesText};
+    const PropertyTransferFile file = ComposePropertyTransferFile(transfer, vars_);
+    transferFile_ = PropertyTransferFilePath(vars_.GetVariable("TEMPDIR"), request_.productCode);
+    if (!transferFile_.empty()) WriteTextFile(transferFile_, file.content);
+    handler_.BeginRun(file.silent, file.title);
+
+    ReportProgress("$IGNORE$", 0, 100, 50, vars_);
+    if (request_.operation == InstallerOperation::kPackage && packageEdits_) packageEdits_(request_);
+    ReportProgress("$IGNORE$", 0, 100, 100, vars_);
+
+    const bool installed = msi::MsiQueryProductStateA(request_.productCode.c_str()) == INSTALLSTATE_DEFAULT;
+    if (Cancelled()) return;
+
+    TraceBlock(paths);
+    msi::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(kInternalUiNoneWithSourceResolution), nullptr);
+    msi::MsiSetExternalUIA(InstallerUiHandler, kExternalUiFilter, &handler_);
+
+    CommandLineRequest command;
+    command.operation = request_.operation;
+    command.install = request_.install;
+    command.advertise = request_.advertise;
+    command.productInstalled = installed;
+    command.cacheHasAdvertisedFolder = FolderExists(WithTrailingBackslash(vars_.GetVariable("ENGINECACHE")) + "__ad");
+    command.targetFolder = request_.targetFolder;
+    command.paths = paths;
+    command.variables = ReadCommandLineVariables(vars_);
+    const PropertyCommandLine line = ComposePropertyCommandLine(command);
+
+    UINT code = 0;
+    if (line.call == InstallerCall::kApplyPatch) {
+      msi::MsiSourceListAddSourceA(request_.productCode.c_str(), nullptr, 0, paths.setupSourceFolder.c_str());
+      code = msi::MsiApplyPatchA(request_.packagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT, line.text.c_str());
+    } else {
+      std::string dots;
+      for (;;) {
+        code = msi::MsiInstallProductA(request_.packagePath.c_str(), line.text.c_str());
+        if (code != kInstallerBusy) break;
+        dots = NextBusyDots(dots);
+        ReportProgress(BusyProgressText(dots), 0, 100, 100, vars_);
+        Sleep(kBusyRetryMilliseconds);
+        if (Cancelled()) break;
+      }
+    }
+    msi::MsiSetExternalUIA(nullptr, 0, nullptr);
+    switch (ClassifyInstallerResult(code)) {
+      case InstallerCallOutcome::kSuccess:
+        break;
+      case InstallerCallOutcome::kRebootRequired:
+        result_.reboot = true;
+        break;
+      case InstallerCallOutcome::kBusy:
+      case InstallerCallOutcome::kError:
+        result_.error = true;
+        result_.errorText = SystemMessage(code);
+        break;
+    }
+  }
+
+  void TraceBlock(const InstallerPaths& paths) {
+    TraceLog* log = CurrentTraceLog();
+    if (log == nullptr || log->Path().empty()) return;
+    TraceLine("=== " + WizardCaption() + ": Applying Changes @" + NowText() + " ===");
+    TraceLine("*** Variables ***");
+    TraceLine(request_.variablesText);
+    TraceLine("*** Properties ***");
+    TraceLine(request_.propertyListText);
+    TraceLine("*** MSI Database ***");
+    TraceLine(request_.packagePath);
+    TraceLine("*** GUID ***");
+    TraceLine(request_.productCode);
+    TraceLine("*** Data Directory ***");
+    TraceLine(paths.dataFolder);
+    TraceLine("*** Media Directory ***");
+    TraceLine(paths.mediaPath);
+    TraceLine("*** MSI Directory ***");
+    TraceLine(paths.packageFolder);
+    TraceLine("");
+    msi::MsiEnableLogA(kLogMode, log->Path().c_str(), kLogAppendAndFlush);
+  }
+
+  const InstallerRequest& request_;
+  TVariableManager& vars_;
+  const std::function<void(const InstallerRequest&)>& packageEdits_;
+  InstallerMessageHandler& handler_;
+  ThreadResult result_;
+  std::string transferFile_;
+};
+
+}  // namespace
+
+int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::string& errorText) {
+  vars_.PutVariable("VELD_thFinished", "FALSE");
+  vars_.PutVariable("VELD_thCancelled", "FALSE");
+  vars_.PutVariable("VELD_thProgressText", "");
+  ThreadResult result;
+  Worker worker([&](Worker&) {
+    result = InstallerThread(request, vars_, packageEdits_).Run();
+    vars_.PutVariable("VELD_thFinished", "TRUE");
+  });
+  // The wait publishes a confirmed cancel to the thread, as the progress dialog does.
+  {
+    struct CancelPublisher final : WaitHost {
+      CancelPublisher(WaitHost& inner, TVariableManager& vars) : inner_(inner), vars_(vars) {}
+      void ProcessOneMessage() override {
+        inner_.ProcessOneMessage();
+        if (CancelRequested()) vars_.PutVariable("VELD_thCancelled", "TRUE");
+      }
+      void WakeMainThread() override { inner_.WakeMainThread(); }
+      WaitHost& inner_;
+      TVariableManager& vars_;
+    } wait(host_, vars_);
+    if (CancelRequested()) vars_.PutVariable("VELD_thCancelled", "TRUE");
+    RunWithCancel(worker, wait, silent_);
+  }
+  errorText = result.errorText;
+  return RunnerResult(vars_.GetVariable("VELD_thCancelled"), result.error, result.reboot);
+}
+
+}  // namespace vantrell
+
+namespace vantrell {
+
+void RegisterApplyChanges(ApplyChangesHooks hooks, std::function<void(const InstallerRequest&)> packageEdits) {
+  RegisterStatement("Apply Changes", [hooks, packageEdits](StatementContext& statement) {
+    Win32InstallerRunner runner(statement.host, statement.run.Silent(), statement.vars, packageEdits);
+    ExecuteApplyChanges(statement, runner, hooks, CurrentStartupState().installerDatabasePath,
+                        CurrentRun().dataFolder);
+  });
+}
+
+}  // namespace vantrell
