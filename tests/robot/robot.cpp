@@ -237,9 +237,11 @@ int CommandClick(const std::vector<std::wstring>& args, Output& out) {
   if (!IsWindowEnabled(button)) {
     throw RobotError("click: button \"" + ToUtf8(options.Get(L"button")) + "\" is disabled");
   }
+  // Read before clicking: the click may close the window and its button at once.
+  const auto label = StripAccelerators(WindowText(button));
   // The button's own window procedure raises BN_CLICKED, as a real click does.
   if (!PostMessageW(button, BM_CLICK, 0, 0)) throw RobotError(Win32Failure("PostMessageW"));
-  out.Line("clicked", StripAccelerators(WindowText(button)));
+  out.Line("clicked", label);
   if (options.Has(L"no-wait")) return 0;
   DWORD timeoutMs = options.Number(L"timeout", kDefaultGoneMs);
   if (!AwaitGone(window, timeoutMs)) {
