@@ -22,6 +22,8 @@ add_library(vantrell_core STATIC
   msi/installer_property_names.cpp
   msi/property_command_line.cpp
   msi/property_list.cpp
+  msi/registration.cpp
+  msi/setup_sources.cpp
   msi/property_transfer.cpp
   script/background.cpp
   script/bootstrap.cpp
@@ -52,6 +54,7 @@ if(WIN32)
     media/win32/zeb_library.cpp
     msi/win32/installer_thread.cpp
     msi/win32/msi_library.cpp
+    msi/win32/registration_store_win32.cpp
     script/win32/interpreter_host_win32.cpp
     system/win32/fs_redirection.cpp
     system/win32/system_facts_win32.cpp

@@ -7,6 +7,7 @@
 #include "engine/win32/startup_ui_win32.h"
 #include "media/win32/zeb_library.h"
 #include "msi/win32/installer_thread.h"
+#include "msi/win32/registration_store_win32.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
 #include "system/win32/system_facts_win32.h"
@@ -31,7 +32,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32TextSystem textSystem;
   vantrell::StatementServices statementServices{archives, files, textSystem};
   vantrell::RegisterBuiltInStatements(statementServices);
-  vantrell::RegisterApplyChanges({}, {});
+  vantrell::Win32RegistrationStore registry;
+  vantrell::Win32CacheFolderSystem cacheFolders;
+  vantrell::RegisterApplyChanges(vantrell::InstallerHooks(files, system, registry, cacheFolders), {});
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

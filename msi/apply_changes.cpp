@@ -16,8 +16,8 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
   const InstallFlags flags = ReadInstallFlags(statement.Parameter(3), statement.Parameter(4));
 
   InstallerRequest request;
-  request.setupSourceFolder = hooks.setupSourceFolder ? hooks.setupSourceFolder() : std::string();
-  if (hooks.checkSources && !hooks.checkSources(flags.install)) {
+  request.setupSourceFolder = hooks.setupSourceFolder ? hooks.setupSourceFolder(statement) : std::string();
+  if (hooks.checkSources && !hooks.checkSources(statement, flags.install)) {
     WriteSourcesNotFound(vars, resultParameter, origin);
     return;
   }
@@ -33,13 +33,16 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
   request.productCode = CurrentRun().productCode;
   request.install = flags.install;
   request.advertise = flags.advertise;
-  request.dataFolder = WithTrailingBackslash(dataFolder);
+  // A source search may have found the data somewhere else.
+  request.dataFolder = WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
   request.targetFolder = vars.ExpandPath(vars.GetVariable("TARGETDIR"));
 
   std::string errorText;
   const int result = runner.RunInstaller(request, errorText);
   WriteInstallResult(vars, resultParameter, result, errorText, origin);
-  if ((result == kInstallComplete || result == kInstallReboot) && hooks.afterSuccess) hooks.afterSuccess(request);
+  if ((result == kInstallComplete || result == kInstallReboot) && hooks.afterSuccess) {
+    hooks.afterSuccess(statement, request);
+  }
 }
 
 }  // namespace vantrell

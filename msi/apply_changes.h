@@ -38,11 +38,11 @@ class InstallerRunner {
 
 struct ApplyChangesHooks {
   // The setup source folder, with a trailing backslash (empty: none known).
-  std::function<std::string()> setupSourceFolder;
+  std::function<std::string(StatementContext& statement)> setupSourceFolder;
   // False when the sources are needed and cannot be found.
-  std::function<bool(bool install)> checkSources;
+  std::function<bool(StatementContext& statement, bool install)> checkSources;
   // The upkeep after a successful run (engine cache and registration).
-  std::function<void(const InstallerRequest& request)> afterSuccess;
+  std::function<void(StatementContext& statement, const InstallerRequest& request)> afterSuccess;
 };
 
 void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,

@@ -12,6 +12,9 @@
 #include "msi/install_result.h"
 #include "msi/installer_messages.h"
 #include "msi/property_transfer.h"
+#include "msi/registration.h"
+#include "msi/setup_sources.h"
+#include "msi/win32/registration_store_win32.h"
 #include "msi/win32/msi_library.h"
 #include "script/engine_cache.h"
 
@@ -262,6 +265,28 @@ int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::str
 }  // namespace vantrell
 
 namespace vantrell {
+
+ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, RegistrationStore& registry,
+                                 CacheFolderSystem& folders) {
+  ApplyChangesHooks hooks;
+  hooks.setupSourceFolder = [&files, &system](StatementContext& statement) {
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    return FindSetupSourceFolder(services);
+  };
+  hooks.checkSources = [&files, &system](StatementContext& statement, bool install) {
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    return CheckRunSetupSources(SourceStatement::kApplyChanges, install, services);
+  };
+  hooks.afterSuccess = [&files, &system, &registry, &folders](StatementContext& statement,
+                                                              const InstallerRequest& request) {
+    RegistrationServices services{files, system, registry, folders, CurrentPlatformFamily()};
+    const CacheOperation operation = request.advertise ? CacheOperation::kAdvertise
+                                     : request.install ? CacheOperation::kInstall
+                                                       : CacheOperation::kRemove;
+    UpkeepAfterSuccess(operation, statement.script, statement.vars, services);
+  };
+  return hooks;
+}
 
 void RegisterApplyChanges(ApplyChangesHooks hooks, std::function<void(const InstallerRequest&)> packageEdits) {
   RegisterStatement("Apply Changes", [hooks, packageEdits](StatementContext& statement) {

@@ -10,6 +10,9 @@
 #include <functional>
 
 #include "msi/apply_changes.h"
+#include "msi/registration_store.h"
+#include "system/file_system.h"
+#include "system/system_facts.h"
 #include "script/background.h"
 
 namespace vantrell {
@@ -29,6 +32,10 @@ class Win32InstallerRunner final : public InstallerRunner {
   TVariableManager& vars_;
   std::function<void(const InstallerRequest&)> packageEdits_;
 };
+
+// The setup source search and the upkeep after success on the real system.
+ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, RegistrationStore& registry,
+                                 CacheFolderSystem& folders);
 
 // Registers "Apply Changes" with the Windows runner; the hooks and the
 // package edits are those of the caller.

@@ -41,17 +41,58 @@ product_state() {
     >/dev/null 2>&1 && echo registered || echo absent
 }
 
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Sample'
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
+
+# A setup that installs, or removes when started with REMOVE=TRUE.
+lifecycle_setup() {
+  make_script_setup "$1" <<S
+@revision $package_code
+@title Vantrell Sample
+If|REMOVE|0|TRUE|TRUE
+Apply Changes|progress|RESULT|FALSE|TRUE
+Else
+Apply Changes|progress|RESULT|TRUE|FALSE
+End
+If|RESULT|0|COMPLETE|TRUE
+Terminate with Exit Code|1
+End
+Terminate with Exit Code|2
+S
+}
+
 dir="$(scratch)"
-check "install: COMPLETE" "$(apply "$dir" TRUE FALSE)" 1
+lifecycle_setup "$dir"
+out="$(robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s "/l=$(winpath "$dir/trace.log")")"
+check "install: COMPLETE" "$(robot_value exit <<<"$out")" 1
 [ -n "$(installed_file)" ] && pass "install: the package's file is in place" || fail "install: no file"
 check "install: the installer knows the product" "$(product_state)" registered
 trace="$(iconv -f UTF-16LE -t UTF-8 "$dir/trace.log" 2>/dev/null | tr -d '\r')"
 grep -q '^\*\*\* GUID \*\*\*$' <<<"$trace" && pass "trace log holds the installer block" || fail "no installer block in the trace"
+uninstall="$(reg_value "$uninstall_key" UninstallString)"
+[[ "$uninstall" == \"*'\setup.exe" REMOVE=TRUE MODIFY=FALSE' ]] && pass "registered: UninstallString $uninstall" ||
+  fail "registered: UninstallString [$uninstall]"
+check "registered: Publisher" "$(reg_value "$uninstall_key" Publisher)" Publisher
+cached_exe="${uninstall#\"}"
+cached_exe="${cached_exe%%\"*}"
+cache_unix="$(dirname "$(winepath -u "$cached_exe" 2>/dev/null)")"
+for f in setup.exe setup.msi setup.res zeb.lib instance.dat; do
+  [ -f "$cache_unix/$f" ] && pass "engine cache holds $f" || fail "engine cache lacks $f ($cache_unix)"
+done
 
-dir="$(scratch)"
-check "remove: COMPLETE" "$(apply "$dir" FALSE TRUE)" 1
+out="$(robot run --timeout 180000 -- "$cached_exe" /s REMOVE=TRUE MODIFY=FALSE)"
+check "remove from the cached copy: COMPLETE" "$(robot_value exit <<<"$out")" 1
 [ -z "$(installed_file)" ] && pass "remove: the file is gone" || fail "remove: file left"
 check "remove: the installer forgot the product" "$(product_state)" absent
+check "remove: the uninstall entry is gone" "$(reg_value "$uninstall_key" UninstallString)" ""
+sleep 1
+[ ! -f "$cache_unix/setup.msi" ] && pass "remove: the engine cache is gone or moved aside" ||
+  fail "remove: engine cache left at $cache_unix"
+
+echo "-- the runner itself: cancel before and during the run, install, remove"
+out="$(robot run --timeout 300000 -- "$TESTBIN/installer_run_check.exe" "$(winpath "$package")")"
+grep '^  ' <<<"$out"
+check "installer runner checks" "$(robot_value exit <<<"$out")" 0
 
 printf 'not a package' >"$WINE_RUN_DIR/broken.msi"
 dir="$(scratch)"

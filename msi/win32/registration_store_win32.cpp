@@ -1,0 +1,134 @@
+// Registry writes, folder moves and deletion at restart through the Windows
+// API (contract in registration_store_win32.h).
+#include "msi/win32/registration_store_win32.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "common/ascii.h"
+#include "system/win32/handle.h"
+
+namespace vantrell {
+namespace {
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+class CreatedKey {
+ public:
+  CreatedKey(HKEY root, const std::string& path) {
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+    }
+  }
+  CreatedKey(const CreatedKey&) = delete;
+  CreatedKey& operator=(const CreatedKey&) = delete;
+  ~CreatedKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+bool IsWindows9x() {
+  return (GetVersion() & 0x80000000u) != 0;
+}
+
+// The Windows 95 family deletes at start-up what "NUL=path" lines of the
+// [Rename] section of wininit.ini name; several such lines may coexist, so
+// the line is inserted rather than written as a profile key.
+bool ScheduleInWininit(const std::string& shortPath) {
+  char windows[MAX_PATH] = {};
+  UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::string file = windows;
+  if (file.back() != '\\') file.push_back('\\');
+  file += "wininit.ini";
+  std::string text;
+  {
+    std::ifstream in(file, std::ios::binary);
+    if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const std::string line = "NUL=" + shortPath + "\r\n";
+  size_t header = FindIgnoreCase(text, "[Rename]");
+  if (header == std::string::npos) {
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    text += "[Rename]\r\n" + line;
+  } else {
+    size_t end = text.find('\n', header);
+    if (end == std::string::npos) {
+      text += "\r\n" + line;
+    } else {
+      text.insert(end + 1, line);
+    }
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool Win32RegistrationStore::WriteString(RegistryRoot root, const std::string& key,
+                                         const std::string& value, const std::string& data) {
+  CreatedKey created(RootKey(root), key);
+  if (created.Get() == nullptr) return false;
+  return RegSetValueExA(created.Get(), value.empty() ? nullptr : value.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool Win32RegistrationStore::DeleteKey(RegistryRoot root, const std::string& key) {
+  // Not recursive: a key that has gained sub-keys of someone else's stays.
+  LONG status = RegDeleteKeyA(RootKey(root), key.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ||
+         status == ERROR_PATH_NOT_FOUND;
+}
+
+bool Win32CacheFolderSystem::MoveFolder(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+}
+
+bool Win32CacheFolderSystem::DeleteAtRestart(const std::string& path) {
+  if (IsWindows9x()) return ScheduleInWininit(ShortPath(path));
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+void Win32CacheFolderSystem::SetCompression(const std::string& folder, bool compressed) {
+  FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.Valid()) return;
+  USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+  DWORD returned = 0;
+  // File systems without compression refuse this; the folder stays as it is.
+  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
+                  &returned, nullptr);
+}
+
+std::string Win32CacheFolderSystem::ShortPath(const std::string& path) {
+  DWORD needed = GetShortPathNameA(path.c_str(), nullptr, 0);
+  if (needed == 0) return path;
+  std::vector<char> buffer(needed + 1, '\0');
+  DWORD got = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (got == 0 || got >= buffer.size()) return path;
+  return std::string(buffer.data(), got);
+}
+
+PlatformFamily CurrentPlatformFamily() {
+  PlatformFamily family;
+  const DWORD version = GetVersion();
+  family.windows9x = (version & 0x80000000u) != 0;
+  family.windows2000OrLater = !family.windows9x && LOBYTE(LOWORD(version)) >= 5;
+  return family;
+}
+
+}  // namespace vantrell
