@@ -1,7 +1,11 @@
 // Writes and splits the carried setup script (layout in carried_script.h).
 #include "authoring/carried_script.h"
 
+#include "common/line_reader.h"
+
 #include <stdexcept>
+
+#include "common/line_reader.h"
 
 namespace vantrell::authoring {
 namespace {
@@ -35,23 +39,14 @@ class Writer {
 
 class Splitter {
  public:
-  explicit Splitter(std::string_view bytes) : bytes_(bytes) {}
+  explicit Splitter(std::string_view bytes) : reader_(bytes) {}
 
-  size_t Position() const { return pos_; }
-  bool Exhausted() const { return pos_ >= bytes_.size(); }
+  size_t Position() const { return reader_.Position(); }
+  bool Exhausted() const { return reader_.Exhausted(); }
 
   std::string Line() {
-    if (Exhausted()) {
-      complete_ = false;
-      return {};
-    }
-    size_t end = bytes_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos) end = bytes_.size();
-    std::string line(bytes_.substr(pos_, end - pos_));
-    pos_ = end;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\r') ++pos_;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
-    return line;
+    if (Exhausted()) complete_ = false;
+    return reader_.Next();
   }
 
   std::vector<std::string> List() {
@@ -70,8 +65,7 @@ class Splitter {
   bool Complete() const { return complete_; }
 
  private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
+  LineReader reader_;
   bool complete_ = true;
 };
 

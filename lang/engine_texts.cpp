@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "common/ascii.h"
+#include "common/line_reader.h"
 
 namespace vantrell {
 namespace {
@@ -137,26 +138,7 @@ std::array<std::string, kEngineTextSlots> texts = [] {
   return t;
 }();
 
-class Lines {
- public:
-  explicit Lines(std::string_view bytes) : bytes_(bytes) {}
-  bool AtEnd() const { return pos_ >= bytes_.size(); }
-  std::string Next() {
-    size_t end = pos_;
-    while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
-    std::string line(bytes_.substr(pos_, end - pos_));
-    pos_ = end;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\r') ++pos_;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
-    return line;
-  }
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-};
-
-void ReadBlock(Lines& in, std::array<std::string, kEngineTextSlots>& into) {
+void ReadBlock(LineReader& in, std::array<std::string, kEngineTextSlots>& into) {
   for (int slot = 1; slot <= kEngineTextSlots; ++slot) {
     std::string line = in.Next();
     if (slot < kReservedFirst || slot > kReservedLast) into[slot - 1] = std::move(line);
@@ -178,10 +160,10 @@ void ResetEngineTexts() {
 
 void LoadEngineTexts(std::string_view fileBytes, std::string_view userLanguage) {
   std::lock_guard lock(textsMutex);
-  Lines in(fileBytes);
+  LineReader in(fileBytes);
   ReadBlock(in, texts);
   const std::string wanted = AsciiUpper(userLanguage);
-  while (!in.AtEnd()) {
+  while (!in.Exhausted()) {
     std::string name = in.Next();
     ReadBlock(in, texts);
     if (AsciiUpper(name) == wanted) break;

@@ -1,6 +1,8 @@
 // The run's installer property list (contract in property_list.h).
 #include "msi/property_list.h"
 
+#include "common/line_reader.h"
+
 namespace vantrell {
 
 void PropertyList::Append(std::string_view name, std::string_view value) {
@@ -20,16 +22,9 @@ std::vector<std::string> PropertyList::Lines() const {
 }
 
 void PropertyList::LoadText(std::string_view text) {
+  std::vector<std::string> lines = SplitLines(text);
   std::lock_guard lock(mutex_);
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    lines_.emplace_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
-  }
+  lines_.insert(lines_.end(), lines.begin(), lines.end());
 }
 
 std::string PropertyList::SaveText() const {

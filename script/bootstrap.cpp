@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "common/line_reader.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
 #include "msi/property_list.h"
@@ -62,20 +63,6 @@ std::string ParentFolder(std::string path) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
   size_t cut = path.find_last_of('\\');
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
-  }
-  return lines;
 }
 
 void LoadPropertyFile(FileSystem& files, const std::string& path) {
@@ -177,7 +164,7 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   if (cachedInstance) {
     std::string text;
     files.ReadWholeFile(instanceFile, text);
-    std::vector<std::string> lines = Lines(text);
+    std::vector<std::string> lines = SplitLines(text);
     lines.resize(3);
     run.productCode = lines[0];
     run.revisionCode = lines[1];

@@ -3,6 +3,7 @@
 #include "script/script_reader.h"
 
 #include "common/ascii.h"
+#include "common/line_reader.h"
 #include "engine/engine_error.h"
 
 namespace vantrell {
@@ -13,30 +14,18 @@ constexpr int kMaxBuildVariableRounds = 16;
 // token grows fast); build-time settings are short paths and names.
 constexpr size_t kMaxBuildVariableText = size_t{64} << 10;
 
-// Splits text into lines at CR LF, LF or CR. Once the data is exhausted every
-// further read yields an empty line and Exhausted() is true.
+// Reads the layout's items: single lines, and lists up to the next separator
+// (consumed); end of data ends the current list.
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view bytes) : bytes_(bytes) {}
+  explicit LineCursor(std::string_view bytes) : reader_(bytes) {}
 
-  bool Exhausted() const { return pos_ >= bytes_.size(); }
+  std::string Line() { return reader_.Next(); }
 
-  std::string Line() {
-    if (Exhausted()) return {};
-    size_t end = pos_;
-    while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n') ++end;
-    std::string line(bytes_.substr(pos_, end - pos_));
-    pos_ = end;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\r') ++pos_;
-    if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
-    return line;
-  }
-
-  // Lines up to the next separator, which is consumed; end of data ends the list.
   std::vector<std::string> List() {
     std::vector<std::string> lines;
-    while (!Exhausted()) {
-      std::string line = Line();
+    while (!reader_.Exhausted()) {
+      std::string line = reader_.Next();
       if (line == "$") break;
       lines.push_back(std::move(line));
     }
@@ -44,8 +33,7 @@ class LineCursor {
   }
 
  private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
+  LineReader reader_;
 };
 
 int64_t LeadingInteger(std::string_view line) {

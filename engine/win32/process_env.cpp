@@ -5,6 +5,7 @@
 
 #include "engine/image_layout.h"
 #include "lang/language_table.h"
+#include "system/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {
@@ -22,15 +23,6 @@ std::string ModulePath() {
     }
     path.resize(path.size() * 2);
   }
-}
-
-std::string TempFolder() {
-  char buffer[MAX_PATH + 2] = {};
-  DWORD n = GetTempPathA(sizeof(buffer), buffer);
-  if (n == 0 || n >= sizeof(buffer)) return "C:\\";
-  std::string folder(buffer, n);
-  if (folder.back() != '\\') folder.push_back('\\');
-  return folder;
 }
 
 std::string LocaleText(LCID lcid, LCTYPE type) {
@@ -70,7 +62,7 @@ void PinToFirstProcessor() {
 StartupEnvironment ReadStartupEnvironment() {
   StartupEnvironment env;
   env.exePath = ModulePath();
-  env.tempFolder = TempFolder();
+  env.tempFolder = UserTempFolder();
   const char* commandLine = GetCommandLineA();
   env.commandLine = commandLine ? commandLine : "";
   // The first page of the running image holds its headers.

@@ -154,6 +154,15 @@ std::vector<FileSystem::Entry> Win32FileSystem::List(const std::string& folder) 
   return entries;
 }
 
+std::string UserTempFolder() {
+  char buffer[MAX_PATH + 2] = {};
+  DWORD n = GetTempPathA(sizeof(buffer), buffer);
+  if (n == 0 || n >= sizeof(buffer)) return "C:\\";
+  std::string folder(buffer, n);
+  if (folder.back() != '\\') folder.push_back('\\');
+  return folder;
+}
+
 std::u16string Win32TextCodec::AnsiToUtf16(std::string_view text) const {
   if (text.empty()) return {};
   int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

@@ -23,6 +23,9 @@ class Win32FileSystem final : public FileSystem {
   std::vector<Entry> List(const std::string& folder) const override;
 };
 
+// The user's temporary folder with a trailing backslash ("C:\\" when the system has none).
+std::string UserTempFolder();
+
 class Win32TextCodec final : public TextCodec {
  public:
   std::u16string AnsiToUtf16(std::string_view text) const override;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "system/win32/fs_redirection.h"
+#include "system/win32/win32_file_system.h"
 #include "system/win32/handle.h"
 
 // The engine's text is in the system code page: the ANSI environment block.
@@ -134,15 +135,6 @@ class FindListing final : public TextSystem::FolderListing {
 class RedirectionView final : public TextSystem::FileView {
   FsRedirectionOff bracket_;
 };
-
-std::string UserTempFolder() {
-  char buffer[MAX_PATH + 2] = {};
-  DWORD n = GetTempPathA(sizeof(buffer), buffer);
-  if (n == 0 || n >= sizeof(buffer)) return "C:\\";
-  std::string folder(buffer, n);
-  if (folder.back() != '\\') folder.push_back('\\');
-  return folder;
-}
 
 }  // namespace
 
