@@ -46,3 +46,41 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
 }
 
 }  // namespace vantrell
+
+namespace vantrell {
+
+void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
+                       const std::string& packagePath, const std::string& dataFolder) {
+  TVariableManager& vars = statement.vars;
+  const std::string origin = statement.Origin();
+  const std::string resultParameter = statement.Parameter(1);
+  if (hooks.checkPatchSources && !hooks.checkPatchSources(statement)) {
+    WriteSourcesNotFound(vars, resultParameter, origin);
+    return;
+  }
+  InstallerRequest request;
+  request.operation = InstallerOperation::kPatch;
+  const size_t dot = packagePath.find_last_of(".\\");
+  request.packagePath =
+      (dot != std::string::npos && packagePath[dot] == '.' ? packagePath.substr(0, dot) : packagePath) + ".msp";
+  request.variablesText = vars.ExportVariables();
+  request.propertyListText = WriteCommaText(Properties().Lines());
+  request.productCode = CurrentRun().productCode;
+  request.dataFolder = WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
+  request.setupSourceFolder = request.dataFolder;
+  request.targetFolder = vars.ExpandPath(vars.GetVariable("TARGETDIR"));
+  std::string errorText;
+  const int result = runner.RunInstaller(request, errorText);
+  WriteInstallResult(vars, resultParameter, result, errorText, origin);
+}
+
+void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& installer) {
+  TVariableManager& vars = statement.vars;
+  const std::string product = vars.ExpandPath(statement.Expanded(1));
+  const std::string result = statement.Parameter(2);
+  vars.DeclareResultVariable(result, statement.Origin());
+  const bool installed = installer.QueryProductState(product) == 5;
+  vars.AssignVariable(result, installed ? "TRUE" : "FALSE", "MsiQueryProductState");
+}
+
+}  // namespace vantrell

@@ -11,6 +11,7 @@
 
 #include "msi/property_command_line.h"
 #include "script/statements.h"
+#include "system/system_facts.h"
 
 namespace vantrell {
 
@@ -41,9 +42,18 @@ struct ApplyChangesHooks {
   std::function<std::string(StatementContext& statement)> setupSourceFolder;
   // False when the sources are needed and cannot be found.
   std::function<bool(StatementContext& statement, bool install)> checkSources;
+  // The same for "Apply Patch", which needs its sources whenever the marker is missing.
+  std::function<bool(StatementContext& statement)> checkPatchSources;
   // The upkeep after a successful run (engine cache and registration).
   std::function<void(StatementContext& statement, const InstallerRequest& request)> afterSuccess;
 };
+
+// "Apply Patch": the patch beside the package, applied through the same runner.
+void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
+                       const std::string& packagePath, const std::string& dataFolder);
+
+// "Is MSI Setup Installed": "TRUE" when the installer reports the product installed.
+void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& installer);
 
 void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
                          const std::string& packagePath, const std::string& dataFolder);

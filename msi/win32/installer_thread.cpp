@@ -15,6 +15,7 @@
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
 #include "msi/win32/registration_store_win32.h"
+#include "system/win32/system_facts_win32.h"
 #include "msi/win32/msi_library.h"
 #include "script/engine_cache.h"
 
@@ -277,6 +278,10 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
     SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
     return CheckRunSetupSources(SourceStatement::kApplyChanges, install, services);
   };
+  hooks.checkPatchSources = [&files, &system](StatementContext& statement) {
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    return FindSetupSources(SourceStatement::kApplyPatch, false, services);
+  };
   hooks.afterSuccess = [&files, &system, &registry, &folders](StatementContext& statement,
                                                               const InstallerRequest& request) {
     RegistrationServices services{files, system, registry, folders, CurrentPlatformFamily()};
@@ -289,6 +294,14 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
 }
 
 void RegisterApplyChanges(ApplyChangesHooks hooks, std::function<void(const InstallerRequest&)> packageEdits) {
+  RegisterStatement("Apply Patch", [hooks](StatementContext& statement) {
+    Win32InstallerRunner runner(statement.host, statement.run.Silent(), statement.vars);
+    ExecuteApplyPatch(statement, runner, hooks, CurrentStartupState().installerDatabasePath, CurrentRun().dataFolder);
+  });
+  RegisterStatement("Is MSI Setup Installed", [](StatementContext& statement) {
+    Win32InstallerQueries installer;
+    ExecuteIsMsiSetupInstalled(statement, installer);
+  });
   RegisterStatement("Apply Changes", [hooks, packageEdits](StatementContext& statement) {
     Win32InstallerRunner runner(statement.host, statement.run.Silent(), statement.vars, packageEdits);
     ExecuteApplyChanges(statement, runner, hooks, CurrentStartupState().installerDatabasePath,

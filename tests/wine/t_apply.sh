@@ -80,6 +80,42 @@ for f in setup.exe setup.msi setup.res zeb.lib instance.dat; do
   [ -f "$cache_unix/$f" ] && pass "engine cache holds $f" || fail "engine cache lacks $f ($cache_unix)"
 done
 
+# "Is MSI Setup Installed" while installed (and for a code nobody installed).
+dir="$(scratch)"
+make_script_setup "$dir" <<'S'
+Is MSI Setup Installed|{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}|INSTALLED
+Is MSI Setup Installed|not a guid|OTHER
+If|INSTALLED|0|TRUE|TRUE
+If|OTHER|0|FALSE|TRUE
+Terminate with Exit Code|1
+End
+End
+Terminate with Exit Code|2
+S
+check "Is MSI Setup Installed: TRUE for the product, FALSE for a bad code" \
+  "$(robot_value exit <<<"$(robot run --timeout 60000 -- "$(winpath "$dir/setup.exe")" /s)")" 1
+
+# "Apply Patch" with a damaged patch beside the package reports ERROR; without
+# the sources' marker it gives up with CANCEL.
+dir="$(scratch)"
+make_script_setup "$dir" <<S
+@revision $package_code
+Apply Patch|PATCHED
+If|PATCHED|0|ERROR|TRUE
+If|LASTERROR|0||FALSE
+Terminate with Exit Code|1
+End
+End
+Terminate with Exit Code|2
+S
+printf 'not a patch' >"$dir/setup.msp"
+mkdir -p "$dir/data" && : >"$dir/data/{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"  # the sources' marker
+check "Apply Patch: a damaged patch gives ERROR and LASTERROR" \
+  "$(robot_value exit <<<"$(robot run --timeout 120000 -- "$(winpath "$dir/setup.exe")" /s)")" 1
+rm -rf "$dir/data"
+check "Apply Patch: sources not found in a silent run is not ERROR" \
+  "$(robot_value exit <<<"$(robot run --timeout 120000 -- "$(winpath "$dir/setup.exe")" /s)")" 2
+
 out="$(robot run --timeout 180000 -- "$cached_exe" /s REMOVE=TRUE MODIFY=FALSE)"
 check "remove from the cached copy: COMPLETE" "$(robot_value exit <<<"$out")" 1
 [ -z "$(installed_file)" ] && pass "remove: the file is gone" || fail "remove: file left"
