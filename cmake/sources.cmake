@@ -19,12 +19,14 @@ add_library(vantrell_core STATIC
   msi/install_result.cpp
   msi/installer_messages.cpp
   msi/apply_changes.cpp
+  msi/install_statements.cpp
   msi/installer_property_names.cpp
+  msi/package_edits.cpp
   msi/property_command_line.cpp
   msi/property_list.cpp
+  msi/property_transfer.cpp
   msi/registration.cpp
   msi/setup_sources.cpp
-  msi/property_transfer.cpp
   script/background.cpp
   script/bootstrap.cpp
   script/builtin_statements.cpp
@@ -54,6 +56,7 @@ if(WIN32)
     media/win32/zeb_library.cpp
     msi/win32/installer_thread.cpp
     msi/win32/msi_library.cpp
+    msi/win32/package_editor.cpp
     msi/win32/registration_store_win32.cpp
     script/win32/interpreter_host_win32.cpp
     system/win32/fs_redirection.cpp

@@ -7,6 +7,7 @@
 #include "engine/win32/startup_ui_win32.h"
 #include "media/win32/zeb_library.h"
 #include "msi/win32/installer_thread.h"
+#include "msi/win32/package_editor.h"
 #include "msi/win32/registration_store_win32.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
@@ -34,7 +35,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::RegisterBuiltInStatements(statementServices);
   vantrell::Win32RegistrationStore registry;
   vantrell::Win32CacheFolderSystem cacheFolders;
-  vantrell::RegisterApplyChanges(vantrell::InstallerHooks(files, system, registry, cacheFolders), {});
+  vantrell::RegisterApplyChanges(vantrell::InstallerHooks(files, system, registry, cacheFolders),
+                                 [](const vantrell::InstallerRequest& request) {
+                                   vantrell::ApplyQueuedPackageEdits(
+                                       request.packagePath, request.operation == vantrell::InstallerOperation::kPatch);
+                                 });
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

@@ -2,6 +2,7 @@
 #include "msi/apply_changes.h"
 
 #include "msi/install_result.h"
+#include "msi/install_statements.h"
 #include "msi/property_list.h"
 #include "script/engine_cache.h"
 #include "vars/comma_text.h"
@@ -23,7 +24,7 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
   }
 
   const std::string temp = vars.GetVariable("TEMPDIR");
-  Properties().Append("MSINTEMP", temp);
+  RecordProperty("MSINTEMP", temp);
 
   request.operation = InstallerOperation::kPackage;
   request.packagePath = packagePath;

@@ -8,6 +8,7 @@
 #include "common/line_reader.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
+#include "msi/install_statements.h"
 #include "msi/property_list.h"
 #include "script/engine_cache.h"
 #include "script/script_reader.h"
@@ -138,6 +139,7 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
   run.buildKind = context.script.buildKind;
   run.dataFolder = context.exeFolder + "data\\";
   Properties().Clear();
+  ResetInstallRecording();
   vars.ClearPersistentVariables();
   Components().ClearComponents();
   Components().SetSpaceList(context.script.componentSizes);
@@ -319,7 +321,7 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
     std::string header = StatementHeader(script, i, /*scanning=*/true);
     if (header.empty()) continue;
     vars.AssignVariable("A" + header, "FALSE", kInitialization);
-    Properties().Append("A" + header, "FALSE");
+    RecordProperty("A" + header, "FALSE");
   }
 
   vars.AssignVariable("LANGUAGE", "", kInitialization);

@@ -4,6 +4,8 @@
 #include "components/component_statements.h"
 #include "dialogs/dialog_statements.h"
 #include "media/extract_statement.h"
+#include "msi/install_statements.h"
+#include "script/interpreter.h"
 #include "script/statements.h"
 #include "vars/conditions.h"
 #include "vars/text_statements.h"
@@ -23,6 +25,9 @@ void RegisterBuiltInStatements(StatementServices& services) {
                                                   work();
                                                 }});
   RegisterTextStatements(services.text);
+  InstallStatementServices install;
+  install.markInstalled = [](size_t index) { SetInstallState(index, "TRUE"); };
+  RegisterInstallStatements(install);
 }
 
 }  // namespace vantrell

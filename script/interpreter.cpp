@@ -343,4 +343,8 @@ int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableM
 
 const CompileResult& LastCompileResult() { return lastCompileResult; }
 
+void SetInstallState(size_t statementIndex, const std::string& state) {
+  if (statementIndex < lastCompileResult.installStates.size()) lastCompileResult.installStates[statementIndex] = state;
+}
+
 }  // namespace vantrell

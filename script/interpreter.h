@@ -40,4 +40,7 @@ int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableM
 // The result of the last compilation check, for callers that show it.
 const CompileResult& LastCompileResult();
 
+// Marks a statement's entry of the install state list ("TRUE" once carried out).
+void SetInstallState(size_t statementIndex, const std::string& state);
+
 }  // namespace vantrell

@@ -41,12 +41,23 @@ script_layout() {
     }'
 }
 
+# sample_package : builds the sample package once per run and prints its path.
+# Its file is marked compressed, as the engine declares the package's sources
+# uncompressed (the payload lives in data\) and the file is in the embedded cabinet.
+sample_package() {
+  local package="$WINE_RUN_DIR/sample.msi"
+  if [ ! -f "$package" ]; then
+    (cd "$VANTRELL_ROOT/examples/sample" && wixl -o "$package.tmp" product.wxs) &&
+      msibuild "$package.tmp" -q "UPDATE \`File\` SET \`Attributes\`=16384" && mv "$package.tmp" "$package"
+  fi
+  echo "$package"
+}
+
 # make_script_setup DIR < statements : a setup folder whose script is given.
 make_script_setup() {
   local dir="$1" sample="$VANTRELL_ROOT/examples/sample"
   mkdir -p "$dir"
   script_layout >"$dir/script.txt"
-  local package="${SETUP_PACKAGE:-$WINE_RUN_DIR/sample.msi}"
-  [ -f "$package" ] || (cd "$sample" && wixl -o "$package" product.wxs)
+  local package="${SETUP_PACKAGE:-$(sample_package)}"
   bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$sample/support" "$package"
 }

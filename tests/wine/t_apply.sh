@@ -8,8 +8,7 @@ set -uo pipefail
 . "$(dirname "$0")/script.sh"
 if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
 
-package="$WINE_RUN_DIR/sample.msi"
-[ -f "$package" ] || (cd "$VANTRELL_ROOT/examples/sample" && wixl -o "$package" product.wxs)
+package="$(sample_package)"
 package_code="$(msiinfo suminfo "$package" | sed -n 's/^Revision number (UUID): //p' | tr -d '\r')"
 
 # apply DIR INSTALL REMOVE : exit 1 COMPLETE, 2 ERROR, 3 CANCEL, 4 REBOOT

@@ -8,8 +8,7 @@ set -uo pipefail
 if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
 
 product="{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"
-package="$WINE_RUN_DIR/sample.msi"
-[ -f "$package" ] || (cd "$VANTRELL_ROOT/examples/sample" && wixl -o "$package" product.wxs)
+package="$(sample_package)"
 package_code="$(msiinfo suminfo "$package" | sed -n 's/^Revision number (UUID): //p' | tr -d '\r')"
 
 # Exit code: 10 maintenance, 20 upgrade, 30 first installation; +1 for a new instance.

@@ -14,8 +14,7 @@ REVISIONCODE ROOTDIR RUNAPP SELECTED SFXFILE SFXPATH SILENT STARTMENU SUPPORTDIR
 UNINSTALLLINK USERCOMPANY USERNAME VELDLOGO VELD_COMPRESS_INSTALLER_CACHE VELD_DISABLE_ROLLBACK
 VELD_DISABLE_VISTA_RESTART_MANAGER VERSION WINDOWHANDLE WIZARD"
 
-package="$WINE_RUN_DIR/sample.msi"
-[ -f "$package" ] || (cd "$VANTRELL_ROOT/examples/sample" && wixl -o "$package" product.wxs)
+package="$(sample_package)"
 package_code="$(msiinfo suminfo "$package" | sed -n 's/^Revision number (UUID): //p' | tr -d '\r')"
 
 # predefined_run DIR OUTFILE : writes NAME=value lines for every name into OUTFILE.

@@ -7,7 +7,7 @@ set -uo pipefail
 if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
 
 sample="$VANTRELL_ROOT/examples/sample"
-package="$WINE_RUN_DIR/sample.msi"
+package="$WINE_RUN_DIR/startup-sample.msi"
 [ -f "$package" ] || (cd "$sample" && wixl -o "$package" product.wxs)
 temp_unix="$(wine_temp_dir)"
 
