@@ -3,16 +3,18 @@
 #   -Command|...                             a switched-off statement
 #   @title Text / @plugin Name               project title, plug-in command
 #   @product GUID / @revision GUID           product and revision codes
+#   @header HEX                              the next statement's header
 # script_layout < statements > script.txt gives the carried layout that
 # tools/make_setup.sh appends to the engine.
 script_layout() {
   awk '
-    BEGIN { ns = 0; np = 0 }
+    BEGIN { ns = 0; np = 0; nh = 0 }
     function id(i) { return sprintf("{00000000-0000-0000-0000-%012d}", i) }
     /^@title / { title = substr($0, 8); next }
     /^@plugin / { plugins[np++] = substr($0, 9); next }
     /^@product / { product = substr($0, 10); next }
     /^@revision / { revision = substr($0, 11); next }
+    /^@header / { headers[nh++] = substr($0, 9) "\n" ns; next }
     /^$/ { next }
     {
       line = $0; off = ""
@@ -37,7 +39,9 @@ script_layout() {
       for (i = 0; i < ns; i++) print ""; print "$"
       print "1"; print "$"
       print revision; print "$"
-      print "FALSE"; print "English"; print "$"; print "$"
+      print "FALSE"; print "English"
+      for (i = 0; i < nh; i++) print headers[i]; print "$"
+      print "$"
     }'
 }
 

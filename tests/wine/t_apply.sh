@@ -124,6 +124,32 @@ sleep 1
 [ ! -f "$cache_unix/setup.msi" ] && pass "remove: the engine cache is gone or moved aside" ||
   fail "remove: engine cache left at $cache_unix"
 
+echo "-- files go where the script's variables point"
+recorded="$WINE_RUN_DIR/recorded.msi"
+bash "$VANTRELL_ROOT/tests/support/make_package.sh" "$recorded" >/dev/null
+recorded_code="$(msiinfo suminfo "$recorded" | sed -n 's/^Revision number (UUID): //p' | tr -d '\r')"
+dir="$(scratch)"
+SETUP_PACKAGE="$recorded" make_script_setup "$dir" <<S
+@product {3D1B6A52-1C7E-4E2B-9F0A-6B5C4D3E2F10}
+@revision $recorded_code
+@title Vantrell Package Test
+@header 1A2B
+Install Files|OFFLINE|1A2B|\$TARGETDIR\$\\Chosen Files
+Apply Changes|progress|RESULT|TRUE|FALSE
+If|RESULT|0|COMPLETE|TRUE
+Terminate with Exit Code|1
+End
+Terminate with Exit Code|2
+S
+target_unix="$WINEPREFIX/drive_c/vantrell target"
+out="$(robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s "TARGETDIR=C:\\vantrell target")"
+check "recorded install: COMPLETE" "$(robot_value exit <<<"$out")" 1
+[ -f "$target_unix/Chosen Files/readme.txt" ] && pass "recorded install: the file is in the folder TARGETDIR names" ||
+  fail "recorded install: no file in $target_unix/Chosen Files ($(find "$WINEPREFIX/drive_c" -name readme.txt 2>/dev/null | grep -v Sample | head -3))"
+shortcut_part="$(wine reg query 'HKCU\Software\Vantrell\PackageTest' /v Shortcuts 2>/dev/null | grep -c Shortcuts)"
+check "recorded install: a part no statement switched on stays off" "$shortcut_part" 0
+wine msiexec /x "{3D1B6A52-1C7E-4E2B-9F0A-6B5C4D3E2F10}" /qn >/dev/null 2>&1
+
 echo "-- the runner itself: cancel before and during the run, install, remove"
 out="$(robot run --timeout 300000 -- "$TESTBIN/installer_run_check.exe" "$(winpath "$package")")"
 grep '^  ' <<<"$out"
