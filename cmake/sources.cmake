@@ -27,6 +27,7 @@ add_library(vantrell_core STATIC
   msi/property_transfer.cpp
   msi/registration.cpp
   msi/setup_sources.cpp
+  msi/transform_instance.cpp
   script/background.cpp
   script/bootstrap.cpp
   script/builtin_statements.cpp

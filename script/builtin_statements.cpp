@@ -3,8 +3,10 @@
 
 #include "components/component_statements.h"
 #include "dialogs/dialog_statements.h"
+#include "engine/startup.h"
 #include "media/extract_statement.h"
 #include "msi/install_statements.h"
+#include "msi/transform_instance.h"
 #include "script/interpreter.h"
 #include "script/statements.h"
 #include "vars/conditions.h"
@@ -28,6 +30,14 @@ void RegisterBuiltInStatements(StatementServices& services) {
   InstallStatementServices install;
   install.markInstalled = [](size_t index) { SetInstallState(index, "TRUE"); };
   RegisterInstallStatements(install);
+  FileSystem& files = services.files;
+  RegisterStatement("Transform Instance", [&files](StatementContext& s) {
+    const std::string& msi = CurrentStartupState().installerDatabasePath;
+    const size_t dot = msi.find_last_of(".\\");
+    const bool patch = !msi.empty() && dot != std::string::npos && msi[dot] == '.' &&
+                       files.FileExists(msi.substr(0, dot) + ".msp");
+    ExecuteTransformInstance(s, patch, [&s] { s.run.Rebootstrap(); });
+  });
 }
 
 }  // namespace vantrell

@@ -86,6 +86,7 @@ class ScriptRun final : public RunControl {
     if (step == 0) direction_ = WizardDirection::kCancel;
   }
   bool Silent() const override { return silent_; }
+  void Rebootstrap() override { RunBootstrap(ctx_, vars_); }
 
  private:
   size_t Count() const { return script_.StatementCount(); }

@@ -24,6 +24,8 @@ class RunControl {
   // Inside a wizard loop: 0 cancel, +1 next, -1 back.
   virtual void SetWizardStep(int step) = 0;
   virtual bool Silent() const = 0;
+  // Runs the bootstrap again (after the run's identity changed).
+  virtual void Rebootstrap() {}
 };
 
 struct StatementContext {

@@ -79,6 +79,31 @@ for f in setup.exe setup.msi setup.res zeb.lib instance.dat; do
   [ -f "$cache_unix/$f" ] && pass "engine cache holds $f" || fail "engine cache lacks $f ($cache_unix)"
 done
 
+# A second instance beside the installed one: a new product code from
+# "Transform Instance", installed under that code.
+dir="$(scratch)"
+codes="$WINE_RUN_DIR/instance-codes.txt"
+make_script_setup "$dir" <<S
+@revision $package_code
+@title Vantrell Sample
+Transform Instance
+Write to Text File|$(winpath "$codes")|\$PRODUCTCODE\$|FALSE
+Apply Changes|progress|RESULT|TRUE|FALSE
+If|RESULT|0|COMPLETE|TRUE
+Terminate with Exit Code|1
+End
+Terminate with Exit Code|2
+S
+check "second instance: COMPLETE" \
+  "$(robot_value exit <<<"$(robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s)")" 1
+second="$(tr -d '\r\n' <"$codes" 2>/dev/null)"
+[[ "$second" =~ ^\{[0-9A-F-]{36}\}$ ]] && [ "$second" != "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}" ] &&
+  pass "second instance: new product code $second" || fail "second instance: product code [$second]"
+wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$second" >/dev/null 2>&1 &&
+  pass "second instance: installed under its own code" || fail "second instance: not installed under $second"
+check "second instance: the first is still installed" "$(product_state)" registered
+wine msiexec /x "$second" /qn >/dev/null 2>&1
+
 # "Is MSI Setup Installed" while installed (and for a code nobody installed).
 dir="$(scratch)"
 make_script_setup "$dir" <<'S'

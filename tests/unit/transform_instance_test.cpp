@@ -1,0 +1,70 @@
+// "Transform Instance": a new identity each time a new instance is asked for,
+// none for a patch run or without NEWINSTANCE.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "msi/transform_instance.h"
+#include "script/engine_cache.h"
+#include "twins/recording_host.h"
+#include "twins/script_builder.h"
+
+namespace vantrell {
+namespace {
+
+using testing::RecordingHost;
+using testing::ScriptBuilder;
+
+class CountingRun final : public RunControl {
+ public:
+  void EndRun() override {}
+  void SetExitCode(int) override {}
+  bool InWizardLoop() const override { return false; }
+  void SetWizardStep(int) override {}
+  bool Silent() const override { return true; }
+  void Rebootstrap() override { ++rebootstraps; }
+  int rebootstraps = 0;
+};
+
+TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
+  struct Case {
+    const char* newInstance;
+    bool patch;
+    bool changes;
+  } cases[] = {{"TRUE", false, true}, {"-1", false, true}, {"FALSE", false, false}, {"TRUE", true, false}};
+  for (const Case& c : cases) {
+    TVariableManager vars;
+    vars.PutVariable("NEWINSTANCE", c.newInstance);
+    SetupScript script = ScriptBuilder().Add("Transform Instance").Build();
+    RecordingHost host;
+    CountingRun run;
+    const std::string command = "Transform Instance";
+    const std::string identifier = ScriptBuilder::Identifier(0);
+    StatementContext statement{0, command, identifier, script, vars, host, run};
+    CurrentRun().productCode = "{OLD}";
+    CurrentRun().revisionCode = "{OLDREV}";
+    ExecuteTransformInstance(statement, c.patch, [&] { run.Rebootstrap(); });
+    const std::string first = CurrentRun().productCode;
+    EXPECT_EQ(first != "{OLD}", c.changes) << c.newInstance << c.patch;
+    EXPECT_EQ(run.rebootstraps, c.changes ? 1 : 0);
+    if (!c.changes) continue;
+    EXPECT_NE(CurrentRun().revisionCode, first);
+    ExecuteTransformInstance(statement, c.patch, [&] { run.Rebootstrap(); });
+    EXPECT_NE(CurrentRun().productCode, first) << "a second request makes another identity";
+  }
+}
+
+TEST(TransformInstance, GuidsAreUpperCaseRegistryFormAndDistinct) {
+  const std::regex form("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+  std::set<std::string> seen;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string guid = NewGuid();
+    EXPECT_TRUE(std::regex_match(guid, form)) << guid;
+    seen.insert(guid);
+  }
+  EXPECT_EQ(seen.size(), 1000u);
+}
+
+}  // namespace
+}  // namespace vantrell
