@@ -47,9 +47,15 @@ cat >"$work/package.wxs" <<WXS
         </Directory>
       </Directory>
     </Directory>
+    <DirectoryRef Id="INSTALLDIR">
+      <Component Id="Registry" Guid="{22222222-3333-4444-8555-666666666666}" Win64="$win64">
+        <RegistryValue Root="HKLM" Key="[P5E6F_1]" Name="Name" Type="string" Value="[P5E6F_3]" KeyPath="yes" />
+      </Component>
+    </DirectoryRef>
     <Feature Id="Main" Level="1">
       <ComponentRef Id="Files" />
       <ComponentRef Id="Shortcuts" />
+      <ComponentRef Id="Registry" />
     </Feature>
   </Product>
 </Wix>
@@ -60,6 +66,7 @@ WXS
 msibuild "$work/package.msi" \
   -q "UPDATE \`Component\` SET \`Condition\`='A1A2B=\"TRUE\"' WHERE \`Component\`='Files'" \
   -q "UPDATE \`Component\` SET \`Condition\`='A3C4D=\"TRUE\"' WHERE \`Component\`='Shortcuts'" \
+  -q "UPDATE \`Component\` SET \`Condition\`='A5E6F=\"TRUE\"' WHERE \`Component\`='Registry'" \
   -q "UPDATE \`File\` SET \`Attributes\`=16384 WHERE \`File\`='Readme'" \
   -q "CREATE TABLE \`ProgId\` ( \`ProgId\` CHAR(255) NOT NULL, \`ProgId_Parent\` CHAR(255), \`Class_\` CHAR(38), \`Description\` CHAR(255) LOCALIZABLE, \`Icon_\` CHAR(72), \`IconIndex\` SHORT PRIMARY KEY \`ProgId\` )" \
   -q "INSERT INTO \`ProgId\` ( \`ProgId\`, \`Description\` ) VALUES ( 'Vantrell.Document', 'Built in' )"

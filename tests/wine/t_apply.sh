@@ -41,7 +41,7 @@ product_state() {
 }
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Sample'
-reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
+reg_value() { wine reg query "$1" /v "$2" ${3:+/reg:$3} 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
 
 # A setup that installs, or removes when started with REMOVE=TRUE.
 lifecycle_setup() {
@@ -160,6 +160,8 @@ SETUP_PACKAGE="$recorded" make_script_setup "$dir" <<S
 @title Vantrell Package Test
 @header 1A2B
 Install Files|OFFLINE|1A2B|\$TARGETDIR\$\\Chosen Files
+@header 5E6F
+Write Registry|HKLM|REG_SZ|Software\\Vantrell\\\$KEYNAME\$|Name|\$DATA\$
 Apply Changes|progress|RESULT|TRUE|FALSE
 If|RESULT|0|COMPLETE|TRUE
 Terminate with Exit Code|1
@@ -167,10 +169,12 @@ End
 Terminate with Exit Code|2
 S
 target_unix="$WINEPREFIX/drive_c/vantrell target"
-out="$(robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s "TARGETDIR=C:\\vantrell target")"
+out="$(robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s "TARGETDIR=C:\\vantrell target" KEYNAME=Chosen "DATA=from the command line")"
 check "recorded install: COMPLETE" "$(robot_value exit <<<"$out")" 1
 [ -f "$target_unix/Chosen Files/readme.txt" ] && pass "recorded install: the file is in the folder TARGETDIR names" ||
   fail "recorded install: no file in $target_unix/Chosen Files ($(find "$WINEPREFIX/drive_c" -name readme.txt 2>/dev/null | grep -v Sample | head -3))"
+check "recorded install: the registry value is where the variables point" \
+  "$(reg_value 'HKLM\Software\Vantrell\Chosen' Name 32)" "from the command line"  # a 32-bit package
 shortcut_part="$(wine reg query 'HKCU\Software\Vantrell\PackageTest' /v Shortcuts 2>/dev/null | grep -c Shortcuts)"
 check "recorded install: a part no statement switched on stays off" "$shortcut_part" 0
 wine msiexec /x "{3D1B6A52-1C7E-4E2B-9F0A-6B5C4D3E2F10}" /qn >/dev/null 2>&1
