@@ -72,10 +72,13 @@ uninstall="$(reg_value "$uninstall_key" UninstallString)"
 [[ "$uninstall" == \"*'\setup.exe" REMOVE=TRUE MODIFY=FALSE' ]] && pass "registered: UninstallString $uninstall" ||
   fail "registered: UninstallString [$uninstall]"
 check "registered: Publisher" "$(reg_value "$uninstall_key" Publisher)" Publisher
+system_component="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}' \
+  /v SystemComponent 2>/dev/null | tr -d '\r' | sed -n 's/^ *SystemComponent *REG_DWORD *//p')"
+check "the package's own entry is hidden from the program list" "$system_component" 0x1
 cached_exe="${uninstall#\"}"
 cached_exe="${cached_exe%%\"*}"
 cache_unix="$(dirname "$(winepath -u "$cached_exe" 2>/dev/null)")"
-for f in setup.exe setup.msi setup.res zeb.lib instance.dat; do
+for f in setup.exe setup.msi setup.res zeb.lib setup.dat setup.par instance.dat; do
   [ -f "$cache_unix/$f" ] && pass "engine cache holds $f" || fail "engine cache lacks $f ($cache_unix)"
 done
 
