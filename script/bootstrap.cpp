@@ -157,6 +157,7 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
 }
 
 void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
+  ForgetEngineCacheRegistration();
   RunIdentity& run = CurrentRun();
   SystemFacts& system = System(context);
   FileSystem& files = context.files;

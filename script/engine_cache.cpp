@@ -1,6 +1,8 @@
 // Engine cache locations (contract in engine_cache.h).
 #include "script/engine_cache.h"
 
+#include <mutex>
+
 #include "common/ascii.h"
 
 namespace vantrell {
@@ -18,7 +20,45 @@ std::string ParentFolder(std::string path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
+// The registered cache folder of one identity, read before every statement
+// otherwise (two registry lookups each time).
+struct RegistrationCache {
+  bool valid = false;
+  std::string productCode;
+  std::string revisionCode;
+  std::optional<std::string> root;
+};
+
+std::mutex registrationMutex;
+RegistrationCache registrationCache;
+
+std::optional<std::string> RegisteredRoot(SystemFacts& system, const RunIdentity& run) {
+  {
+    std::lock_guard lock(registrationMutex);
+    if (registrationCache.valid && registrationCache.productCode == run.productCode &&
+        registrationCache.revisionCode == run.revisionCode) {
+      return registrationCache.root;
+    }
+  }
+  std::optional<std::string> root;
+  for (RegistryRoot hive : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
+    auto registered = system.ReadRegistryString(hive, kEngineCacheRegistryKey + run.productCode, "");
+    if (!registered || registered->empty()) continue;
+    // A registration for another build of the product is not ours.
+    if (LastFolderName(*registered) == run.revisionCode) root = ParentFolder(*registered);
+    break;
+  }
+  std::lock_guard lock(registrationMutex);
+  registrationCache = RegistrationCache{true, run.productCode, run.revisionCode, root};
+  return root;
+}
+
 }  // namespace
+
+void ForgetEngineCacheRegistration() {
+  std::lock_guard lock(registrationMutex);
+  registrationCache.valid = false;
+}
 
 RunIdentity& CurrentRun() {
   static RunIdentity run;
@@ -28,14 +68,7 @@ RunIdentity& CurrentRun() {
 std::string EngineCacheRoot(bool allUsers, SystemFacts& system, const TVariableManager& vars) {
   std::string overridden = vars.GetVariable("OVERRIDECACHE");
   if (!overridden.empty()) return WithTrailingBackslash(overridden);
-  const RunIdentity& run = CurrentRun();
-  for (RegistryRoot root : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
-    auto registered = system.ReadRegistryString(root, kEngineCacheRegistryKey + run.productCode, "");
-    if (!registered || registered->empty()) continue;
-    // A registration for another build of the product is not ours.
-    if (LastFolderName(*registered) == run.revisionCode) return ParentFolder(*registered);
-    break;
-  }
+  if (auto registered = RegisteredRoot(system, CurrentRun())) return *registered;
   std::string folder = system.Folder(allUsers ? SpecialFolder::kCommonAppData : SpecialFolder::kLocalAppData);
   if (folder.empty() && !allUsers) folder = system.Folder(SpecialFolder::kAppData);
   if (folder.empty()) folder = ParentFolder(system.Folder(SpecialFolder::kDesktop)) + "Application Data\\";

@@ -37,6 +37,10 @@ constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVers
 // The folder under which per-product engine caches live, with a trailing backslash.
 std::string EngineCacheRoot(bool allUsers, SystemFacts& system, const TVariableManager& vars);
 
+// The engine-cache registration is read once per identity; whoever writes or
+// deletes it (the registration after Apply Changes) makes the next lookup read again.
+void ForgetEngineCacheRegistration();
+
 // EngineCacheRoot + the revision code (or, for a patch build, the installed cache name) + "\".
 std::string EngineCacheFolder(bool allUsers, SystemFacts& system, const TVariableManager& vars);
 

@@ -289,6 +289,7 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
                                      : request.install ? CacheOperation::kInstall
                                                        : CacheOperation::kRemove;
     UpkeepAfterSuccess(operation, statement.script, statement.vars, services);
+    ForgetEngineCacheRegistration();
   };
   return hooks;
 }

@@ -69,11 +69,13 @@ bool Win32SystemFacts::IsAdministrator() {
 }
 
 std::string Win32SystemFacts::Folder(SpecialFolder folder) {
+  std::lock_guard lock(foldersMutex_);
+  if (auto known = folders_.find(folder); known != folders_.end()) return known->second;
   char path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathA(nullptr, ShellFolderId(folder), nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   std::string result = path;
-  if (result.empty()) return {};
-  if (result.back() != '\\') result.push_back('\\');
+  if (!result.empty() && result.back() != '\\') result.push_back('\\');
+  folders_[folder] = result;
   return result;
 }
 

@@ -1,6 +1,9 @@
 // System facts and installer queries of the running Windows system.
 #pragma once
 
+#include <map>
+#include <mutex>
+
 #include "system/system_facts.h"
 
 namespace vantrell {
@@ -13,6 +16,11 @@ class Win32SystemFacts final : public SystemFacts {
                                                 const std::string& value) override;
   void DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& value) override;
   void HideAndCompressFolder(const std::string& folder, bool compressed) override;
+
+ private:
+  // The shell is asked once per folder: the answers do not change during a run.
+  std::mutex foldersMutex_;
+  std::map<SpecialFolder, std::string> folders_;
 };
 
 class Win32InstallerQueries final : public InstallerQueries {
