@@ -36,6 +36,8 @@ add_library(vantrell_core STATIC
   script/interpreter.cpp
   script/script_reader.cpp
   script/statements.cpp
+  system/query_statements.cpp
+  system/registry_statements.cpp
   system/target_platform.cpp
   vars/comma_text.cpp
   vars/conditions.cpp
@@ -61,6 +63,8 @@ if(WIN32)
     msi/win32/registration_store_win32.cpp
     script/win32/interpreter_host_win32.cpp
     system/win32/fs_redirection.cpp
+    system/win32/registry_access_win32.cpp
+    system/win32/system_queries_win32.cpp
     system/win32/system_facts_win32.cpp
     system/win32/win32_file_system.cpp
     vars/win32/text_system_win32.cpp

@@ -11,10 +11,14 @@
 #include "msi/win32/registration_store_win32.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
+#include "system/query_statements.h"
+#include "system/registry_statements.h"
+#include "system/win32/registry_access_win32.h"
 #include "system/win32/system_facts_win32.h"
+#include "system/win32/system_queries_win32.h"
 #include "system/win32/win32_file_system.h"
-#include "vars/win32/text_system_win32.h"
 #include "vars/variable_manager.h"
+#include "vars/win32/text_system_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::HardenLibrarySearch();
@@ -33,6 +37,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32TextSystem textSystem;
   vantrell::StatementServices statementServices{archives, files, textSystem};
   vantrell::RegisterBuiltInStatements(statementServices);
+  vantrell::Win32SystemQueries systemQueries;
+  vantrell::RegisterQueryStatements(systemQueries);
+  vantrell::Win32RegistryAccess registryAccess;
+  vantrell::RegisterRegistryStatements(registryAccess);
   vantrell::Win32RegistrationStore registry;
   vantrell::Win32CacheFolderSystem cacheFolders;
   vantrell::RegisterApplyChanges(vantrell::InstallerHooks(files, system, registry, cacheFolders),
