@@ -6,6 +6,7 @@
 #include "twins/fake_archive_library.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -24,15 +25,7 @@ TEST(ArchivePercent, Rule) {
   for (const Case& c : cases) EXPECT_EQ(ArchivePercent(c.done, c.total), c.want) << c.done << "/" << c.total;
 }
 
-class SilentRun final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return silent; }
-  bool silent = true;
-};
+using SilentRun = testing::StubRun;
 
 TEST(ExtractSevenZipArchive, ResultVariable) {
   MemoryFileSystem files;
@@ -80,7 +73,7 @@ TEST(ExtractSevenZipArchive, WithoutResultVariableRecordsNothing) {
   SetupScript script =
       ScriptBuilder().Add("Extract 7Zip Archive", {"C:\\in\\good.7z", "C:\\dest", "", "", "TRUE", "FALSE"}).Build();
   RecordingHost host;
-  SilentRun run;
+  SilentRun run(true);
   const std::string command = "Extract 7Zip Archive";
   const std::string identifier = ScriptBuilder::Identifier(0);
   StatementContext statement{0, command, identifier, script, vars, host, run};

@@ -9,6 +9,7 @@
 #include "script/engine_cache.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -16,16 +17,7 @@ namespace {
 using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-class CountingRun final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return true; }
-  void Rebootstrap() override { ++rebootstraps; }
-  int rebootstraps = 0;
-};
+using CountingRun = testing::StubRun;
 
 TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
   struct Case {

@@ -15,6 +15,7 @@
 #include "twins/memory_file_system.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -23,14 +24,7 @@ using testing::MemoryFileSystem;
 using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-class NoRunControl final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return false; }
-};
+using NoRunControl = testing::StubRun;
 
 class ComponentStatementsTest : public ::testing::Test {
  protected:

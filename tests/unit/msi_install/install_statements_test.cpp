@@ -13,6 +13,7 @@
 #include "system/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -20,14 +21,7 @@ namespace {
 using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-class NoRunControl final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return false; }
-};
+using NoRunControl = testing::StubRun;
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 

@@ -8,6 +8,7 @@
 #include "system/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -16,13 +17,9 @@ using testing::FakeQueries;
 using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-class QuietRun final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return true; }
+// Query statements run as in a silent setup.
+struct QuietRun : testing::StubRun {
+  QuietRun() : StubRun(true) {}
 };
 
 // Runs one registered statement and returns the value of `result`.

@@ -9,6 +9,7 @@
 #include "system/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 
 namespace vantrell {
 namespace {
@@ -20,14 +21,7 @@ using testing::ScriptBuilder;
 constexpr RegistryHive kMachine = RegistryHive::kLocalMachine;
 constexpr RegistryHive kUser = RegistryHive::kCurrentUser;
 
-class QuietRun final : public RunControl {
- public:
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return false; }
-};
+using QuietRun = testing::StubRun;
 
 std::string Dword(uint32_t value) {
   return std::string(reinterpret_cast<const char*>(&value), 4);

@@ -9,19 +9,12 @@
 #include "script/statements.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
+#include "twins/stub_run.h"
 #include "vars/text_statements.h"
 
 namespace vantrell::testing {
 
-class FixedRun final : public RunControl {
- public:
-  bool silent = false;
-  void EndRun() override {}
-  void SetExitCode(int) override {}
-  bool InWizardLoop() const override { return false; }
-  void SetWizardStep(int) override {}
-  bool Silent() const override { return silent; }
-};
+using FixedRun = testing::StubRun;
 
 // Counts the wait steps of the main thread, so a test can tell that the
 // wait loop has looked at the cancel flag.
