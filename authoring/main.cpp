@@ -38,7 +38,9 @@ constexpr const char* kHelpText =
     "\n"
     "build   Builds the setup folder OUT from the project file PROJECT:\n"
     "        BASE.exe, BASE.res, BASE.msi, zeb.lib and data\\ (as the project has them).\n"
-    "        The script is checked as the engine checks it before it runs.\n"
+    "        The script is checked as the engine checks it before it runs, and the\n"
+    "        package gets the rows of its install-type statements (made with\n"
+    "        msiinfo, msibuild and gcab).\n"
     "  --engine PATH   the engine executable (default: engine.exe beside this tool,\n"
     "                  else build/win32/dist/engine.exe of the source tree)\n"
     "  --zeb PATH      the archive library (default: zeb.lib beside the engine)\n"
@@ -132,7 +134,8 @@ int Build(const std::vector<std::string>& args) {
     PrintWarning(project.file, "no package: the setup will end with exit code 16");
   if (project.support.empty())
     PrintWarning(project.file, "no support folder: the setup will end with exit code 14");
-  BuildSetupFolder(project, WriteCarriedScript(compiled.script), options, positional[1]);
+  options.warn = [](const Warning& w) { PrintWarning(w.where, w.message); };
+  BuildSetupFolder(project, compiled.script, options, positional[1]);
   if (verbose)
     options.progress("built " + (fs::path(positional[1]) / (project.baseName + ".exe")).string());
   return kDone;

@@ -35,17 +35,29 @@ std::string QuoteArgument(const std::string& arg) {
 
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
+               const std::filesystem::path& output) {
   std::string line;
   for (const std::string& arg : args) line += (line.empty() ? "" : " ") + QuoteArgument(arg);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   std::string cwd = folder.string();
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
-                      &startup, &process)) {
-    return -1;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (!output.empty()) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    out = CreateFileW(output.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return -1;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   }
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, out != INVALID_HANDLE_VALUE,
+                                0, nullptr, cwd.c_str(), &startup, &process);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (!started) return -1;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
@@ -56,15 +68,18 @@ int RunProgram(const std::vector<std::string>& args, const std::filesystem::path
 
 #else
 
-int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
+               const std::filesystem::path& output) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) dup2(null, STDOUT_FILENO);
+    int sink = output.empty() ? open("/dev/null", O_WRONLY)
+                              : open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (sink < 0 && !output.empty()) _exit(126);
+    if (sink >= 0) dup2(sink, STDOUT_FILENO);
     if (chdir(folder.c_str()) != 0) _exit(127);
     execvp(argv[0], argv.data());
     _exit(127);  // not found: reported like a program that could not start

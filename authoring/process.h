@@ -1,5 +1,6 @@
-// Runs an outside program (7zz, wixl) in a given folder and waits for it.
-// Its standard output is discarded so the tool stays quiet; errors still show.
+// Runs an outside program (7zz, wixl, msibuild) in a given folder and waits
+// for it. Its standard output is discarded so the tool stays quiet, or saved
+// into a file when the caller reads it; errors still show.
 #pragma once
 
 #include <filesystem>
@@ -9,6 +10,8 @@
 namespace vantrell::authoring {
 
 // The program's exit code, or -1 when it could not be started.
-int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder);
+// A non-empty `output` receives the program's standard output.
+int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
+               const std::filesystem::path& output = {});
 
 }  // namespace vantrell::authoring

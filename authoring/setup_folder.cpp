@@ -1,11 +1,15 @@
 // Setup folder layout and the temporary-folder-then-move build (see setup_folder.h).
 #include "authoring/setup_folder.h"
 
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
+#include "authoring/package_rows.h"
 #include "authoring/process.h"
+#include "common/ascii.h"
 #include "engine/image_layout.h"
 
 namespace vantrell::authoring {
@@ -59,8 +63,9 @@ bool EndsWithIgnoreCase(const std::string& text, std::string_view suffix) {
   return true;
 }
 
-void Run(const std::vector<std::string>& args, const fs::path& folder) {
-  int code = RunProgram(args, folder);
+void Run(const std::vector<std::string>& args, const fs::path& folder,
+         const fs::path& output = {}) {
+  int code = RunProgram(args, folder, output);
   if (code == -1)
     throw ProjectError({args[0], 0}, "cannot run the program (is it installed and on PATH?)");
   if (code != 0) throw ProjectError({args[0], 0}, "failed with exit code " + std::to_string(code));
@@ -91,6 +96,73 @@ void MoveIntoPlace(const fs::path& temp, const fs::path& out,
       fs::remove_all(target, ec);
     }
   }
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+// Reads the package's tables, plans the statements' rows and writes them in.
+void EditPackage(const Project& p, const CarriedScript& script, const fs::path& msi,
+                 const fs::path& work, const FolderOptions& o) {
+  fs::path package = fs::absolute(msi);
+  fs::path listing = work / "tables.txt";
+  Run({o.msiinfo, "tables", package.string()}, work, listing);
+  std::map<std::string, PackageTable> existing;
+  const std::vector<std::string>& wanted = PackageTableNames();
+  for (const std::string& name : Lines(ReadBinaryFile(listing))) {
+    if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
+    fs::path exported = work / (name + ".exported");
+    Run({o.msiinfo, "export", package.string(), name}, work, exported);
+    existing.emplace(name, ParseTableArchive(ReadBinaryFile(exported), p.package + " (" + name + ")"));
+  }
+  PackagePlan plan = PlanPackage(p, script, existing);
+  if (o.warn) {
+    for (const Warning& w : plan.warnings) o.warn(w);
+  }
+  std::vector<std::string> edit{o.msibuild, package.string()};
+  // The package code is the build's revision code and the product code the
+  // project's, whatever the package source says.
+  fs::path summary = work / "summary.txt";
+  Run({o.msiinfo, "suminfo", package.string()}, work, summary);
+  std::map<std::string, std::string> info;
+  for (const std::string& line : Lines(ReadBinaryFile(summary))) {
+    size_t colon = line.find(": ");
+    if (colon != std::string::npos) info[line.substr(0, colon)] = line.substr(colon + 2);
+  }
+  if (!EqualsIgnoreCase(info["Revision number (UUID)"], p.revisionCode)) {
+    // "-s" takes every argument after it, so it runs on its own.
+    Run({o.msibuild, package.string(), "-s", info["Subject"], info["Author"], info["Template"],
+         p.revisionCode},
+        work);
+  }
+  edit.insert(edit.end(), {"-q", "UPDATE `Property` SET `Value`='" + p.productCode +
+                                     "' WHERE `Property`='ProductCode'"});
+  for (const auto& [name, table] : plan.tables) {
+    fs::path archive = work / (name + ".idt");
+    WriteBinaryFile(archive, WriteTableArchive(table));
+    edit.insert(edit.end(), {"-i", archive.string()});
+  }
+  if (!plan.cabinet.empty()) {
+    fs::path staging = work / "cabinet";
+    std::error_code ec;
+    fs::create_directories(staging, ec);
+    std::vector<std::string> pack{o.gcab, "-c", "-z", "-n", (work / plan.cabinetStream).string()};
+    for (const CabinetFile& file : plan.cabinet) {
+      fs::copy_file(file.source, staging / file.key, fs::copy_options::overwrite_existing, ec);
+      if (ec) throw ProjectError({file.source.string(), 0}, "cannot read: " + ec.message());
+      pack.push_back((staging / file.key).string());
+    }
+    Run(pack, work);
+    edit.insert(edit.end(), {"-a", plan.cabinetStream, (work / plan.cabinetStream).string()});
+  }
+  Run(edit, work);
 }
 
 }  // namespace
@@ -126,14 +198,14 @@ std::string AppendScript(std::string_view engine, std::string_view script,
   return out;
 }
 
-void BuildSetupFolder(const Project& p, const std::string& carriedScript, const FolderOptions& o,
+void BuildSetupFolder(const Project& p, const CarriedScript& script, const FolderOptions& o,
                       const fs::path& out) {
   auto progress = [&](const std::string& line) {
     if (o.progress) o.progress(line);
   };
   const std::string base = p.baseName;
   std::string engine = ReadBinaryFile(o.engine);
-  std::string exe = AppendScript(engine, carriedScript, o.engine.string());
+  std::string exe = AppendScript(engine, WriteCarriedScript(script), o.engine.string());
   std::string zeb = ReadBinaryFile(o.zeb);
 
   TemporaryFolder temp(out);
@@ -166,6 +238,11 @@ void BuildSetupFolder(const Project& p, const std::string& carriedScript, const 
     } else {
       throw ProjectError(p.file, "package must be a .msi or a .wxs file: " + p.package);
     }
+    progress("adding the statements' rows to " + base + ".msi");
+    fs::path work = t / ".package";
+    fs::create_directories(work, ec);
+    EditPackage(p, script, t / (base + ".msi"), work, o);
+    fs::remove_all(work, ec);
   }
   if (!p.data.empty()) {
     fs::path data = Resolve(p, p.data);

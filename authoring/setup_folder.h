@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "authoring/assemble.h"
+#include "authoring/carried_script.h"
 #include "authoring/project.h"
 
 namespace vantrell::authoring {
@@ -20,7 +22,11 @@ struct FolderOptions {
   std::filesystem::path zeb;
   std::string sevenZip = "7zz";
   std::string wixl = "wixl";
+  std::string msiinfo = "msiinfo";
+  std::string msibuild = "msibuild";
+  std::string gcab = "gcab";
   std::function<void(const std::string&)> progress;  // one line per long step, may be empty
+  std::function<void(const Warning&)> warn;          // may be empty
 };
 
 // The engine with the script behind its image. Throws ProjectError (naming
@@ -34,7 +40,9 @@ std::optional<std::string_view> BytesBehindImage(std::string_view executable);
 
 std::string ReadBinaryFile(const std::filesystem::path& path);  // throws ProjectError
 
-void BuildSetupFolder(const Project& project, const std::string& carriedScript,
+// The package gets the rows of the script's install-type statements (see
+// package_rows.h), edited with msiinfo, msibuild and gcab.
+void BuildSetupFolder(const Project& project, const CarriedScript& script,
                       const FolderOptions& options, const std::filesystem::path& out);
 
 }  // namespace vantrell::authoring

@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine64 wine32:i386
-  msitools wixl 7zip
+  msitools wixl gcab 7zip
   xvfb xauth imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine
   dpkg-dev
