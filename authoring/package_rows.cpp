@@ -31,15 +31,20 @@ constexpr Schema kSchemas[] = {
      "s72\tS38\ts72\ti2\tS255\tS72", "Component"},
     {"CreateFolder", "Directory_\tComponent_", "s72\ts72", "Directory_\tComponent_"},
     {"Directory", "Directory\tDirectory_Parent\tDefaultDir", "s72\tS72\tl255", "Directory"},
+    {"Environment", "Environment\tName\tValue\tComponent_", "s72\tl255\tL255\ts72", "Environment"},
     {"Feature",
      "Feature\tFeature_Parent\tTitle\tDescription\tDisplay\tLevel\tDirectory_\tAttributes",
      "s38\tS38\tL64\tL255\tI2\ti2\tS72\ti2", "Feature"},
     {"FeatureComponents", "Feature_\tComponent_", "s38\ts72", "Feature_\tComponent_"},
     {"File", "File\tComponent_\tFileName\tFileSize\tVersion\tLanguage\tAttributes\tSequence",
      "s72\ts72\tl255\ti4\tS72\tS20\tI2\ti4", "File"},
+    {"IniFile", "IniFile\tFileName\tDirProperty\tSection\tKey\tValue\tAction\tComponent_",
+     "s72\tl255\tS72\tl96\tl128\tl255\ti2\ts72", "IniFile"},
     {"InstallExecuteSequence", "Action\tCondition\tSequence", "s72\tS255\tI2", "Action"},
     {"Media", "DiskId\tLastSequence\tDiskPrompt\tCabinet\tVolumeLabel\tSource",
      "i2\ti4\tL64\tS255\tS32\tS72", "DiskId"},
+    {"MoveFile", "FileKey\tComponent_\tSourceName\tDestName\tSourceFolder\tDestFolder\tOptions",
+     "s72\ts72\tL255\tL255\tS72\ts72\ti2", "FileKey"},
     {"Registry", "Registry\tRoot\tKey\tName\tValue\tComponent_", "s72\ti2\tl255\tL255\tL0\ts72",
      "Registry"},
     {"RemoveFile", "FileKey\tComponent_\tFileName\tDirProperty\tInstallMode",
@@ -242,6 +247,14 @@ class Planner {
       CreateFolder(header);
     } else if (command == "Create Shortcut") {
       CreateShortcut(s, header);
+    } else if (command == "Delete Files") {
+      DeleteFiles(s, header);
+    } else if (command == "Copy/Move Local Files") {
+      CopyMoveFiles(s, header);
+    } else if (command == "Edit INI File") {
+      EditIniFile(s, header);
+    } else if (command == "Set Environment") {
+      SetEnvironment(s, header);
     } else {
       plan_.warnings.push_back(
           {s.where, "the package rows of \"" + command +
@@ -270,9 +283,13 @@ class Planner {
   // lack the installer's actions for them; they go in at their usual places.
   void AddStandardActions() {
     static const std::pair<const char*, const char*> kActions[] = {
-        {"RemoveRegistryValues", "2600"}, {"RemoveShortcuts", "3200"}, {"RemoveFiles", "3500"},
-        {"RemoveFolders", "3600"},        {"CreateFolders", "3700"},   {"InstallFiles", "4000"},
-        {"CreateShortcuts", "4500"},      {"WriteRegistryValues", "5000"},
+        {"RemoveRegistryValues", "2600"},    {"RemoveIniValues", "3100"},
+        {"RemoveShortcuts", "3200"},         {"RemoveEnvironmentStrings", "3300"},
+        {"RemoveFiles", "3500"},             {"RemoveFolders", "3600"},
+        {"CreateFolders", "3700"},           {"MoveFiles", "3800"},
+        {"InstallFiles", "4000"},            {"CreateShortcuts", "4500"},
+        {"WriteRegistryValues", "5000"},     {"WriteIniValues", "5100"},
+        {"WriteEnvironmentStrings", "5200"},
     };
     const PackageTable* existing = Existing("InstallExecuteSequence");
     std::set<std::string> present;
@@ -504,6 +521,90 @@ class Planner {
                            {"Arguments", Param(s, 5).empty() ? "" : "[P" + header + "_3]"},
                            {"Description", Param(s, 4)},
                            {"WkDir", Param(s, 6).empty() ? "" : "P" + header + "_4"}});
+  }
+
+  // Components whose work names its folders by property need no folder of
+  // their own: they sit in TARGETDIR.
+  std::string PlainComponent(const std::string& header) {
+    EnsureTargetDir();
+    return AddComponent(header, 0, "TARGETDIR", 0, "");
+  }
+
+  static std::string RequiredName(const Statement& s, size_t line, const std::string& what) {
+    std::string name = Param(s, line);
+    if (name.empty())
+      throw ProjectError(s.where, s.command + ": line " + std::to_string(line) + " must name " + what);
+    return name;
+  }
+
+  void DeleteFiles(const Statement& s, const std::string& header) {
+    int mode = (Param(s, 3) == "TRUE" ? 1 : 0) | (Param(s, 4) == "TRUE" ? 2 : 0);
+    if (mode == 0)
+      throw ProjectError(s.where, "Delete Files: line 3 or 4 must be TRUE (delete at install, at removal)");
+    std::string name = RequiredName(s, 2, "the file or mask");
+    std::string component = PlainComponent(header);
+    Table("RemoveFile").Add({{"FileKey", "VX" + header},
+                             {"Component_", component},
+                             {"FileName", name},
+                             {"DirProperty", "P" + header + "_1"},
+                             {"InstallMode", std::to_string(mode)}});
+  }
+
+  void CopyMoveFiles(const Statement& s, const std::string& header) {
+    std::string name = RequiredName(s, 2, "the file or mask");
+    std::string component = PlainComponent(header);
+    Table("MoveFile").Add({{"FileKey", "VM" + header},
+                           {"Component_", component},
+                           {"SourceName", name},
+                           {"DestName", Param(s, 4)},
+                           {"SourceFolder", "P" + header + "_1"},
+                           {"DestFolder", "P" + header + "_2"},
+                           {"Options", Param(s, 5) == "TRUE" ? "1" : "0"}});
+  }
+
+  void EditIniFile(const Statement& s, const std::string& header) {
+    static const std::map<std::string, std::string> kActions = {{"", "0"}, {"0", "0"}, {"1", "1"}, {"2", "3"}};
+    auto action = kActions.find(Param(s, 3));
+    if (action == kActions.end())
+      throw ProjectError(s.where, "Edit INI File: line 3 must be 0 (write the value), 1 (write it "
+                                  "only when the key is absent) or 2 (add it to a comma list), "
+                                  "found: \"" + Param(s, 3) + "\"");
+    std::string name = RequiredName(s, 2, "the INI file");
+    std::vector<std::string> used;
+    std::string component = PlainComponent(header);
+    Table("IniFile").Add({{"IniFile", "VI" + header},
+                          {"FileName", ShortLongName(name, used)},
+                          {"DirProperty", "P" + header + "_1"},
+                          {"Section", "[P" + header + "_2]"},
+                          {"Key", "[P" + header + "_3]"},
+                          {"Value", "[P" + header + "_4]"},
+                          {"Action", action->second},
+                          {"Component_", component}});
+  }
+
+  void SetEnvironment(const Statement& s, const std::string& header) {
+    std::string name = RequiredName(s, 1, "the variable");
+    std::string value = "[P" + header + "_1]";
+    std::string how = Param(s, 4).empty() ? "0" : Param(s, 4);
+    std::string prefix;
+    if (how == "0") {
+      prefix = "=-";
+    } else if (how == "1") {
+      prefix = "-";
+      value = "[~];" + value;
+    } else if (how == "2") {
+      prefix = "-";
+      value += ";[~]";
+    } else {
+      throw ProjectError(s.where, "Set Environment: line 4 must be 0 (set), 1 (append) or 2 "
+                                  "(prepend), found: \"" + Param(s, 4) + "\"");
+    }
+    if (Param(s, 3) == "TRUE") prefix += "*";
+    std::string component = PlainComponent(header);
+    Table("Environment").Add({{"Environment", "VE" + header},
+                              {"Name", prefix + name},
+                              {"Value", value},
+                              {"Component_", component}});
   }
 
   const Project& project_;

@@ -66,6 +66,121 @@ check "remove: the registry value is gone" "$(reg_value "$product_key" InstallDi
 [ -f "$shortcut" ] && fail "remove: the shortcut stays" || pass "remove: the shortcut is gone"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "remove: still registered" || pass "remove: unregistered"
 
+echo "-- folders, file removal and copies, INI values, environment and number values"
+proj="$dir/more"
+mkdir -p "$proj/support"
+echo support >"$proj/support/readme.txt"
+cat >"$proj/more.vproj" <<'P'
+title = Vantrell Author Test
+product-code = {61C0A7E2-3B5D-4F18-9C2A-7E4D1B0F8A36}
+revision-code = {0E9B4C71-58A2-4D36-B1F0-2C7A9E6D3B58}
+package = more.wxs
+support = support
+script = more.vscript
+P
+cat >"$proj/more.wxs" <<'W'
+<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{61C0A7E2-3B5D-4F18-9C2A-7E4D1B0F8A36}" Name="Vantrell Author Test" Language="1033"
+           Version="1.0.0" Manufacturer="Vantrell Tests" UpgradeCode="{3A7E1C95-0B2D-4E68-9F4A-6C1D8B2E7F05}">
+    <Package InstallerVersion="200" Compressed="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir" />
+  </Product>
+</Wix>
+W
+cat >"$proj/more.vscript" <<'V'
+If
+  > REMOVE
+  > 0
+  > TRUE
+  > TRUE
+Apply Changes
+  > progress
+  > RESULT
+  > FALSE
+  > TRUE
+Else
+Create Folder
+  > $WORK$\made
+Delete Files
+  > $WORK$\old
+  > a.tmp
+  > TRUE
+  > FALSE
+Copy/Move Local Files
+  > $WORK$\from
+  > *.cfg
+  > $WORK$\to
+  >
+  > FALSE
+Edit INI File
+  > $WORK$
+  > app.ini
+  > 0
+  > Main
+  > Home
+  > $WORK$
+Set Environment
+  > VANTRELL_AUTHOR_TEST
+  > $WORK$\bin
+  > FALSE
+  > 0
+Write Registry
+  > 1
+  > 1
+  > Software\Vantrell Author Test
+  > Count
+  > 42
+  > FALSE
+  > FALSE
+Apply Changes
+  > progress
+  > RESULT
+  > TRUE
+  > FALSE
+End
+If
+  > RESULT
+  > 0
+  > COMPLETE
+  > TRUE
+Terminate with Exit Code
+  > 0
+End
+Terminate with Exit Code
+  > 1
+V
+author build "$proj/more.vproj" "$proj/out" 2>"$proj/build.err"
+check "second project builds" "$?" 0
+check "second project: no warning" "$(cat "$proj/build.err")" ""
+work="$proj/work"
+mkdir -p "$work/old/keep" "$work/from"
+echo t >"$work/old/a.tmp"; echo k >"$work/old/b.txt"; echo c >"$work/from/app.cfg"
+out="$(robot run --timeout 180000 -- "$(winpath "$proj/out/setup.exe")" /s "WORK=$(winpath "$work")")"
+check "second project: installed" "$(robot_value exit <<<"$out")" 0
+[ -d "$work/made" ] && pass "Create Folder: made" || fail "Create Folder: no folder"
+[ ! -e "$work/old/a.tmp" ] && [ -e "$work/old/b.txt" ] && pass "Delete Files: the file deleted, others kept" ||
+  fail "Delete Files: $(ls "$work/old" | tr '\n' ' ')"
+check "Copy/Move Local Files: copied" "$(cat "$work/to/app.cfg" 2>/dev/null)" c
+[ -e "$work/from/app.cfg" ] && pass "Copy/Move Local Files: the source stays" || fail "copy removed its source"
+check "Edit INI File: the value" "$(tr -d '\r' <"$work/app.ini" 2>/dev/null | tr '\n' ' ')" \
+  "[Main] Home=$(winpath "$work") "
+check "Set Environment: the user's variable" \
+  "$(wine reg query 'HKCU\Environment' /v VANTRELL_AUTHOR_TEST 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *VANTRELL_AUTHOR_TEST *REG_[A-Z_]* *//p')" "$(winpath "$work")\bin"
+check "Write Registry: a number" \
+  "$(wine reg query 'HKCU\Software\Vantrell Author Test' /v Count 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Count *REG_DWORD *//p')" 0x2a
+cached="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Author Test' \
+  /v UninstallString /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *"\([^"]*\)".*/\1/p')"
+out="$(robot run --timeout 180000 -- "$cached" /s REMOVE=TRUE MODIFY=FALSE)"
+check "second project: removed" "$(robot_value exit <<<"$out")" 0
+[ -d "$work/made" ] && fail "removal left the created folder" || pass "removal: the created folder is gone"
+wine reg query 'HKCU\Environment' /v VANTRELL_AUTHOR_TEST >/dev/null 2>&1 &&
+  fail "removal left the environment variable" || pass "removal: the environment variable is gone"
+wine reg query 'HKCU\Software\Vantrell Author Test' /v Count >/dev/null 2>&1 &&
+  fail "removal left the number value" || pass "removal: the number value is gone"
+
 echo "-- dump, then build again"
 "$AUTHOR" dump "$dir/out/setup.exe" "$dir/dump" 2>"$dir/dump.err"
 check "dump succeeds" "$?" 0

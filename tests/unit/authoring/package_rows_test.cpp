@@ -251,6 +251,51 @@ TEST(PackagePlanTest, RegistryFolderAndShortcutRowsUseTheStatementsProperties) {
   EXPECT_EQ(plan.tables.count("Media"), 0u);
 }
 
+TEST(PackagePlanTest, FileIniAndEnvironmentRowsTakeTheirFoldersAndValuesFromProperties) {
+  ProjectFolder folder;
+  Fixture f(folder.Path(),
+            {Make("Delete Files", {"$TARGETDIR$", "*.tmp", "TRUE", "FALSE"}),
+             Make("Delete Files", {"$TARGETDIR$", "old.log", "TRUE", "TRUE"}),
+             Make("Copy/Move Local Files", {"$SRC$", "*.cfg", "$DST$", "", "TRUE"}),
+             Make("Edit INI File", {"$TARGETDIR$", "app settings.ini", "1", "Main", "Path", "$TARGETDIR$"}),
+             Make("Set Environment", {"APP_HOME", "$TARGETDIR$", "TRUE", "0"}),
+             Make("Set Environment", {"PATH", "$TARGETDIR$", "FALSE", "1"}),
+             Make("Set Environment", {"PATH", "$TARGETDIR$", "TRUE", "2"})});
+  PackagePlan plan = f.Plan();
+
+  auto removal = Row(plan, "RemoveFile", "VXA1");
+  EXPECT_EQ(removal["FileName"], "*.tmp");
+  EXPECT_EQ(removal["DirProperty"], "PA1_1");
+  EXPECT_EQ(removal["InstallMode"], "1");
+  EXPECT_EQ(Row(plan, "RemoveFile", "VXA2")["InstallMode"], "3");
+
+  auto move = Row(plan, "MoveFile", "VMA3");
+  EXPECT_EQ(move["SourceFolder"], "PA3_1");
+  EXPECT_EQ(move["DestFolder"], "PA3_2");
+  EXPECT_EQ(move["SourceName"], "*.cfg");
+  EXPECT_EQ(move["Options"], "1");
+
+  auto ini = Row(plan, "IniFile", "VIA4");
+  EXPECT_EQ(ini["FileName"], "APPSET~1.INI|app settings.ini");
+  EXPECT_EQ(ini["DirProperty"], "PA4_1");
+  EXPECT_EQ(ini["Section"], "[PA4_2]");
+  EXPECT_EQ(ini["Key"], "[PA4_3]");
+  EXPECT_EQ(ini["Value"], "[PA4_4]");
+  EXPECT_EQ(ini["Action"], "1");
+
+  const std::pair<const char*, const char*> environment[] = {
+      {"VEA5", "=-*APP_HOME"}, {"VEA6", "-PATH"}, {"VEA7", "-*PATH"}};
+  for (const auto& [key, name] : environment) EXPECT_EQ(Row(plan, "Environment", key)["Name"], name);
+  EXPECT_EQ(Row(plan, "Environment", "VEA5")["Value"], "[PA5_1]");
+  EXPECT_EQ(Row(plan, "Environment", "VEA6")["Value"], "[~];[PA6_1]");
+  EXPECT_EQ(Row(plan, "Environment", "VEA7")["Value"], "[PA7_1];[~]");
+  for (int i = 1; i <= 7; ++i) {
+    auto component = Row(plan, "Component", "VCA" + std::to_string(i));
+    EXPECT_EQ(component["Directory_"], "TARGETDIR");
+    EXPECT_EQ(component["Condition"], "AA" + std::to_string(i) + "=\"TRUE\"");
+  }
+}
+
 TEST(PackagePlanTest, AddsTheInstallerActionsThePackageLacks) {
   ProjectFolder folder;
   Fixture f(folder.Path(), {Make("Create Folder", {"$T$"})});
@@ -265,7 +310,8 @@ TEST(PackagePlanTest, AddsTheInstallerActionsThePackageLacks) {
   EXPECT_EQ(actions["CreateFolders"], "3700");
   EXPECT_EQ(actions["RemoveFolders"], "3600");
   EXPECT_EQ(actions["WriteRegistryValues"], "5000");
-  EXPECT_EQ(actions.size(), 9u);
+  EXPECT_EQ(actions["WriteEnvironmentStrings"], "5200");
+  EXPECT_EQ(actions.size(), 14u);
 }
 
 TEST(PackagePlanTest, SkipsSwitchedOffStatementsRowsMadeBeforeAndWarnsAboutOthers) {
@@ -274,7 +320,7 @@ TEST(PackagePlanTest, SkipsSwitchedOffStatementsRowsMadeBeforeAndWarnsAboutOther
   off.marker = "C";
   // A dumped setup's package holds its statements' rows already; its files
   // are in the package, not in the project folder.
-  Fixture f(folder.Path(), {off, Make("Edit INI File", {"a", "b", "c", "d", "e", "f"}, 9),
+  Fixture f(folder.Path(), {off, Make("Create File Type", {"a", "b", "c", "d", "e"}, 9),
                             Make("Install Files", {"gone", "FALSE", "$T$"})});
   PackageTable component = EmptyTable("Component");
   component.Add({{"Component", "VCA3"}, {"Directory_", "PA3_1"}, {"Attributes", "0"}});
@@ -304,6 +350,10 @@ TEST(PackagePlanTest, LinesThePackageCannotCarryFailAtTheStatement) {
       {with(1, "3"), "hexadecimal"},
       {with(3, ""), "line 3"},
       {Make("Create Shortcut", {"t", "", "f", "", "", ""}, 7), "line 2"},
+      {Make("Delete Files", {"d", "*.x", "FALSE", "FALSE"}, 7), "line 3 or 4"},
+      {Make("Edit INI File", {"d", "a.ini", "5", "s", "k", "v"}, 7), "line 3"},
+      {Make("Set Environment", {"", "v", "FALSE", "0"}, 7), "line 1"},
+      {Make("Set Environment", {"X", "v", "FALSE", "3"}, 7), "line 4"},
   };
   for (const auto& [statement, text] : cases) {
     Fixture f(folder.Path(), {statement});
