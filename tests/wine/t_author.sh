@@ -102,6 +102,7 @@ Apply Changes
 Else
 Create Folder
   > $WORK$\made
+# Wine's installer deletes a RemoveFile row's name literally (no masks).
 Delete Files
   > $WORK$\old
   > a.tmp
