@@ -36,7 +36,10 @@ add_library(vantrell_core STATIC
   script/interpreter.cpp
   script/script_reader.cpp
   script/statements.cpp
+  system/file_routines.cpp
+  system/file_statements.cpp
   system/query_statements.cpp
+  system/reboot_statements.cpp
   system/registry_statements.cpp
   system/target_platform.cpp
   vars/comma_text.cpp
@@ -62,14 +65,17 @@ if(WIN32)
     msi/win32/package_editor.cpp
     msi/win32/registration_store_win32.cpp
     script/win32/interpreter_host_win32.cpp
+    system/win32/file_statement_platform_win32.cpp
     system/win32/fs_redirection.cpp
     system/win32/registry_access_win32.cpp
     system/win32/system_queries_win32.cpp
     system/win32/system_facts_win32.cpp
+    system/win32/system_restart_win32.cpp
     system/win32/win32_file_system.cpp
     vars/win32/text_system_win32.cpp
   )
   target_link_libraries(vantrell_win32 PUBLIC vantrell_core zeb_import)
+  target_link_libraries(vantrell_win32 PUBLIC ole32 oleaut32)
   vantrell_warnings(vantrell_win32)
 
   add_executable(engine WIN32 engine/main.cpp)

@@ -11,11 +11,15 @@
 #include "msi/win32/registration_store_win32.h"
 #include "script/builtin_statements.h"
 #include "script/win32/interpreter_host_win32.h"
+#include "system/file_statements.h"
 #include "system/query_statements.h"
+#include "system/reboot_statements.h"
 #include "system/registry_statements.h"
+#include "system/win32/file_statement_platform_win32.h"
 #include "system/win32/registry_access_win32.h"
 #include "system/win32/system_facts_win32.h"
 #include "system/win32/system_queries_win32.h"
+#include "system/win32/system_restart_win32.h"
 #include "system/win32/win32_file_system.h"
 #include "vars/variable_manager.h"
 #include "vars/win32/text_system_win32.h"
@@ -43,6 +47,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::RegisterRegistryStatements(registryAccess);
   vantrell::Win32RegistrationStore registry;
   vantrell::Win32CacheFolderSystem cacheFolders;
+  vantrell::Win32FileStatementPlatform filePlatform;
+  vantrell::FileStatementServices fileServices{files, filePlatform};
+  vantrell::RegisterFileStatements(fileServices);
+  vantrell::Win32SystemRestart systemRestart;
+  vantrell::RebootServices rebootServices{registry, systemRestart, {}};
+  vantrell::RegisterRebootStatements(rebootServices);
   vantrell::RegisterApplyChanges(vantrell::InstallerHooks(files, system, registry, cacheFolders),
                                  [](const vantrell::InstallerRequest& request) {
                                    vantrell::ApplyQueuedPackageEdits(
@@ -55,6 +65,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     onWindows.ansiUpper = vantrell::Win32AnsiUpper;
     onWindows.system = &system;
     onWindows.installer = &installer;
+    rebootServices.selfExtractorPath = context.commandLine ? context.commandLine->sfxPath : std::string();
     return vantrell::RunScript(onWindows, host, vantrell::Variables());
   };
   int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);
