@@ -41,6 +41,7 @@ add_library(vantrell_core STATIC
   system/query_statements.cpp
   system/reboot_statements.cpp
   system/registry_statements.cpp
+  system/run_statements.cpp
   system/target_platform.cpp
   vars/comma_text.cpp
   vars/conditions.cpp
@@ -67,6 +68,7 @@ if(WIN32)
     script/win32/interpreter_host_win32.cpp
     system/win32/file_statement_platform_win32.cpp
     system/win32/fs_redirection.cpp
+    system/win32/program_runner_win32.cpp
     system/win32/registry_access_win32.cpp
     system/win32/system_queries_win32.cpp
     system/win32/system_facts_win32.cpp

@@ -15,7 +15,9 @@
 #include "system/query_statements.h"
 #include "system/reboot_statements.h"
 #include "system/registry_statements.h"
+#include "system/run_statements.h"
 #include "system/win32/file_statement_platform_win32.h"
+#include "system/win32/program_runner_win32.h"
 #include "system/win32/registry_access_win32.h"
 #include "system/win32/system_facts_win32.h"
 #include "system/win32/system_queries_win32.h"
@@ -45,6 +47,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::RegisterQueryStatements(systemQueries);
   vantrell::Win32RegistryAccess registryAccess;
   vantrell::RegisterRegistryStatements(registryAccess);
+  vantrell::Win32ProgramRunner programRunner;
+  vantrell::RegisterRunStatements(programRunner, files);
   vantrell::Win32RegistrationStore registry;
   vantrell::Win32CacheFolderSystem cacheFolders;
   vantrell::Win32FileStatementPlatform filePlatform;
