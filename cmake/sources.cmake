@@ -67,6 +67,7 @@ if(WIN32)
     msi/win32/registration_store_win32.cpp
     script/win32/interpreter_host_win32.cpp
     system/win32/file_statement_platform_win32.cpp
+    system/win32/folder_browser.cpp
     system/win32/fs_redirection.cpp
     system/win32/program_runner_win32.cpp
     system/win32/registry_access_win32.cpp

@@ -3,7 +3,8 @@
 # deletes a mask's files from a real folder tree (links, read-only files and
 # the 64-bit file view included) and registers and unregisters the probe
 # library, a type library made by the probe program and the probe program as
-# a server; the results are compared afterwards.
+# a server; the results are compared afterwards. Then the folder selection
+# dialog is opened over an owner window and answered with the robot.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -109,6 +110,31 @@ done
 check "server command line" "$server" "\"$w_probe\\register_probe.exe\" /regserver"
 server_folder="$(wine reg query "$probe_key" /v ServerFolder 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')"
 check "server started in its folder" "$server_folder" "$w_probe"
+
+echo "-- the folder selection dialog"
+pick="$WINEPREFIX/drive_c/vantrell browse/pick"
+mkdir -p "$pick"
+browse() { # browse START BUTTON : the probe's answer after BUTTON is clicked
+  local run dialog
+  run="$(scratch)"
+  robot_bg_run "$run/r.log" --timeout 60000 -- "$(winpath "$TESTBIN/folder_browser_probe.exe")" "$1" \
+    "$(winpath "$run/out.txt")"
+  dialog="$(robot wait --timeout 20000 --title "Browse for Folder")"
+  robot dump --title "Browse for Folder" >"$WINE_RUN_DIR/browse-dump.txt"
+  robot wait --timeout 5000 --title "Folder Browser Owner" | robot_value hwnd >"$WINE_RUN_DIR/browse-owner.txt"
+  [ "$2" = OK ] && screenshot folder-browser --title "Browse for Folder" >/dev/null
+  robot click --title "Browse for Folder" --button "$2" >/dev/null
+  robot_bg_wait "$run/r.log" 30 >/dev/null 2>&1
+  tr -d '\r' <"$run/out.txt" 2>/dev/null
+  [ -n "$dialog" ] || echo "no dialog"
+}
+check "OK gives the selected folder" "$(browse 'C:\vantrell browse\pick' OK)" 'chosen=C:\vantrell browse\pick'
+check "the dialog is owned by the given window" "$(robot_value owner <"$WINE_RUN_DIR/browse-dump.txt")" \
+  "$(cat "$WINE_RUN_DIR/browse-owner.txt")"
+grep -qx 'button=Make New Folder' "$WINE_RUN_DIR/browse-dump.txt" && pass "the dialog has the newer style" ||
+  fail "the dialog lacks the newer style"
+check "Cancel gives nothing" "$(browse 'C:\vantrell browse\pick' Cancel)" cancelled
+rm -rf "$WINEPREFIX/drive_c/vantrell browse"
 
 wine reg delete "$probe_key" /f >/dev/null 2>&1
 chmod -R u+w "$data" 2>/dev/null
