@@ -6,6 +6,7 @@
 #include "engine/image_layout.h"
 #include "lang/engine_texts.h"
 #include "script/script_reader.h"
+#include "system/file_routines.h"
 
 namespace vantrell {
 namespace {
@@ -186,7 +187,7 @@ class Startup {
   void RemoveSupportFolder() {
     const std::string& folder = state_.supportFolder;
     if (folder.empty() || !files_.DirectoryExists(folder)) return;
-    for (int pass = 0; pass < 3; ++pass) DeleteFolderContents(files_, folder);
+    for (int pass = 0; pass < 3; ++pass) EmptyFolder(files_, folder, /*recurse=*/true);
     files_.RemoveEmptyDirectory(folder);
   }
 
@@ -214,20 +215,6 @@ std::string ClaimSupportFolder(FileSystem& files, const std::string& tempFolder)
     }
   }
   return {};
-}
-
-void DeleteFolderContents(FileSystem& files, const std::string& folder) {
-  const std::string base = WithTrailingBackslash(folder);
-  for (const FileSystem::Entry& entry : files.List(base)) {
-    const std::string path = base + entry.name;
-    if (entry.directory) {
-      if (!entry.link) DeleteFolderContents(files, path);
-      files.RemoveEmptyDirectory(path);
-    } else {
-      files.SetNormalAttributes(path);
-      files.RemoveFile(path);
-    }
-  }
 }
 
 int RunStartup(const StartupEnvironment& environment, StartupServices& services) {

@@ -62,9 +62,6 @@ const StartupState& CurrentStartupState();
 // Claims the first free temp + "zeb" + N + "\" by creating it; empty on failure.
 std::string ClaimSupportFolder(FileSystem& files, const std::string& tempFolder);
 
-// Deletes everything inside folder (files made writable first), then the sub-folders.
-void DeleteFolderContents(FileSystem& files, const std::string& folder);
-
 // Runs start-up to its end and returns the process exit code.
 int RunStartup(const StartupEnvironment& environment, StartupServices& services);
 

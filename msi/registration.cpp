@@ -5,9 +5,9 @@
 
 #include "common/ascii.h"
 #include "components/feature_selection_file.h"
-#include "engine/startup.h"
 #include "msi/property_list.h"
 #include "script/engine_cache.h"
+#include "system/file_routines.h"
 
 namespace vantrell {
 namespace {
@@ -133,7 +133,7 @@ void RemoveCache(const CachedSetup& setup, const std::string& cacheFolder,
     files.RemoveFile(cacheFolder + setup.productCode);
   }
   if (!files.DirectoryExists(cacheFolder)) return;
-  DeleteFolderContents(files, cacheFolder);
+  EmptyFolder(files, cacheFolder, /*recurse=*/true);
   files.RemoveEmptyDirectory(cacheFolder);
   if (!files.DirectoryExists(cacheFolder)) return;
 

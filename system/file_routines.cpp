@@ -2,7 +2,6 @@
 #include "system/file_routines.h"
 
 #include "common/ascii.h"
-#include "engine/startup.h"
 
 namespace vantrell {
 namespace {
@@ -71,15 +70,17 @@ std::vector<ListedEntry> ListFiles(const FileSystem& files, const std::string& p
 }
 
 void EmptyFolder(FileSystem& files, const std::string& folder, bool recurse) {
-  if (recurse) {
-    DeleteFolderContents(files, folder);
-    return;
-  }
   const std::string base = WithTrailingBackslash(folder);
   for (const FileSystem::Entry& entry : files.List(base)) {
-    if (entry.directory) continue;
-    files.SetNormalAttributes(base + entry.name);
-    files.RemoveFile(base + entry.name);
+    const std::string path = base + entry.name;
+    if (entry.directory) {
+      if (!recurse) continue;
+      if (!entry.link) EmptyFolder(files, path, true);
+      files.RemoveEmptyDirectory(path);
+    } else {
+      files.SetNormalAttributes(path);
+      files.RemoveFile(path);
+    }
   }
 }
 

@@ -1,9 +1,8 @@
-// Small file routines shared by the file statements: file-name masks, the
-// depth-first entry list of a path with mask, emptying a folder and the
-// trailing backslash of a folder path. Folder links are listed but never
-// entered, so no routine here reaches outside the tree it was given.
-// (Deletion at restart lives with the cache folder operations, the recursive
-// emptying of the support folder with start-up.)
+// Small file routines shared by the file statements, start-up and clean-up:
+// file-name masks, the depth-first entry list of a path with mask, emptying a
+// folder and the trailing backslash of a folder path. Folder links are listed
+// but never entered, so no routine here reaches outside the tree it was given.
+// (Deletion at restart lives with the cache folder operations.)
 #pragma once
 
 #include <string>
