@@ -6,9 +6,27 @@
 namespace vantrell {
 namespace {
 
-int CALLBACK SelectStart(HWND dialog, UINT message, LPARAM, LPARAM start) {
-  if (message == BFFM_INITIALIZED && start != 0) {
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, start);
+struct StartSelection {
+  const std::string* folder;
+  int retries;
+};
+
+// Selects the start folder when the dialog opens. The tree may still settle
+// on its root afterwards, so the first changes away from the start folder
+// select it again (a few times at most, so the user stays free to move).
+int CALLBACK SelectStart(HWND dialog, UINT message, LPARAM item, LPARAM data) {
+  auto* start = reinterpret_cast<StartSelection*>(data);
+  if (message == BFFM_INITIALIZED) {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder->c_str()));
+  } else if (message == BFFM_SELCHANGED && start->retries > 0) {
+    char path[MAX_PATH] = {};
+    SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path);
+    if (lstrcmpiA(path, start->folder->c_str()) == 0) {
+      start->retries = 0;
+    } else {
+      --start->retries;
+      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder->c_str()));
+    }
   }
   return 0;
 }
@@ -24,9 +42,10 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start)
   info.pszDisplayName = display;
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   const DWORD attributes = start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(start.c_str());
+  StartSelection selection{&start, 2};
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     info.lpfn = SelectStart;
-    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    info.lParam = reinterpret_cast<LPARAM>(&selection);
   }
   std::optional<std::string> chosen;
   if (LPITEMIDLIST list = SHBrowseForFolderA(&info)) {
