@@ -1,9 +1,9 @@
 // session_keeper.exe READY-FILE: a program that refuses the end of the
 // session, for tests/wine/t_reboot.sh. It writes READY-FILE once its window
-// exists, answers the first WM_QUERYENDSESSION with "no", writes
-// READY-FILE + ".asked" and ends with the WM_ENDSESSION that follows (or
-// after two minutes). Wine then cancels the session end it was asked for, so
-// the Run entries are left for the test to read.
+// exists, answers every WM_QUERYENDSESSION with "no" (writing READY-FILE +
+// ".asked"), and ends when READY-FILE + ".stop" appears (or after five
+// minutes). While it runs, a restart request cannot end the test prefix's
+// session, so Wine leaves the Run entries for the test to read.
 #include <windows.h>
 
 #include <string>
@@ -18,14 +18,18 @@ void Touch(const std::string& path) {
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
+constexpr UINT_PTR kPoll = 1;
+constexpr UINT_PTR kGiveUp = 2;
+
 LRESULT CALLBACK KeeperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_QUERYENDSESSION:
       Touch(readyFile + ".asked");
       return FALSE;
-    case WM_ENDSESSION:
     case WM_TIMER:
-      PostQuitMessage(0);
+      if (wParam == kGiveUp || GetFileAttributesA((readyFile + ".stop").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        PostQuitMessage(0);
+      }
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -45,7 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Session keeper", WS_OVERLAPPED, 0, 0,
                                 10, 10, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 4;
-  SetTimer(window, 1, 120000, nullptr);
+  SetTimer(window, kPoll, 200, nullptr);
+  SetTimer(window, kGiveUp, 300000, nullptr);
   Touch(readyFile);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
