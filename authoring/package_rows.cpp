@@ -7,6 +7,8 @@
 
 #include "authoring/identifiers.h"
 #include "common/ascii.h"
+#include "common/line_reader.h"
+#include "system/file_routines.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;
@@ -143,27 +145,6 @@ std::string ShortPart(std::string_view text, size_t limit) {
     if (IsShortNameChar(c) && c != '~') out += c;
   }
   return out;
-}
-
-// Matches "*" and "?" against a file name, without regard to case.
-bool MatchesMask(std::string_view name, std::string_view mask) {
-  size_t n = 0, m = 0, star = std::string_view::npos, back = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || AsciiUpper(std::string(1, mask[m])) ==
-                                                   AsciiUpper(std::string(1, name[n])))) {
-      ++n, ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      star = m++;
-      back = n;
-    } else if (star != std::string_view::npos) {
-      m = star + 1;
-      n = ++back;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
 }
 
 // Builds the new rows; tables are fetched from the existing ones on first use.
@@ -400,7 +381,7 @@ class Planner {
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     for (const auto& entry : entries) {
-      if (entry.is_regular_file(ec) && MatchesMask(entry.path().filename().string(), mask))
+      if (entry.is_regular_file(ec) && MatchesFileMask(entry.path().filename().string(), mask))
         found.push_back({relative, entry.path()});
     }
     if (!recurse) return;
@@ -657,16 +638,7 @@ PackageTable EmptyTable(std::string_view name) {
 }
 
 PackageTable ParseTableArchive(std::string_view text, const std::string& source) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
+  const std::vector<std::string> lines = SplitLines(text);
   if (lines.size() < 3) throw ProjectError({source, 0}, "not a table archive (fewer than three lines)");
   PackageTable table;
   table.columns = SplitTabs(lines[0]);

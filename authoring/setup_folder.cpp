@@ -10,6 +10,7 @@
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "common/ascii.h"
+#include "common/line_reader.h"
 #include "engine/image_layout.h"
 
 namespace vantrell::authoring {
@@ -98,16 +99,6 @@ void MoveIntoPlace(const fs::path& temp, const fs::path& out,
   }
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
-
 // Reads the package's tables, plans the statements' rows and writes them in.
 void EditPackage(const Project& p, const CarriedScript& script, const fs::path& msi,
                  const fs::path& work, const FolderOptions& o) {
@@ -116,7 +107,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   Run({o.msiinfo, "tables", package.string()}, work, listing);
   std::map<std::string, PackageTable> existing;
   const std::vector<std::string>& wanted = PackageTableNames();
-  for (const std::string& name : Lines(ReadBinaryFile(listing))) {
+  for (const std::string& name : SplitLines(ReadBinaryFile(listing))) {
     if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
     fs::path exported = work / (name + ".exported");
     Run({o.msiinfo, "export", package.string(), name}, work, exported);
@@ -132,7 +123,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   fs::path summary = work / "summary.txt";
   Run({o.msiinfo, "suminfo", package.string()}, work, summary);
   std::map<std::string, std::string> info;
-  for (const std::string& line : Lines(ReadBinaryFile(summary))) {
+  for (const std::string& line : SplitLines(ReadBinaryFile(summary))) {
     size_t colon = line.find(": ");
     if (colon != std::string::npos) info[line.substr(0, colon)] = line.substr(colon + 2);
   }

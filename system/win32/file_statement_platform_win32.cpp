@@ -10,6 +10,7 @@
 
 #include "system/win32/fs_redirection.h"
 #include "system/win32/handle.h"
+#include "system/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {
@@ -76,16 +77,6 @@ class Bstr {
   BSTR b_ = nullptr;
 };
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 bool LoadTypeLibrary(const std::wstring& path, ComPtr<ITypeLib>& library) {
   return !path.empty() && SUCCEEDED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Out()));
 }
@@ -112,7 +103,7 @@ std::unique_ptr<FileStatementPlatform::Scope> Win32FileStatementPlatform::EnterF
 }
 
 bool Win32FileStatementPlatform::RegisterTypeLibrary(const std::string& path) {
-  std::wstring wide = Wide(path);
+  std::wstring wide = AnsiToWide(path);
   ComPtr<ITypeLib> library;
   if (!LoadTypeLibrary(wide, library)) return false;
   Bstr helpFile;
@@ -135,7 +126,7 @@ bool Win32FileStatementPlatform::UnregisterTypeLibrary(const std::string& path) 
                               reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")));
   if (unregister == nullptr) return false;
   ComPtr<ITypeLib> library;
-  if (!LoadTypeLibrary(Wide(path), library)) return false;
+  if (!LoadTypeLibrary(AnsiToWide(path), library)) return false;
   TLIBATTR* attributes = nullptr;
   if (FAILED(library->GetLibAttr(&attributes)) || attributes == nullptr) return false;
   const HRESULT result =

@@ -8,6 +8,7 @@
 
 #include "system/win32/fs_redirection.h"
 #include "system/win32/handle.h"
+#include "system/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {
@@ -62,16 +63,6 @@ class ComScope {
   bool initialized_;
 };
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 WORD ShowCommand(ShowMode mode) {
   switch (mode) {
     case ShowMode::kHidden:
@@ -117,7 +108,7 @@ Launch FunctionMissing() {
 // The wide-character functions take a wide environment block.
 struct WideStart {
   explicit WideStart(const ProcessRequest& request)
-      : commandLine(Wide(request.commandLine)), environment(Wide(request.environment)) {
+      : commandLine(AnsiToWide(request.commandLine)), environment(AnsiToWide(request.environment)) {
     commandLine.push_back(L'\0');
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -232,9 +223,9 @@ Launch Win32ProgramRunner::CreateProcessWithLogon(const ProcessRequest& request,
   auto create = Advapi32Function<CreateProcessWithLogonWFn>("CreateProcessWithLogonW");
   if (create == nullptr) return FunctionMissing();
   WideStart start(request);
-  const std::wstring user = Wide(credentials.user);
-  const std::wstring domain = Wide(credentials.domain);
-  std::wstring password = Wide(credentials.password);
+  const std::wstring user = AnsiToWide(credentials.user);
+  const std::wstring domain = AnsiToWide(credentials.domain);
+  std::wstring password = AnsiToWide(credentials.password);
   const BOOL created =
       create(user.c_str(), domain.empty() ? nullptr : domain.c_str(), password.c_str(),
              LOGON_WITH_PROFILE, nullptr, start.commandLine.data(), start.Flags(),

@@ -163,14 +163,18 @@ std::string UserTempFolder() {
   return folder;
 }
 
-std::u16string Win32TextCodec::AnsiToUtf16(std::string_view text) const {
+std::wstring AnsiToWide(std::string_view text) {
   if (text.empty()) return {};
-  int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (count <= 0) return {};
-  std::u16string units(static_cast<size_t>(count), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                      reinterpret_cast<wchar_t*>(units.data()), count);
-  return units;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::u16string Win32TextCodec::AnsiToUtf16(std::string_view text) const {
+  const std::wstring wide = AnsiToWide(text);
+  return std::u16string(wide.begin(), wide.end());
 }
 
 }  // namespace vantrell

@@ -26,6 +26,9 @@ class Win32FileSystem final : public FileSystem {
 // The user's temporary folder with a trailing backslash ("C:\\" when the system has none).
 std::string UserTempFolder();
 
+// Text in the system code page as UTF-16 for the wide system calls.
+std::wstring AnsiToWide(std::string_view text);
+
 class Win32TextCodec final : public TextCodec {
  public:
   std::u16string AnsiToUtf16(std::string_view text) const override;

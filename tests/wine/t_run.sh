@@ -75,9 +75,9 @@ pause() { echo "Run Program As|$probe||--sleep $1|1||||PAUSED|TRUE|"; }
   echo "Run Program As|$probe||--write \"$w_work\\logon.txt\" --exit 13|0|vantrelltest|secret|WINEDOM|RA_LOGON|TRUE|"
   result RA_LOGON
   # Terminate Program: by class name, by title, and a class whose letter case differs.
-  for spec in "Vantrell Probe One|VantrellProbeClass|one" "Vantrell Probe Two|VantrellProbeTwo|two" \
+  for window in "Vantrell Probe One|VantrellProbeClass|one" "Vantrell Probe Two|VantrellProbeTwo|two" \
     "Vantrell Probe Three|VantrellProbeThree|three"; do
-    IFS='|' read -r title class name <<<"$spec"
+    IFS='|' read -r title class name <<<"$window"
     echo "Run Program|$probe|FALSE|--window \"$title\" $class \"$w_work\\closed-$name.txt\" --linger 8000|FALSE|"
   done
   pause 3000

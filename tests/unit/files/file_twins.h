@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "system/file_statement_platform.h"
-#include "twins/memory_file_system.h"
+#include "twins/forwarding_file_system.h"
 
 namespace vantrell::testing {
 
-class TreeFileSystem final : public FileSystem {
+class TreeFileSystem final : public ForwardingFileSystem {
  public:
-  MemoryFileSystem memory;
   std::set<std::string> links;            // folders listed as links (keys)
   std::set<std::string> readOnlyFolders;  // refuse removal until their attributes are reset
   std::map<std::string, int> refusals;    // file key -> deletions still refused
@@ -46,23 +45,6 @@ class TreeFileSystem final : public FileSystem {
     }
     return false;
   }
-
-  bool FileExists(const std::string& path) const override { return memory.FileExists(path); }
-  bool DirectoryExists(const std::string& path) const override {
-    return memory.DirectoryExists(path);
-  }
-  bool MakeNewDirectory(const std::string& path) override { return memory.MakeNewDirectory(path); }
-  bool MakeDirectories(const std::string& path) override { return memory.MakeDirectories(path); }
-  std::optional<uint64_t> FileSize(const std::string& path) const override {
-    return memory.FileSize(path);
-  }
-  bool ReadWholeFile(const std::string& path, std::string& bytes) const override {
-    return memory.ReadWholeFile(path, bytes);
-  }
-  bool CopyFileTail(const std::string&, uint64_t, const std::string&) override { return false; }
-  bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
-  bool AppendToExistingFile(const std::string&, std::string_view) override { return false; }
-  bool CopyFileReplacing(const std::string&, const std::string&) override { return false; }
 
   bool SetNormalAttributes(const std::string& path) override {
     Touch("attributes", path);

@@ -10,57 +10,31 @@
 
 #include "msi/registration_store.h"
 #include "msi/setup_sources.h"
-#include "twins/memory_file_system.h"
+#include "twins/forwarding_file_system.h"
 
 namespace vantrell::testing {
 
-class InUseFileSystem final : public FileSystem {
+class InUseFileSystem final : public ForwardingFileSystem {
  public:
-  MemoryFileSystem memory;
   std::set<std::string> inUse;   // MemoryFileSystem keys
   std::vector<std::string> log;  // "copy <dst>", "write <path>", "remove <path>"
 
   void Hold(const std::string& path) { inUse.insert(MemoryFileSystem::Key(path)); }
 
-  bool FileExists(const std::string& path) const override { return memory.FileExists(path); }
-  bool DirectoryExists(const std::string& path) const override {
-    return memory.DirectoryExists(path);
-  }
-  bool MakeNewDirectory(const std::string& path) override { return memory.MakeNewDirectory(path); }
-  bool MakeDirectories(const std::string& path) override { return memory.MakeDirectories(path); }
-  std::optional<uint64_t> FileSize(const std::string& path) const override {
-    return memory.FileSize(path);
-  }
-  bool ReadWholeFile(const std::string& path, std::string& bytes) const override {
-    return memory.ReadWholeFile(path, bytes);
-  }
-  bool CopyFileTail(const std::string& src, uint64_t offset, const std::string& dst) override {
-    return memory.CopyFileTail(src, offset, dst);
-  }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
     log.push_back("write " + path);
     if (inUse.count(MemoryFileSystem::Key(path))) return false;
     return memory.WriteWholeFile(path, bytes);
-  }
-  bool AppendToExistingFile(const std::string& path, std::string_view bytes) override {
-    return memory.AppendToExistingFile(path, bytes);
   }
   bool CopyFileReplacing(const std::string& src, const std::string& dst) override {
     log.push_back("copy " + dst);
     if (inUse.count(MemoryFileSystem::Key(dst))) return false;
     return memory.CopyFileReplacing(src, dst);
   }
-  bool SetNormalAttributes(const std::string& path) override {
-    return memory.SetNormalAttributes(path);
-  }
   bool RemoveFile(const std::string& path) override {
     if (inUse.count(MemoryFileSystem::Key(path))) return false;
     return memory.RemoveFile(path);
   }
-  bool RemoveEmptyDirectory(const std::string& path) override {
-    return memory.RemoveEmptyDirectory(path);
-  }
-  std::vector<Entry> List(const std::string& folder) const override { return memory.List(folder); }
 
   // Moves a folder with everything below it, open files included.
   bool Move(const std::string& from, const std::string& to) {
