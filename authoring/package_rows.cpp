@@ -8,7 +8,7 @@
 #include "authoring/identifiers.h"
 #include "common/ascii.h"
 #include "common/line_reader.h"
-#include "system/file_routines.h"
+#include "common/file_routines.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include "authoring/process.h"
 #include "common/ascii.h"
 #include "common/line_reader.h"
-#include "engine/image_layout.h"
+#include "common/image_layout.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;

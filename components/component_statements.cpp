@@ -5,7 +5,7 @@
 
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "script/statements.h"
 #include "vars/integer_text.h"
 
@@ -121,21 +121,21 @@ void DeleteComponent(StatementContext& s, const ComponentServices& services) {
 
 }  // namespace
 
-void RegisterComponentStatements(const ComponentServices& services) {
+void RegisterComponentStatements(StatementTable& table, const ComponentServices& services) {
   // Each handler keeps its own copy of the services.
   auto bind = [&services](void (*handler)(StatementContext&, const ComponentServices&)) {
     return [handler, bound = services](StatementContext& s) { handler(s, bound); };
   };
-  RegisterStatement("Define Component", bind(DefineComponentStatement));
-  RegisterStatement("Set Component State", bind(SetComponentState));
-  RegisterStatement("Get Component State", bind(GetComponentState));
-  RegisterStatement("Set Component Space", bind(SetComponentSpace));
-  RegisterStatement("Get Component Space", bind(GetComponentSpace));
-  RegisterStatement("Set Component Choice", bind(SetComponentChoice));
-  RegisterStatement("Set Component Visibility", bind(SetComponentVisibility));
-  RegisterStatement("Delete Component", bind(DeleteComponent));
-  RegisterStatement("Save Feature Selections", bind(SaveFeatureSelectionsStatement));
-  RegisterStatement("Load Feature Selections", bind(LoadFeatureSelectionsStatement));
+  table.Register("Define Component", bind(DefineComponentStatement));
+  table.Register("Set Component State", bind(SetComponentState));
+  table.Register("Get Component State", bind(GetComponentState));
+  table.Register("Set Component Space", bind(SetComponentSpace));
+  table.Register("Get Component Space", bind(GetComponentSpace));
+  table.Register("Set Component Choice", bind(SetComponentChoice));
+  table.Register("Set Component Visibility", bind(SetComponentVisibility));
+  table.Register("Delete Component", bind(DeleteComponent));
+  table.Register("Save Feature Selections", bind(SaveFeatureSelectionsStatement));
+  table.Register("Load Feature Selections", bind(LoadFeatureSelectionsStatement));
 }
 
 }  // namespace vantrell

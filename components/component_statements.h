@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "system/file_system.h"
+#include "common/file_system.h"
+#include "script/statements.h"
 
 namespace vantrell {
 
@@ -25,6 +26,6 @@ struct ComponentServices {
 };
 
 // Registers every component statement with the statement table, bound to services.
-void RegisterComponentStatements(const ComponentServices& services);
+void RegisterComponentStatements(StatementTable& table, const ComponentServices& services);
 
 }  // namespace vantrell

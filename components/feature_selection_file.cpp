@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "common/ascii.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "vars/integer_text.h"
 
 namespace vantrell {

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "components/component_table.h"
-#include "system/file_system.h"
+#include "common/file_system.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {

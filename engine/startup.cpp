@@ -1,12 +1,12 @@
 // The start-up sequence (contract in startup.h).
 #include "engine/startup.h"
 
-#include "engine/caption.h"
-#include "engine/engine_error.h"
-#include "engine/image_layout.h"
+#include "lang/caption.h"
+#include "common/engine_error.h"
+#include "common/image_layout.h"
 #include "lang/engine_texts.h"
 #include "script/script_reader.h"
-#include "system/file_routines.h"
+#include "common/file_routines.h"
 
 namespace vantrell {
 namespace {

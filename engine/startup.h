@@ -13,10 +13,10 @@
 
 #include "engine/command_line.h"
 #include "engine/startup_ui.h"
-#include "engine/trace_log.h"
+#include "common/trace_log.h"
 #include "media/archive_files.h"
-#include "script/interpreter.h"
-#include "system/file_system.h"
+#include "engine/run_session.h"
+#include "common/file_system.h"
 
 namespace vantrell {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "engine/command_line.h"
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "script/script_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 
 namespace vantrell {
 namespace {

@@ -72,8 +72,8 @@ void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library
   vars.AssignVariable(name, succeeded ? "SUCCESS" : errorText, statement.Origin());
 }
 
-void RegisterArchiveStatements(ArchiveLibrary& library, FileSystem& files) {
-  RegisterStatement("Extract 7Zip Archive", [&library, &files](StatementContext& statement) {
+void RegisterArchiveStatements(StatementTable& table, ArchiveLibrary& library, FileSystem& files) {
+  table.Register("Extract 7Zip Archive", [&library, &files](StatementContext& statement) {
     ExtractSevenZipArchive(statement, library, files);
   });
 }

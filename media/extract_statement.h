@@ -8,7 +8,7 @@
 
 #include "media/archive_files.h"
 #include "script/statements.h"
-#include "system/file_system.h"
+#include "common/file_system.h"
 
 namespace vantrell {
 
@@ -18,6 +18,6 @@ uint32_t ArchivePercent(uint64_t done, uint64_t total);
 // Runs the statement (parameters 1-6 as the statement carries them).
 void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library, FileSystem& files);
 
-void RegisterArchiveStatements(ArchiveLibrary& library, FileSystem& files);
+void RegisterArchiveStatements(StatementTable& table, ArchiveLibrary& library, FileSystem& files);
 
 }  // namespace vantrell

@@ -4,7 +4,7 @@
 #include "msi/install_result.h"
 #include "msi/install_statements.h"
 #include "msi/property_list.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 #include "vars/comma_text.h"
 
 namespace vantrell {
@@ -82,6 +82,20 @@ void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& i
   vars.DeclareResultVariable(result, statement.Origin());
   const bool installed = installer.QueryProductState(product) == 5;
   vars.AssignVariable(result, installed ? "TRUE" : "FALSE", "MsiQueryProductState");
+}
+
+void RegisterInstallerRunStatements(StatementTable& table, InstallerRunServices services) {
+  table.Register("Apply Patch", [services](StatementContext& statement) {
+    auto runner = services.runner(statement, /*packageEdits=*/false);
+    ExecuteApplyPatch(statement, *runner, services.hooks, CurrentRun().installerDatabasePath, CurrentRun().dataFolder);
+  });
+  table.Register("Is MSI Setup Installed",
+                 [services](StatementContext& statement) { ExecuteIsMsiSetupInstalled(statement, services.installed); });
+  table.Register("Apply Changes", [services](StatementContext& statement) {
+    auto runner = services.runner(statement, /*packageEdits=*/true);
+    ExecuteApplyChanges(statement, *runner, services.hooks, CurrentRun().installerDatabasePath,
+                        CurrentRun().dataFolder);
+  });
 }
 
 }  // namespace vantrell

@@ -7,11 +7,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "msi/property_command_line.h"
 #include "script/statements.h"
-#include "system/system_facts.h"
+#include "common/system_facts.h"
 
 namespace vantrell {
 
@@ -57,5 +58,17 @@ void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& i
 
 void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
                          const std::string& packagePath, const std::string& dataFolder);
+
+struct InstallerRunServices {
+  ApplyChangesHooks hooks;
+  // The runner of one statement; packageEdits: the queued package edits are
+  // made on the installer thread before the installer runs.
+  std::function<std::unique_ptr<InstallerRunner>(StatementContext& statement, bool packageEdits)> runner;
+  InstallerQueries& installed;
+};
+
+// Registers "Apply Changes", "Apply Patch" and "Is MSI Setup Installed" on the
+// package and data folder of the current run.
+void RegisterInstallerRunStatements(StatementTable& table, InstallerRunServices services);
 
 }  // namespace vantrell

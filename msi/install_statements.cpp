@@ -10,7 +10,7 @@
 
 #include "msi/property_list.h"
 #include "script/statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -185,13 +185,13 @@ void Set64BitMode(StatementContext& s) {
 
 }  // namespace
 
-void RegisterInstallStatements(const InstallStatementServices& services) {
+void RegisterInstallStatements(StatementTable& table, const InstallStatementServices& services) {
   for (const InstallStatementRule& rule : Rules()) {
-    RegisterStatement(rule.command, [services, &rule](StatementContext& s) {
+    table.Register(rule.command, [services, &rule](StatementContext& s) {
       RecordStatement(s, services, rule);
     });
   }
-  RegisterStatement("Set 64 Bit Mode", Set64BitMode);
+  table.Register("Set 64 Bit Mode", Set64BitMode);
 }
 
 void QueueProperty(std::string_view name, std::string_view value) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "msi/package_edits.h"
+#include "script/statements.h"
 
 namespace vantrell {
 
@@ -28,7 +29,7 @@ struct InstallStatementServices {
 };
 
 // Registers every install-type statement and "Set 64 Bit Mode".
-void RegisterInstallStatements(const InstallStatementServices& services = {});
+void RegisterInstallStatements(StatementTable& table, const InstallStatementServices& services = {});
 
 // Appends (name, value) to the Property-table queue, line breaks encoded.
 // A name queued again replaces its earlier entry and moves to the end: the

@@ -6,8 +6,8 @@
 #include "common/ascii.h"
 #include "components/feature_selection_file.h"
 #include "msi/property_list.h"
-#include "script/engine_cache.h"
-#include "system/file_routines.h"
+#include "script/run_identity.h"
+#include "common/file_routines.h"
 
 namespace vantrell {
 namespace {

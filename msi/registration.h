@@ -9,10 +9,10 @@
 #include <string>
 
 #include "components/component_table.h"
-#include "msi/registration_store.h"
+#include "common/registration_store.h"
 #include "script/script_reader.h"
-#include "system/file_system.h"
-#include "system/system_facts.h"
+#include "common/file_system.h"
+#include "common/system_facts.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {

@@ -1,9 +1,8 @@
 // Setup source folder, marker test and source search (contract in setup_sources.h).
 #include "msi/setup_sources.h"
 
-#include "engine/startup.h"
 #include "lang/engine_texts.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 
 namespace vantrell {
 namespace {
@@ -79,7 +78,7 @@ std::string FindSetupSourceFolder(SetupSourceServices& services) {
   query.title = services.vars.GetVariable("TITLE");
   query.allUsers = TextToBool(services.vars.GetVariable("ALLUSERS"));
   query.windows9x = services.windows9x;
-  query.sourcePathOverride = CurrentStartupState().commandLine.sourcePath;
+  query.sourcePathOverride = CurrentRun().sourcePathOverride;
   KeptSourceFolder() = SetupSourceFolder(services.system, query);
   return KeptSourceFolder();
 }

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "system/file_system.h"
-#include "system/system_facts.h"
+#include "common/file_system.h"
+#include "common/system_facts.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {

@@ -6,7 +6,7 @@
 
 #include "msi/install_statements.h"
 #include "msi/package_edits.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 
 namespace vantrell {
 

@@ -11,14 +11,11 @@
 #include <unordered_map>
 
 #include "common/ascii.h"
-#include "engine/caption.h"
-#include "engine/engine_error.h"
-#include "engine/trace_log.h"
+#include "common/engine_error.h"
+#include "common/trace_log.h"
+#include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "script/background.h"
-#include "script/bootstrap.h"
-#include "script/statements.h"
-#include "vars/conditions.h"
 #include "vars/integer_text.h"
 
 namespace vantrell {
@@ -33,8 +30,9 @@ enum class WizardDirection { kForward, kBack, kCancel };
 
 class ScriptRun final : public RunControl {
  public:
-  ScriptRun(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars)
-      : ctx_(context), script_(context.script), host_(host), vars_(vars) {}
+  ScriptRun(const SetupScript& script, const StatementTable& statements, RunHooks& hooks, InterpreterHost& host,
+            TVariableManager& vars, AnsiUpperCase ansiUpper)
+      : script_(script), statements_(statements), hooks_(hooks), host_(host), vars_(vars), ansiUpper_(ansiUpper) {}
 
   int Run() {
     TraceLine("    <Variables>");
@@ -46,20 +44,20 @@ class ScriptRun final : public RunControl {
     TraceLine("    </CompileScript>");
 
     vars_.ClearVariables();
-    DefineRunVariables(ctx_, vars_);
+    hooks_.DefineRunVariables(vars_);
     TraceLine("    <BootStrap>");
-    RunBootstrap(ctx_, vars_);
+    hooks_.Bootstrap(vars_);
     TraceLine("    </BootStrap>");
 
     for (size_t i = 0; i < Count(); ++i) {
       if (script_.commands[i] == "Label") labels_.emplace(AsciiUpper(Parameter(i, 1)), i);
     }
-    if (!InstallerPackagePresent()) return exitCode_;
+    if (!hooks_.PackagePresent()) return exitCode_;
 
     TraceLine("    <veld>");
     try {
       position_ = 0;
-      DefineInitialisationVariables(ctx_, vars_, host_);
+      hooks_.DefineInitialisationVariables(vars_, host_);
       Loop();
     } catch (const std::exception& e) {
       if (!silent_) {
@@ -86,7 +84,8 @@ class ScriptRun final : public RunControl {
     if (step == 0) direction_ = WizardDirection::kCancel;
   }
   bool Silent() const override { return silent_; }
-  void Rebootstrap() override { RunBootstrap(ctx_, vars_); }
+  void Rebootstrap() override { hooks_.Bootstrap(vars_); }
+  void AddExitCleanup(std::function<void()> cleanup) override { exitCleanups_.push_back(std::move(cleanup)); }
 
  private:
   size_t Count() const { return script_.StatementCount(); }
@@ -97,14 +96,6 @@ class ScriptRun final : public RunControl {
     return i < script_.identifiers.size() ? script_.identifiers[i] : std::string();
   }
   std::string Parameter(size_t i, int n) const { return ParameterLine(script_.pools, Identifier(i), n); }
-
-  bool InstallerPackagePresent() const {
-    const std::string& msi = ctx_.installerDatabasePath;
-    if (msi.empty()) return false;
-    if (ctx_.files.FileExists(msi)) return true;
-    size_t dot = msi.find_last_of(".\\");
-    return dot != std::string::npos && msi[dot] == '.' && ctx_.files.FileExists(msi.substr(0, dot) + ".msp");
-  }
 
   void Loop() {
     while (position_ < Count() && !ended_) {
@@ -133,10 +124,9 @@ class ScriptRun final : public RunControl {
     vars_.SetSilent(silent_);
     SetCaptionTitle(vars_.GetVariable("TITLE"));
     SetCaptionLogo(vars_.GetVariable("VELDLOGO") == "TRUE");
-    RelocateEngineCache(ctx_, vars_, lastOverride_);
     vars_.AssignVariable("DATE", host_.ShortDate(), "Initialization");
     vars_.AssignVariable("TIME", host_.LongTime(), "Initialization");
-    RefreshEngineCacheVariables(ctx_, vars_);
+    hooks_.Refresh(vars_);
   }
 
   void Advance() {
@@ -263,7 +253,7 @@ class ScriptRun final : public RunControl {
       ended_ = true;
       return;
     }
-    if (const StatementHandler* handler = FindStatement(c)) {
+    if (const StatementHandler* handler = statements_.Find(c)) {
       const std::string identifier = Identifier(i);
       StatementContext statement{i, c, identifier, script_, vars_, host_, *this};
       (*handler)(statement);
@@ -276,7 +266,7 @@ class ScriptRun final : public RunControl {
       return;
     }
     ConditionLines lines{Parameter(i, 1), Parameter(i, 2), Parameter(i, 3), Parameter(i, 4)};
-    bool holds = ConditionHolds(lines, vars_, ctx_.ansiUpper);
+    bool holds = ConditionHolds(lines, vars_, ansiUpper_);
     if (!elseIf || blocks_.empty()) blocks_.push_back(false);
     if (holds) {
       blocks_.back() = true;
@@ -303,12 +293,19 @@ class ScriptRun final : public RunControl {
     wizardMode_ = wizardJustLeft_ = false;
   }
 
-  void ExitCleanup() { RunExitCleanup(); }
+  void ExitCleanup() {
+    auto cleanups = std::move(exitCleanups_);
+    exitCleanups_.clear();
+    for (auto& cleanup : cleanups) cleanup();
+  }
 
-  const RunScriptContext& ctx_;
   const SetupScript& script_;
+  const StatementTable& statements_;
+  RunHooks& hooks_;
   InterpreterHost& host_;
   TVariableManager& vars_;
+  AnsiUpperCase ansiUpper_;
+  std::vector<std::function<void()>> exitCleanups_;
 
   size_t position_ = 0;
   size_t errorLine_ = 0;  // the statement an error is reported at: 0 during initialisation
@@ -321,25 +318,16 @@ class ScriptRun final : public RunControl {
   WizardDirection direction_ = WizardDirection::kForward;
   std::unordered_map<std::string, size_t> labels_;
   bool silent_ = false;
-  std::string lastOverride_;  // the engine cache root last taken from OVERRIDECACHE
   bool ended_ = false;
   int exitCode_ = 0;
 };
 
 }  // namespace
 
-int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars) {
+int InterpretScript(const SetupScript& script, const StatementTable& statements, RunHooks& hooks,
+                    InterpreterHost& host, TVariableManager& vars, AnsiUpperCase ansiUpper) {
   SetCancelRequested(false);
-  int code = 0;
-  try {
-    code = ScriptRun(context, host, vars).Run();
-  } catch (...) {
-    // An error start-up reports still leaves the run's state saved.
-    SaveEngineCache(context, vars);
-    throw;
-  }
-  SaveEngineCache(context, vars);
-  return code;
+  return ScriptRun(script, statements, hooks, host, vars, ansiUpper).Run();
 }
 
 const CompileResult& LastCompileResult() { return lastCompileResult; }

@@ -6,36 +6,41 @@
 // raises ends the run through one error path ("Runtime error in setup script:").
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "engine/command_line.h"
 #include "script/compile_check.h"
 #include "script/interpreter_host.h"
 #include "script/script_reader.h"
-#include "system/file_system.h"
-#include "system/system_facts.h"
+#include "script/statements.h"
 #include "vars/conditions.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
 
-struct RunScriptContext {
-  const SetupScript& script;
-  std::string installerDatabasePath;  // support folder + base name + ".msi"
-  std::string exeFolder;
-  FileSystem& files;
-  const CommandLine* commandLine = nullptr;  // the engine's, when started from one
-  std::string exePath;
-  std::string tempFolder;
-  std::string supportFolder;
-  AnsiUpperCase ansiUpper = AsciiUpperCase;  // upper case of the system code page
-  SystemFacts* system = nullptr;          // none: no administrator, folders or registry
-  InstallerQueries* installer = nullptr;  // none: nothing installed
+// What the run session does around the statement loop; the interpreter knows
+// the engine only through these calls.
+class RunHooks {
+ public:
+  virtual ~RunHooks() = default;
+  // After the compilation check emptied the store: the progress and pre-set variables.
+  virtual void DefineRunVariables(TVariableManager& vars) = 0;
+  // Recognises maintenance runs; again whenever the run's identity changes.
+  virtual void Bootstrap(TVariableManager& vars) = 0;
+  // Neither installer package nor patch: the run ends before its first statement.
+  virtual bool PackagePresent() = 0;
+  // Everything between the run's start and its first statement.
+  virtual void DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) = 0;
+  // Engine values refreshed before every statement, after the script's own.
+  virtual void Refresh(TVariableManager& vars) = 0;
 };
 
-// Returns the exit code the script left (0 unless a statement set one).
-int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars);
+// Runs the script to its end and returns the exit code the script left (0
+// unless a statement set one). The compilation check ends the process with
+// exit code 314 when it fails.
+int InterpretScript(const SetupScript& script, const StatementTable& statements, RunHooks& hooks,
+                    InterpreterHost& host, TVariableManager& vars, AnsiUpperCase ansiUpper);
 
 // The result of the last compilation check, for callers that show it.
 const CompileResult& LastCompileResult();

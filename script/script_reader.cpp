@@ -4,7 +4,7 @@
 
 #include "common/ascii.h"
 #include "common/line_reader.h"
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 
 namespace vantrell {
 namespace {

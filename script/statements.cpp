@@ -1,22 +1,10 @@
-// Built-in command names and the registered handlers (contract in statements.h).
+// Built-in command names and the statement table (contract in statements.h).
 #include "script/statements.h"
 
 #include <algorithm>
-#include <map>
-#include <mutex>
 #include <stdexcept>
 
 namespace vantrell {
-namespace {
-
-std::mutex tableMutex;
-
-std::map<std::string, StatementHandler, std::less<>>& Handlers() {
-  static std::map<std::string, StatementHandler, std::less<>> handlers;
-  return handlers;
-}
-
-}  // namespace
 
 const std::vector<std::string_view>& BuiltInCommandNames() {
   static const std::vector<std::string_view> names = {
@@ -53,20 +41,23 @@ bool IsBuiltInCommand(std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-void RegisterStatement(std::string_view name, StatementHandler handler) {
+void StatementTable::Register(std::string_view name, StatementHandler handler) {
   if (!IsBuiltInCommand(name)) throw std::logic_error("not a built-in command: " + std::string(name));
-  std::lock_guard lock(tableMutex);
   if (!handler) {
-    Handlers().erase(std::string(name));
+    entries_.erase(std::string(name));
     return;
   }
-  Handlers()[std::string(name)] = std::move(handler);
+  entries_[std::string(name)] = Entry{std::move(handler), module_};
 }
 
-const StatementHandler* FindStatement(std::string_view name) {
-  std::lock_guard lock(tableMutex);
-  auto it = Handlers().find(name);
-  return it == Handlers().end() ? nullptr : &it->second;
+const StatementHandler* StatementTable::Find(std::string_view name) const {
+  auto it = entries_.find(name);
+  return it == entries_.end() ? nullptr : &it->second.handler;
+}
+
+std::string StatementTable::ModuleOf(std::string_view name) const {
+  auto it = entries_.find(name);
+  return it == entries_.end() ? std::string() : it->second.module;
 }
 
 }  // namespace vantrell

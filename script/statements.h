@@ -1,9 +1,12 @@
-// The statement table: every built-in command name, and the handler that a
-// subsystem registers for it. Names are matched exactly and case-sensitively;
-// a built-in name without a registered handler does nothing when it runs.
+// The statement table of a run: every built-in command name, and the handler
+// that a subsystem registers for it. Names are matched exactly and
+// case-sensitively; a built-in name without a handler does nothing when it
+// runs. Each handler is registered under the module that serves it, so the
+// table can say where any statement's code lives.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +29,9 @@ class RunControl {
   virtual bool Silent() const = 0;
   // Runs the bootstrap again (after the run's identity changed).
   virtual void Rebootstrap() {}
+  // Work to do when the run ends, in any way (close files a statement left
+  // open, hide windows).
+  virtual void AddExitCleanup(std::function<void()> cleanup) = 0;
 };
 
 struct StatementContext {
@@ -47,11 +53,27 @@ using StatementHandler = std::function<void(StatementContext&)>;
 const std::vector<std::string_view>& BuiltInCommandNames();
 bool IsBuiltInCommand(std::string_view name);
 
-// Registers the handler of a built-in command, replacing an earlier one; an
-// empty handler removes it.
-void RegisterStatement(std::string_view name, StatementHandler handler);
+class StatementTable {
+ public:
+  // The module that the following registrations belong to ("system/registry_statements").
+  void SetModule(std::string_view module) { module_ = module; }
 
-// The registered handler, or nullptr.
-const StatementHandler* FindStatement(std::string_view name);
+  // Registers the handler of a built-in command, replacing an earlier one; an
+  // empty handler removes it. A name that is not built in is a programming error.
+  void Register(std::string_view name, StatementHandler handler);
+
+  // The registered handler, or nullptr.
+  const StatementHandler* Find(std::string_view name) const;
+  // The module that registered the command's handler; empty when none did.
+  std::string ModuleOf(std::string_view name) const;
+
+ private:
+  struct Entry {
+    StatementHandler handler;
+    std::string module;
+  };
+  std::map<std::string, Entry, std::less<>> entries_;
+  std::string module_;
+};
 
 }  // namespace vantrell

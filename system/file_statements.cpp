@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/ascii.h"
-#include "system/file_routines.h"
+#include "common/file_routines.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -150,11 +150,11 @@ void ExecuteRegisterLibrary(StatementContext& s, FileStatementServices& services
   s.vars.AssignVariable(name, BoolToText(registered), s.Origin());
 }
 
-void RegisterFileStatements(FileStatementServices& services) {
-  RegisterStatement("Delete Files Recursive",
-                    [&services](StatementContext& s) { ExecuteDeleteFilesRecursive(s, services); });
-  RegisterStatement("Register Library",
-                    [&services](StatementContext& s) { ExecuteRegisterLibrary(s, services); });
+void RegisterFileStatements(StatementTable& table, FileStatementServices services) {
+  table.Register("Delete Files Recursive",
+                    [services](StatementContext& s) mutable { ExecuteDeleteFilesRecursive(s, services); });
+  table.Register("Register Library",
+                    [services](StatementContext& s) mutable { ExecuteRegisterLibrary(s, services); });
 }
 
 }  // namespace vantrell

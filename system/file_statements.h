@@ -10,7 +10,7 @@
 
 #include "script/statements.h"
 #include "system/file_statement_platform.h"
-#include "system/file_system.h"
+#include "common/file_system.h"
 
 namespace vantrell {
 
@@ -43,7 +43,7 @@ bool RegisterLibraryFile(FileSystem& files, FileStatementPlatform& platform,
 void ExecuteDeleteFilesRecursive(StatementContext& s, FileStatementServices& services);
 void ExecuteRegisterLibrary(StatementContext& s, FileStatementServices& services);
 
-// The services must outlive the registrations.
-void RegisterFileStatements(FileStatementServices& services);
+// The services' references must outlive the registrations.
+void RegisterFileStatements(StatementTable& table, FileStatementServices services);
 
 }  // namespace vantrell

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "vars/integer_text.h"
 #include "vars/variable_manager.h"
 
@@ -447,20 +447,20 @@ void ExecuteCheckFileVersion(StatementContext& s, SystemQueries& q) {
   Answer(s, name, Truth(!AtLeast(b, Fields(a))));
 }
 
-void RegisterQueryStatements(SystemQueries& queries) {
+void RegisterQueryStatements(StatementTable& table, SystemQueries& queries) {
   SystemQueries* q = &queries;
   auto bind = [q](void (*execute)(StatementContext&, SystemQueries&)) {
     return [q, execute](StatementContext& s) { execute(s, *q); };
   };
-  RegisterStatement("Get System Settings", bind(ExecuteGetSystemSettings));
-  RegisterStatement("Get OS or SP Level", bind(ExecuteGetOsLevel));
-  RegisterStatement("Get Folder Location", bind(ExecuteGetFolderLocation));
-  RegisterStatement("Check Disk Space", bind(ExecuteCheckDiskSpace));
-  RegisterStatement("Check Process", bind(ExecuteCheckProcess));
-  RegisterStatement("Check Service", bind(ExecuteCheckService));
-  RegisterStatement("Does File/Folder Exist", bind(ExecuteFileFolderExists));
-  RegisterStatement("Get File Version", bind(ExecuteGetFileVersion));
-  RegisterStatement("Check File Version", bind(ExecuteCheckFileVersion));
+  table.Register("Get System Settings", bind(ExecuteGetSystemSettings));
+  table.Register("Get OS or SP Level", bind(ExecuteGetOsLevel));
+  table.Register("Get Folder Location", bind(ExecuteGetFolderLocation));
+  table.Register("Check Disk Space", bind(ExecuteCheckDiskSpace));
+  table.Register("Check Process", bind(ExecuteCheckProcess));
+  table.Register("Check Service", bind(ExecuteCheckService));
+  table.Register("Does File/Folder Exist", bind(ExecuteFileFolderExists));
+  table.Register("Get File Version", bind(ExecuteGetFileVersion));
+  table.Register("Check File Version", bind(ExecuteCheckFileVersion));
 }
 
 }  // namespace vantrell

@@ -36,6 +36,6 @@ void ExecuteGetFileVersion(StatementContext& s, SystemQueries& queries);
 void ExecuteCheckFileVersion(StatementContext& s, SystemQueries& queries);
 
 // The queries must outlive the registrations.
-void RegisterQueryStatements(SystemQueries& queries);
+void RegisterQueryStatements(StatementTable& table, SystemQueries& queries);
 
 }  // namespace vantrell

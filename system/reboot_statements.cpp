@@ -1,8 +1,8 @@
 // The restart statements (contract in reboot_statements.h).
 #include "system/reboot_statements.h"
 
-#include "engine/engine_error.h"
-#include "script/engine_cache.h"
+#include "common/engine_error.h"
+#include "script/run_identity.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -55,11 +55,11 @@ void ExecuteRebootAndResume(StatementContext& s, RebootServices& services) {
   RestartAndEnd(s, services);
 }
 
-void RegisterRebootStatements(RebootServices& services) {
-  RegisterStatement("Reboot Computer",
-                    [&services](StatementContext& s) { ExecuteRebootComputer(s, services); });
-  RegisterStatement("Reboot and Resume",
-                    [&services](StatementContext& s) { ExecuteRebootAndResume(s, services); });
+void RegisterRebootStatements(StatementTable& table, RebootServices services) {
+  table.Register("Reboot Computer",
+                    [services](StatementContext& s) mutable { ExecuteRebootComputer(s, services); });
+  table.Register("Reboot and Resume",
+                    [services](StatementContext& s) mutable { ExecuteRebootAndResume(s, services); });
 }
 
 }  // namespace vantrell

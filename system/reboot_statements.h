@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "msi/registration_store.h"
+#include "common/registration_store.h"
 #include "script/statements.h"
 
 namespace vantrell {
@@ -51,7 +51,7 @@ void WriteResumeEntry(RegistrationStore& registry, bool allUsers, const std::str
 void ExecuteRebootComputer(StatementContext& s, RebootServices& services);
 void ExecuteRebootAndResume(StatementContext& s, RebootServices& services);
 
-// The services must outlive the registrations.
-void RegisterRebootStatements(RebootServices& services);
+// The services' references must outlive the registrations.
+void RegisterRebootStatements(StatementTable& table, RebootServices services);
 
 }  // namespace vantrell

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "vars/integer_text.h"
 #include "vars/variable_manager.h"
 
@@ -139,12 +139,12 @@ void ExecuteDeleteRegistry(StatementContext& s, RegistryAccess& registry) {
   registry.DeleteValue(*hive, view, key, s.vars.ExpandPath(s.Parameter(3)));
 }
 
-void RegisterRegistryStatements(RegistryAccess& registry) {
-  RegisterStatement("Read Registry",
+void RegisterRegistryStatements(StatementTable& table, RegistryAccess& registry) {
+  table.Register("Read Registry",
                     [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, false); });
-  RegisterStatement("Check Registry",
+  table.Register("Check Registry",
                     [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, true); });
-  RegisterStatement("Delete Registry",
+  table.Register("Delete Registry",
                     [&registry](StatementContext& s) { ExecuteDeleteRegistry(s, registry); });
 }
 

@@ -25,6 +25,6 @@ void DeleteRegistryTree(RegistryAccess& registry, RegistryHive hive, RegistryVie
                         const std::string& key);
 
 // The registry must outlive the registrations.
-void RegisterRegistryStatements(RegistryAccess& registry);
+void RegisterRegistryStatements(StatementTable& table, RegistryAccess& registry);
 
 }  // namespace vantrell

@@ -3,7 +3,7 @@
 #include "system/run_statements.h"
 
 #include "common/ascii.h"
-#include "engine/image_layout.h"
+#include "common/image_layout.h"
 #include "script/background.h"
 #include "vars/integer_text.h"
 #include "vars/variable_manager.h"
@@ -324,15 +324,15 @@ void ExecuteTerminateProgram(StatementContext& s, ProgramRunner& runner) {
   }
 }
 
-void RegisterRunStatements(ProgramRunner& runner, FileSystem& files) {
-  RegisterStatement("Run Program",
+void RegisterRunStatements(StatementTable& table, ProgramRunner& runner, FileSystem& files) {
+  table.Register("Run Program",
                     [&runner](StatementContext& s) { ExecuteRunProgram(s, runner); });
-  RegisterStatement("Run Program As",
+  table.Register("Run Program As",
                     [&runner](StatementContext& s) { ExecuteRunProgramAs(s, runner); });
-  RegisterStatement("Run Light Mode Setup", [&runner, &files](StatementContext& s) {
+  table.Register("Run Light Mode Setup", [&runner, &files](StatementContext& s) {
     ExecuteRunLightModeSetup(s, runner, files);
   });
-  RegisterStatement("Terminate Program",
+  table.Register("Terminate Program",
                     [&runner](StatementContext& s) { ExecuteTerminateProgram(s, runner); });
 }
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "script/statements.h"
-#include "system/file_system.h"
+#include "common/file_system.h"
 #include "system/program_runner.h"
 
 namespace vantrell {
@@ -81,6 +81,6 @@ void ExecuteRunLightModeSetup(StatementContext& s, ProgramRunner& runner, FileSy
 void ExecuteTerminateProgram(StatementContext& s, ProgramRunner& runner);
 
 // The runner and the file system must outlive the registrations.
-void RegisterRunStatements(ProgramRunner& runner, FileSystem& files);
+void RegisterRunStatements(StatementTable& table, ProgramRunner& runner, FileSystem& files);
 
 }  // namespace vantrell

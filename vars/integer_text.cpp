@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 
 namespace vantrell {
 namespace {

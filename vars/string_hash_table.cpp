@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "common/ascii.h"
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 
 namespace vantrell {
 namespace {

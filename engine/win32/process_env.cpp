@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "engine/image_layout.h"
+#include "common/image_layout.h"
 #include "lang/language_table.h"
-#include "system/win32/win32_file_system.h"
+#include "common/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {

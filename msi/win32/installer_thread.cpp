@@ -6,18 +6,17 @@
 #include <vector>
 
 #include "common/ascii.h"
-#include "engine/startup.h"
-#include "engine/caption.h"
-#include "engine/trace_log.h"
+#include "lang/caption.h"
+#include "common/trace_log.h"
 #include "msi/install_result.h"
 #include "msi/installer_messages.h"
 #include "msi/property_transfer.h"
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
 #include "msi/win32/registration_store_win32.h"
-#include "system/win32/system_facts_win32.h"
+#include "common/win32/system_facts_win32.h"
 #include "msi/win32/msi_library.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 
 namespace vantrell {
 namespace {
@@ -294,20 +293,12 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
   return hooks;
 }
 
-void RegisterApplyChanges(ApplyChangesHooks hooks, std::function<void(const InstallerRequest&)> packageEdits) {
-  RegisterStatement("Apply Patch", [hooks](StatementContext& statement) {
-    Win32InstallerRunner runner(statement.host, statement.run.Silent(), statement.vars);
-    ExecuteApplyPatch(statement, runner, hooks, CurrentStartupState().installerDatabasePath, CurrentRun().dataFolder);
-  });
-  RegisterStatement("Is MSI Setup Installed", [](StatementContext& statement) {
-    Win32InstallerQueries installer;
-    ExecuteIsMsiSetupInstalled(statement, installer);
-  });
-  RegisterStatement("Apply Changes", [hooks, packageEdits](StatementContext& statement) {
-    Win32InstallerRunner runner(statement.host, statement.run.Silent(), statement.vars, packageEdits);
-    ExecuteApplyChanges(statement, runner, hooks, CurrentStartupState().installerDatabasePath,
-                        CurrentRun().dataFolder);
-  });
+std::function<std::unique_ptr<InstallerRunner>(StatementContext&, bool)> Win32InstallerRunners(
+    std::function<void(const InstallerRequest&)> packageEdits) {
+  return [packageEdits](StatementContext& statement, bool withEdits) {
+    return std::make_unique<Win32InstallerRunner>(statement.host, statement.run.Silent(), statement.vars,
+                                                  withEdits ? packageEdits : nullptr);
+  };
 }
 
 }  // namespace vantrell

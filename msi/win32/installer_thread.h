@@ -8,11 +8,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "msi/apply_changes.h"
-#include "msi/registration_store.h"
-#include "system/file_system.h"
-#include "system/system_facts.h"
+#include "common/registration_store.h"
+#include "common/file_system.h"
+#include "common/system_facts.h"
 #include "script/background.h"
 
 namespace vantrell {
@@ -37,8 +38,8 @@ class Win32InstallerRunner final : public InstallerRunner {
 ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, RegistrationStore& registry,
                                  CacheFolderSystem& folders);
 
-// Registers "Apply Changes" with the Windows runner; the hooks and the
-// package edits are those of the caller.
-void RegisterApplyChanges(ApplyChangesHooks hooks, std::function<void(const InstallerRequest&)> packageEdits);
+// Runners on the real installer; packageEdits makes the queued package edits.
+std::function<std::unique_ptr<InstallerRunner>(StatementContext&, bool)> Win32InstallerRunners(
+    std::function<void(const InstallerRequest&)> packageEdits);
 
 }  // namespace vantrell

@@ -10,7 +10,7 @@
 
 #include "msi/install_statements.h"
 #include "msi/win32/msi_library.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 
 namespace vantrell {
 namespace {

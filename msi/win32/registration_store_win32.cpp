@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/ascii.h"
-#include "system/win32/handle.h"
+#include "common/win32/handle.h"
 
 namespace vantrell {
 namespace {

@@ -3,7 +3,7 @@
 // move (wininit.ini on the Windows 95 family).
 #pragma once
 
-#include "msi/registration_store.h"
+#include "common/registration_store.h"
 
 namespace vantrell {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "system/win32/fs_redirection.h"
-#include "system/win32/handle.h"
-#include "system/win32/win32_file_system.h"
+#include "common/win32/fs_redirection.h"
+#include "common/win32/handle.h"
+#include "common/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {

@@ -6,9 +6,9 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "system/win32/fs_redirection.h"
-#include "system/win32/handle.h"
-#include "system/win32/win32_file_system.h"
+#include "common/win32/fs_redirection.h"
+#include "common/win32/handle.h"
+#include "common/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "system/win32/fs_redirection.h"
+#include "common/win32/fs_redirection.h"
 
 namespace vantrell {
 namespace {

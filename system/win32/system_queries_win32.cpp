@@ -11,9 +11,9 @@
 #include <cstring>
 #include <vector>
 
-#include "system/target_platform.h"
-#include "system/win32/fs_redirection.h"
-#include "system/win32/handle.h"
+#include "common/target_platform.h"
+#include "common/win32/fs_redirection.h"
+#include "common/win32/handle.h"
 
 namespace vantrell {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "system/win32/handle.h"
+#include "common/win32/handle.h"
 
 namespace vantrell {
 namespace {

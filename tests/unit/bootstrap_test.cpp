@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "msi/property_list.h"
-#include "script/bootstrap.h"
-#include "script/engine_cache.h"
+#include "engine/bootstrap.h"
+#include "script/run_identity.h"
 #include "twins/fake_system.h"
 #include "twins/memory_file_system.h"
 #include "twins/recording_host.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/image_layout.h"
+#include "common/image_layout.h"
 
 namespace vantrell {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <deque>
 
-#include "engine/trace_log.h"
-#include "script/interpreter.h"
+#include "common/trace_log.h"
+#include "engine/run_session.h"
 #include "script/statements.h"
 #include "twins/memory_file_system.h"
 #include "twins/recording_host.h"
@@ -26,11 +26,11 @@ class InterpreterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     files.AddFile("C:\\Temp\\zeb1\\setup.msi", "msi");
-    RegisterStatement("Set Variable", [this](StatementContext& s) {
+    table.Register("Set Variable", [this](StatementContext& s) {
       ran.push_back(s.Parameter(1));
       if (!s.Parameter(2).empty()) s.vars.AssignVariable(s.Parameter(1), s.Expanded(2), s.Origin());
     });
-    RegisterStatement("Display Dialog", [this](StatementContext& s) {
+    table.Register("Display Dialog", [this](StatementContext& s) {
       ran.push_back(s.Parameter(1));
       int step = 1;
       if (!outcomes.empty()) {
@@ -39,12 +39,7 @@ class InterpreterTest : public ::testing::Test {
       }
       if (s.run.InWizardLoop()) s.run.SetWizardStep(step);
     });
-    RegisterStatement("Hide Dialog", [](StatementContext&) { throw std::runtime_error("boom"); });
-  }
-  void TearDown() override {
-    RegisterStatement("Set Variable", nullptr);
-    RegisterStatement("Display Dialog", nullptr);
-    RegisterStatement("Hide Dialog", nullptr);
+    table.Register("Hide Dialog", [](StatementContext&) { throw std::runtime_error("boom"); });
   }
 
   int Run(const ScriptBuilder& builder, bool silent = false) {
@@ -52,6 +47,7 @@ class InterpreterTest : public ::testing::Test {
     commandLine.silent = silent;
     RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "C:\\Setup\\", files};
     context.commandLine = &commandLine;
+    context.statements = &table;
     return RunScript(context, host, Variables());
   }
 
@@ -64,6 +60,7 @@ class InterpreterTest : public ::testing::Test {
   static std::vector<std::string> Dialog(const char* name) { return {name, "", "TRUE", "", "TRUE", "FALSE"}; }
 
   MemoryFileSystem files;
+  StatementTable table;
   RecordingHost host;
   CommandLine commandLine;
   SetupScript script;

@@ -2,7 +2,7 @@
 // parameter and header lookups, build-variable tokens, and damaged input.
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "script/script_reader.h"
 
 namespace vantrell {

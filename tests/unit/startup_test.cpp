@@ -3,8 +3,8 @@
 // path of exit code 11, and the engine texts carried by the archive library.
 #include <gtest/gtest.h>
 
-#include "engine/caption.h"
-#include "engine/engine_error.h"
+#include "lang/caption.h"
+#include "common/engine_error.h"
 #include "engine/startup.h"
 #include "lang/engine_texts.h"
 #include "twins/fake_archive_library.h"

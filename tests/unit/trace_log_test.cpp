@@ -2,7 +2,7 @@
 // emptied by the first line, appended afterwards, lost when the file is gone.
 #include <gtest/gtest.h>
 
-#include "engine/trace_log.h"
+#include "common/trace_log.h"
 #include "twins/memory_file_system.h"
 
 namespace vantrell {

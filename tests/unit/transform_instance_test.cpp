@@ -6,7 +6,7 @@
 #include <set>
 
 #include "msi/transform_instance.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"

@@ -11,7 +11,7 @@
 #include "msi/win32/msi_library.h"
 #include "msi/win32/package_editor.h"
 #include "script/statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "tests/unit/twins/recording_host.h"
 #include "tests/unit/twins/script_builder.h"
 #include "tests/win32/check.h"
@@ -31,7 +31,11 @@ class NoRunControl final : public vantrell::RunControl {
   bool InWizardLoop() const override { return false; }
   void SetWizardStep(int) override {}
   bool Silent() const override { return true; }
+  void AddExitCleanup(std::function<void()>) override {}
 };
+
+// The install-type statements, registered once by the check's main.
+vantrell::StatementTable table;
 
 // Runs the statements with the given headers, one per statement.
 void Run(const vantrell::testing::ScriptBuilder& builder, const std::vector<std::string>& headers,
@@ -46,7 +50,7 @@ void Run(const vantrell::testing::ScriptBuilder& builder, const std::vector<std:
   for (size_t i = 0; i < script.StatementCount(); ++i) {
     vantrell::StatementContext context{
         i, script.commands[i], script.identifiers[i], script, vars, host, run};
-    (*vantrell::FindStatement(script.commands[i]))(context);
+    (*table.Find(script.commands[i]))(context);
   }
 }
 
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
     if (text == "Vantrell.Document" && slot == 1) return "Vantrell.Dokument";
     return std::nullopt;
   };
-  vantrell::RegisterInstallStatements(services);
+  vantrell::RegisterInstallStatements(table, services);
 
   // The 64-bit package run as a 32-bit setup, with texts that try to break the SQL.
   vantrell::ResetInstallRecording();

@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
-#include "system/target_platform.h"
-#include "system/win32/fs_redirection.h"
+#include "common/target_platform.h"
+#include "common/win32/fs_redirection.h"
 #include "tests/win32/check.h"
-#include "vars/win32/text_system_win32.h"
+#include "text/win32/text_system_win32.h"
 
 using vantrell::wintest::Check;
 

@@ -9,9 +9,9 @@
 
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "script/statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "twins/memory_file_system.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
@@ -28,6 +28,7 @@ using NoRunControl = testing::StubRun;
 
 class ComponentStatementsTest : public ::testing::Test {
  protected:
+  StatementTable table;
   void SetUp() override {
     Components().ClearComponents();
     Components().SetSpaceList({"VELD-PREDEF-COMPONENT", "1000", "Main", "2048", "Tools", "4096"});
@@ -35,7 +36,7 @@ class ComponentStatementsTest : public ::testing::Test {
     ResetComponentsForRun(Components());
     SetTargetPlatform("Win32");
     files.AddFolder("C:\\Out");
-    RegisterComponentStatements(ComponentServices{files, nullptr, nullptr});
+    RegisterComponentStatements(table, ComponentServices{files, nullptr, nullptr});
   }
   void TearDown() override {
     Components().ClearComponents();
@@ -49,7 +50,7 @@ class ComponentStatementsTest : public ::testing::Test {
     for (size_t i = 0; i < script.StatementCount(); ++i) {
       StatementContext context{i,  script.commands[i], script.identifiers[i], script, vars, host,
                                run};
-      const StatementHandler* handler = FindStatement(script.commands[i]);
+      const StatementHandler* handler = table.Find(script.commands[i]);
       ASSERT_NE(handler, nullptr) << script.commands[i];
       (*handler)(context);
     }
@@ -181,7 +182,7 @@ TEST_F(ComponentStatementsTest, SaveAndLoadRestoreTheSelection) {
 
 TEST_F(ComponentStatementsTest, FileStatementsRunInTheNativeFileView) {
   int views = 0;
-  RegisterComponentStatements(
+  RegisterComponentStatements(table, 
       ComponentServices{files, nullptr, [&](const std::function<void()>& work) {
                           ++views;
                           work();
@@ -202,7 +203,7 @@ TEST_F(ComponentStatementsTest, SaveIntoAMissingFolderIsAnError) {
 }
 
 TEST_F(ComponentStatementsTest, NamesAndDescriptionsAreTranslatedWhileALanguageIsCurrent) {
-  std::map<std::pair<std::string, int>, std::string> table = {
+  std::map<std::pair<std::string, int>, std::string> translations = {
       {{ScriptBuilder::Identifier(0), 1}, "Haupt$SUFFIX$"},
       {{ScriptBuilder::Identifier(0), 2}, "Hauptdateien"},
       {{ScriptBuilder::Identifier(1), 1}, "Hauptx"},
@@ -211,12 +212,12 @@ TEST_F(ComponentStatementsTest, NamesAndDescriptionsAreTranslatedWhileALanguageI
       {{ScriptBuilder::Identifier(3), 2}, "Hauptdateien"},
   };
   std::vector<std::string> asked;
-  RegisterComponentStatements(ComponentServices{
+  RegisterComponentStatements(table, ComponentServices{
       files,
       [&](const std::string& text, const std::string& key, int slot) -> std::optional<std::string> {
         asked.push_back(text + "@" + std::to_string(slot));
-        auto it = table.find({key, slot});
-        return it == table.end() ? text : it->second;
+        auto it = translations.find({key, slot});
+        return it == translations.end() ? text : it->second;
       },
       nullptr});
   vars.PutVariable("SUFFIX", "x");

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "lang/engine_texts.h"
 
 namespace vantrell {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "twins/memory_file_system.h"
 
 namespace vantrell {

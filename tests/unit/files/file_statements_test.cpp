@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "files/file_twins.h"
-#include "system/file_routines.h"
+#include "common/file_routines.h"
 #include "system/file_statements.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
@@ -180,16 +180,17 @@ TEST_F(FileTreeTest, EmptyFolderRecursesOnlyWhenAsked) {
 // The statements through their registered handlers.
 class FileStatementTest : public FileTreeTest {
  protected:
+  StatementTable table;
   void SetUp() override {
     FileTreeTest::SetUp();
-    RegisterFileStatements(services);
+    RegisterFileStatements(table, services);
     tree.viewDepth = &platform.viewDepth;
   }
   void Run(const std::string& command, std::vector<std::string> lines) {
     SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
     const std::string identifier = ScriptBuilder::Identifier(0);
     StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = FindStatement(command);
+    const StatementHandler* handler = table.Find(command);
     ASSERT_NE(handler, nullptr);
     (*handler)(s);
   }

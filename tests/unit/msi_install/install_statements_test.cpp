@@ -7,10 +7,10 @@
 
 #include <map>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "msi/property_list.h"
 #include "script/statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
@@ -27,12 +27,13 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 class InstallStatementsTest : public ::testing::Test {
  protected:
+  StatementTable table;
   void SetUp() override {
     Properties().Clear();
     ResetInstallRecording();
     SetTargetPlatform("Win32");
     services.markInstalled = [this](size_t index) { installed.push_back(index); };
-    RegisterInstallStatements(services);
+    RegisterInstallStatements(table, services);
   }
   void TearDown() override {
     Properties().Clear();
@@ -58,7 +59,7 @@ class InstallStatementsTest : public ::testing::Test {
     for (size_t i = 0; i < script.StatementCount(); ++i) {
       StatementContext context{i,  script.commands[i], script.identifiers[i], script, vars, host,
                                run};
-      const StatementHandler* handler = FindStatement(script.commands[i]);
+      const StatementHandler* handler = table.Find(script.commands[i]);
       ASSERT_NE(handler, nullptr) << script.commands[i];
       (*handler)(context);
     }
@@ -160,7 +161,7 @@ TEST_F(InstallStatementsTest, TranslatedSlotsWhileALanguageIsCurrent) {
     if (key != ScriptBuilder::Identifier(0)) return std::nullopt;
     return "[$LANG$ " + text + "]";
   };
-  RegisterInstallStatements(services);
+  RegisterInstallStatements(table, services);
   vars.PutVariable("LANG", "de");
   Run(ScriptBuilder().Add("Control Service", {"Spooler", "stop"}), {"C1"});
   EXPECT_EQ(PropertyPairs(),
@@ -173,7 +174,7 @@ TEST_F(InstallStatementsTest, ShortcutAndFileTypeTexts) {
                           int slot) -> std::optional<std::string> {
     return slot == 1 ? " Mein " + text : "Beschreibung";
   };
-  RegisterInstallStatements(services);
+  RegisterInstallStatements(table, services);
   vars.PutVariable("APP", "Programm");
   Run(ScriptBuilder()
           .Add("Create Shortcut", {"C:\\A\\app.exe", "$APP$", "$PROGRAMS$", "Starts it", "", ""})
@@ -240,7 +241,7 @@ TEST_F(InstallStatementsTest, MissingHeaderFails) {
 TEST_F(InstallStatementsTest, MediaBlocksForBuildKindTwo) {
   std::vector<std::string> brought;
   services.bringMediaBlock = [&brought](const std::string& folder) { brought.push_back(folder); };
-  RegisterInstallStatements(services);
+  RegisterInstallStatements(table, services);
   mediaFolders = {"WEB1\\", "", "WEB2\\", "WEB3\\"};
   const ScriptBuilder script = ScriptBuilder()
                                    .Add("Install Files", {"", "", "C:\\X"})

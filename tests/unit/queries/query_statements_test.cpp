@@ -2,10 +2,10 @@
 // answer texts, the result variable rules, strict numbers and the scopes.
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "queries/fake_queries.h"
 #include "system/query_statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
@@ -25,13 +25,14 @@ struct QuietRun : testing::StubRun {
 // Runs one registered statement and returns the value of `result`.
 std::string Query(FakeQueries& q, TVariableManager& vars, const std::string& command,
                   std::vector<std::string> lines, const std::string& result) {
-  RegisterQueryStatements(q);
+  StatementTable table;
+  RegisterQueryStatements(table, q);
   SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
   RecordingHost host;
   QuietRun run;
   const std::string identifier = ScriptBuilder::Identifier(0);
   StatementContext s{0, command, identifier, script, vars, host, run};
-  const StatementHandler* handler = FindStatement(command);
+  const StatementHandler* handler = table.Find(command);
   EXPECT_NE(handler, nullptr) << command;
   if (handler != nullptr) (*handler)(s);
   EXPECT_EQ(q.openScopes, 0);

@@ -6,9 +6,9 @@
 
 #include <map>
 
-#include "engine/engine_error.h"
-#include "script/bootstrap.h"
-#include "script/engine_cache.h"
+#include "common/engine_error.h"
+#include "engine/bootstrap.h"
+#include "script/run_identity.h"
 #include "system/reboot_statements.h"
 #include "twins/fake_system.h"
 #include "twins/memory_file_system.h"
@@ -87,8 +87,9 @@ TEST(ResumeEntry, NameAndCommand) {
 
 class RebootStatementTest : public ::testing::Test {
  protected:
+  StatementTable table;
   void SetUp() override {
-    RegisterRebootStatements(services);
+    RegisterRebootStatements(table, services);
     CurrentRun().productCode = kProduct;
     CurrentRun().exePath = "C:\\Temp\\zeb1\\setup.exe";
     vars.PutVariable("CMDLINE", "/s ROOM=12");
@@ -98,7 +99,7 @@ class RebootStatementTest : public ::testing::Test {
     SetupScript script = ScriptBuilder().Add(command).Build();
     const std::string identifier = ScriptBuilder::Identifier(0);
     StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = FindStatement(command);
+    const StatementHandler* handler = table.Find(command);
     ASSERT_NE(handler, nullptr);
     (*handler)(s);
   }
@@ -134,6 +135,7 @@ TEST_F(RebootStatementTest, ResumeEntryGoesWhereAllUsersSays) {
 
 TEST_F(RebootStatementTest, ResumeCommandNamesTheWrapperAndTheCurrentArguments) {
   services.selfExtractorPath = "c:\\downloads\\product.exe";
+  RegisterRebootStatements(table, services);
   vars.PutVariable("CMDLINE", "");
   Run("Reboot and Resume");
   EXPECT_EQ(store.entries.begin()->second, "c:\\downloads\\product.exe");

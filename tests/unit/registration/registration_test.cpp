@@ -11,7 +11,7 @@
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
 #include "registration_twins.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 #include "twins/fake_system.h"
 
 namespace vantrell {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "msi/registration_store.h"
+#include "common/registration_store.h"
 #include "msi/setup_sources.h"
 #include "twins/forwarding_file_system.h"
 

@@ -5,7 +5,7 @@
 #include "lang/engine_texts.h"
 #include "msi/setup_sources.h"
 #include "registration_twins.h"
-#include "script/engine_cache.h"
+#include "script/run_identity.h"
 #include "twins/fake_system.h"
 
 namespace vantrell {

@@ -3,10 +3,10 @@
 // target platform, key and tree deletion, and bad root key lines.
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "registry/registry_twin.h"
 #include "system/registry_statements.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
@@ -33,9 +33,10 @@ std::string Text(const std::string& text) {
 // Runs one statement through the registered handler.
 class RegistryStatementTest : public ::testing::Test {
  protected:
+  StatementTable table;
   void SetUp() override {
     SetTargetPlatform(kPlatformWin32);
-    RegisterRegistryStatements(registry);
+    RegisterRegistryStatements(table, registry);
     vars.PutVariable("KEY", "Software\\Vantrell");
     vars.PutVariable("ROOT", "2");
   }
@@ -45,7 +46,7 @@ class RegistryStatementTest : public ::testing::Test {
     SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
     const std::string identifier = ScriptBuilder::Identifier(0);
     StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = FindStatement(command);
+    const StatementHandler* handler = table.Find(command);
     ASSERT_NE(handler, nullptr);
     (*handler)(s);
   }

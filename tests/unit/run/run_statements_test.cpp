@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "run/program_runner_twin.h"
 #include "system/run_statements.h"
 #include "twins/recording_host.h"
@@ -84,13 +84,14 @@ TEST(RunComposition, ProgramFolder) {
 
 class RunStatementTest : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterRunStatements(runner, files); }
+  StatementTable table;
+  void SetUp() override { RegisterRunStatements(table, runner, files); }
 
   void Run(const std::string& command, std::vector<std::string> lines) {
     SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
     const std::string identifier = ScriptBuilder::Identifier(0);
     StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = FindStatement(command);
+    const StatementHandler* handler = table.Find(command);
     ASSERT_NE(handler, nullptr) << command;
     (*handler)(s);
   }

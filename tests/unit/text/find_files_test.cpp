@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "statement_fixture.h"
-#include "vars/find_files.h"
+#include "text/find_files.h"
 
 namespace vantrell {
 namespace {

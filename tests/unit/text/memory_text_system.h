@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "common/ascii.h"
-#include "vars/text_system.h"
+#include "text/text_system.h"
 
 namespace vantrell::testing {
 

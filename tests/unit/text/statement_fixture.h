@@ -10,7 +10,7 @@
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
-#include "vars/text_statements.h"
+#include "text/text_statements.h"
 
 namespace vantrell::testing {
 
@@ -39,31 +39,23 @@ class StatementTest : public ::testing::Test {
     vars.PutVariable("NEWLINE", "\r\n");  // predefined in every run
     Register();
   }
-  // The handlers hold the reader of this test's twin: they go with it.
-  void TearDown() override {
-    SetCancelRequested(false);
-    for (const char* name :
-         {"Set Variable", "Parse String", "Replace String", "Convert Case", "Convert Path",
-          "Extract Path", "Mathematics", "Get Temporary File", "Get Environment",
-          "Read from Text File", "Write to Text File", "Get INI File Settings", "Find All Files"}) {
-      RegisterStatement(name, nullptr);
-    }
-  }
+  void TearDown() override { SetCancelRequested(false); }
 
-  void Register() { RegisterTextStatements(system, options); }
+  void Register() { RegisterTextStatements(table, system, options); }
 
   // Runs command with its parameter lines 1..n.
   void Run(const std::string& command, std::vector<std::string> parameters) {
     SetupScript script = ScriptBuilder().Add(command, std::move(parameters)).Build();
     const std::string identifier = ScriptBuilder::Identifier(0);
     StatementContext context{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = FindStatement(command);
+    const StatementHandler* handler = table.Find(command);
     ASSERT_NE(handler, nullptr) << command;
     (*handler)(context);
   }
 
   std::string Get(const std::string& name) const { return vars.GetVariable(name); }
 
+  StatementTable table;
   MemoryTextSystem system;
   TextStatementOptions options;
   TVariableManager vars;

@@ -3,9 +3,9 @@
 // runs them, with the twin's Latin-1 letter case and file names.
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "statement_fixture.h"
-#include "system/target_platform.h"
+#include "common/target_platform.h"
 
 namespace vantrell {
 namespace {

@@ -4,7 +4,7 @@
 // file statement holds.
 #include <gtest/gtest.h>
 
-#include "script/bootstrap.h"
+#include "engine/bootstrap.h"
 #include "statement_fixture.h"
 
 namespace vantrell {
@@ -55,7 +55,7 @@ TEST_F(ReadFromTextFileTest, LineByLineThenFromTheStart) {
     EXPECT_EQ(system.openReaders, 0);
     Read(kFile);
     EXPECT_EQ(Get("V"), c.lines.front());
-    RunExitCleanup();  // the next case starts with no open reader
+    run.RunExitCleanup();  // the next case starts with no open reader
   }
 }
 
@@ -124,7 +124,7 @@ TEST_F(ReadFromTextFileTest, ExitCleanupClosesTheReader) {
   system.AddFile(kFile, "one\r\ntwo\r\n");
   Read(kFile);
   EXPECT_EQ(system.openReaders, 1);
-  RunExitCleanup();
+  run.RunExitCleanup();
   EXPECT_EQ(system.openReaders, 0);
   Read(kFile);
   EXPECT_EQ(Get("V"), "one");

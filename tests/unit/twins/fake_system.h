@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "engine/engine_error.h"
-#include "system/system_facts.h"
+#include "common/engine_error.h"
+#include "common/system_facts.h"
 
 namespace vantrell::testing {
 

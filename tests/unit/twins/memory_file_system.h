@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/ascii.h"
-#include "system/file_system.h"
+#include "common/file_system.h"
 
 namespace vantrell::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "vars/conditions.h"
 
 namespace vantrell {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine_error.h"
+#include "common/engine_error.h"
 #include "vars/string_hash_table.h"
 
 namespace vantrell {

@@ -1,0 +1,188 @@
+// The statement table (contract in statement_table.h). To find a statement's
+// code, look it up in StatementModules(): the module named there registers
+// its handler in BuildStatementTable.
+#include "engine/statement_table.h"
+
+#include "components/component_statements.h"
+#include "dialogs/dialog_statements.h"
+#include "media/extract_statement.h"
+#include "msi/install_statements.h"
+#include "msi/transform_instance.h"
+#include "script/interpreter.h"
+#include "script/run_identity.h"
+#include "system/file_statements.h"
+#include "system/query_statements.h"
+#include "system/registry_statements.h"
+#include "system/run_statements.h"
+#include "text/text_statements.h"
+#include "vars/conditions.h"
+
+namespace vantrell {
+
+const std::vector<StatementModule>& StatementModules() {
+  static const std::vector<StatementModule> modules = {
+      {"Advertised File Type", "msi/install_statements"},
+      {"Advertised Shortcut", "msi/install_statements"},
+      {"Apply Changes", "msi/apply_changes"},
+      {"Apply Patch", "msi/apply_changes"},
+      {"Check Disk Space", "system/query_statements"},
+      {"Check File Version", "system/query_statements"},
+      {"Check Process", "system/query_statements"},
+      {"Check Registry", "system/registry_statements"},
+      {"Check Service", "system/query_statements"},
+      {"Comment", "script/interpreter"},
+      {"Control IIS Site", ""},
+      {"Control Service", "msi/install_statements"},
+      {"Convert Case", "text/text_statements"},
+      {"Convert Path", "text/text_statements"},
+      {"Copy/Move Local Files", "msi/install_statements"},
+      {"Create File Type", "msi/install_statements"},
+      {"Create Folder", "msi/install_statements"},
+      {"Create IIS Site", ""},
+      {"Create ODBC DSN", "msi/install_statements"},
+      {"Create Share", ""},
+      {"Create Shortcut", "msi/install_statements"},
+      {"Create Virtual Folder", ""},
+      {"Define Component", "components/component_statements"},
+      {"Delete Component", "components/component_statements"},
+      {"Delete Files", "msi/install_statements"},
+      {"Delete Files Recursive", "system/file_statements"},
+      {"Delete IIS Site", ""},
+      {"Delete Registry", "system/registry_statements"},
+      {"Delete Scheduled Task", ""},
+      {"Delete Share", ""},
+      {"Delete Virtual Folder", ""},
+      {"Display Dialog", "dialogs/dialog_statements"},
+      {"Does File/Folder Exist", "system/query_statements"},
+      {"Edit INI File", "msi/install_statements"},
+      {"Else", "script/interpreter"},
+      {"Else If", "script/interpreter"},
+      {"End", "script/interpreter"},
+      {"Evaluate Expression", "vars/conditions"},
+      {"Extract 7Zip Archive", "media/extract_statement"},
+      {"Extract Path", "text/text_statements"},
+      {"Find All Files", "text/text_statements"},
+      {"Generate Native Images", ""},
+      {"Get Component Space", "components/component_statements"},
+      {"Get Component State", "components/component_statements"},
+      {"Get Environment", "text/text_statements"},
+      {"Get File Version", "system/query_statements"},
+      {"Get Folder Location", "system/query_statements"},
+      {"Get IIS Property", ""},
+      {"Get IIS Site Index", ""},
+      {"Get IIS Site List", ""},
+      {"Get INI File Settings", "text/text_statements"},
+      {"Get OS or SP Level", "system/query_statements"},
+      {"Get System Settings", "system/query_statements"},
+      {"Get Temporary File", "text/text_statements"},
+      {"GoTo Label", "script/interpreter"},
+      {"Hide Dialog", "dialogs/dialog_statements"},
+      {"If", "script/interpreter"},
+      {"Ignore", "script/interpreter"},
+      {"IIS Anonymous User", ""},
+      {"Install Assembly", "msi/install_statements"},
+      {"Install Files", "msi/install_statements"},
+      {"Install ODBC Driver", "msi/install_statements"},
+      {"Install Service", "msi/install_statements"},
+      {"Is MSI Setup Installed", "msi/apply_changes"},
+      {"Load Feature Selections", "components/component_statements"},
+      {"Localization Variable", ""},
+      {"Mathematics", "text/text_statements"},
+      {"MessageBalloon", ""},
+      {"MessageBox", ""},
+      {"Parse String", "text/text_statements"},
+      {"Read from Text File", "text/text_statements"},
+      {"Read Registry", "system/registry_statements"},
+      {"Reboot and Resume", "system/reboot_statements"},
+      {"Reboot Computer", "system/reboot_statements"},
+      {"Register Assembly", ""},
+      {"Register Library", "system/file_statements"},
+      {"Remove Assemblies", ""},
+      {"Replace String", "text/text_statements"},
+      {"Run .NET Installer Class", ""},
+      {"Run Light Mode Setup", "system/run_statements"},
+      {"Run Program", "system/run_statements"},
+      {"Run Program As", "system/run_statements"},
+      {"Save Feature Selections", "components/component_statements"},
+      {"Schedule Task", ""},
+      {"Set 64 Bit Mode", "msi/install_statements"},
+      {"Set Access Control", ""},
+      {"Set Component Choice", "components/component_statements"},
+      {"Set Component Space", "components/component_statements"},
+      {"Set Component State", "components/component_statements"},
+      {"Set Component Visibility", "components/component_statements"},
+      {"Set Environment", "msi/install_statements"},
+      {"Set IIS Property", ""},
+      {"Set Variable", "text/text_statements"},
+      {"System Tray", ""},
+      {"Terminate Install", "script/interpreter"},
+      {"Terminate Program", "system/run_statements"},
+      {"Terminate with Exit Code", "script/interpreter"},
+      {"Transform Instance", "msi/transform_instance"},
+      {"Web Media Block", ""},
+      {"Wizard Loop", "script/interpreter"},
+      {"Write Registry", "msi/install_statements"},
+      {"Write to Text File", "text/text_statements"},
+  };
+  return modules;
+}
+
+StatementTable BuildStatementTable(StatementServices& services, const std::string& selfExtractorPath) {
+  StatementTable table;
+  FileSystem& files = services.files;
+  TextSystem& text = services.text;
+
+  table.SetModule("text/text_statements");
+  RegisterTextStatements(table, text);
+
+  table.SetModule("vars/conditions");
+  table.Register("Evaluate Expression", [](StatementContext& s) {
+    RunEvaluateExpression(s.Parameter(1), s.Parameter(2), s.vars);
+  });
+
+  table.SetModule("components/component_statements");
+  RegisterComponentStatements(table, ComponentServices{files, nullptr, [&text](const std::function<void()>& work) {
+                                                         auto view = text.NativeFileView();
+                                                         work();
+                                                       }});
+
+  table.SetModule("dialogs/dialog_statements");
+  table.Register("Display Dialog", DisplayDialogWithoutWindow);
+  table.Register("Hide Dialog", HideDialogWithoutWindow);
+
+  table.SetModule("media/extract_statement");
+  RegisterArchiveStatements(table, services.archives, files);
+
+  table.SetModule("msi/install_statements");
+  InstallStatementServices install;
+  install.markInstalled = [](size_t index) { SetInstallState(index, "TRUE"); };
+  RegisterInstallStatements(table, install);
+
+  table.SetModule("msi/apply_changes");
+  RegisterInstallerRunStatements(table, services.installer);
+
+  table.SetModule("msi/transform_instance");
+  table.Register("Transform Instance", [&files](StatementContext& s) {
+    const std::string& msi = CurrentRun().installerDatabasePath;
+    const size_t dot = msi.find_last_of(".\\");
+    const bool patch = !msi.empty() && dot != std::string::npos && msi[dot] == '.' &&
+                       files.FileExists(msi.substr(0, dot) + ".msp");
+    ExecuteTransformInstance(s, patch, [&s] { s.run.Rebootstrap(); });
+  });
+
+  table.SetModule("system/query_statements");
+  RegisterQueryStatements(table, services.queries);
+  table.SetModule("system/registry_statements");
+  RegisterRegistryStatements(table, services.registry);
+  table.SetModule("system/run_statements");
+  RegisterRunStatements(table, services.programs, files);
+  table.SetModule("system/file_statements");
+  FileStatementServices fileServices{files, services.filePlatform};
+  RegisterFileStatements(table, fileServices);
+  table.SetModule("system/reboot_statements");
+  RebootServices reboot{services.registration, services.restart, selfExtractorPath};
+  RegisterRebootStatements(table, reboot);
+  return table;
+}
+
+}  // namespace vantrell
