@@ -84,14 +84,4 @@ void EmptyFolder(FileSystem& files, const std::string& folder, bool recurse) {
   }
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-std::string_view FolderPartOf(std::string_view path) {
-  const size_t cut = path.find_last_of("\\/");
-  return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
-}
-
 }  // namespace vantrell

@@ -39,11 +39,4 @@ std::vector<ListedEntry> ListFiles(const FileSystem& files, const std::string& p
 // without being entered). Best effort: what cannot go stays.
 void EmptyFolder(FileSystem& files, const std::string& folder, bool recurse);
 
-// The path without its final backslash, if it has one ("C:\x\" gives "C:\x").
-std::string WithoutTrailingBackslash(std::string path);
-
-// The folder part of a path up to and including its last "\" (or "/"); empty
-// when there is none.
-std::string_view FolderPartOf(std::string_view path);
-
 }  // namespace vantrell

@@ -3,6 +3,8 @@
 // them onto the real API, native tests use an in-memory twin.
 #pragma once
 
+#include "common/paths.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,18 +50,5 @@ class TextCodec {
   virtual ~TextCodec() = default;
   virtual std::u16string AnsiToUtf16(std::string_view text) const = 0;
 };
-
-// Joins a folder that ends with a backslash (or is empty) and a name.
-inline std::string JoinPath(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (!path.empty() && path.back() != '\\' && path.back() != '/') path.push_back('\\');
-  path.append(name);
-  return path;
-}
-
-inline std::string WithTrailingBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-  return path;
-}
 
 }  // namespace vantrell

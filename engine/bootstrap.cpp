@@ -5,6 +5,7 @@
 
 #include "common/ascii.h"
 #include "common/line_reader.h"
+#include "common/paths.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
 #include "msi/install_statements.h"
@@ -41,22 +42,6 @@ NoSystem noSystem;
 SystemFacts& System(const RunScriptContext& context) { return context.system ? *context.system : noSystem; }
 InstallerQueries& Installer(const RunScriptContext& context) {
   return context.installer ? *context.installer : noSystem;
-}
-
-std::string FolderPart(const std::string& path) {
-  size_t cut = path.find_last_of("\\:");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-std::string FilePart(const std::string& path) {
-  size_t cut = path.find_last_of("\\:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string ParentFolder(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 void LoadPropertyFile(FileSystem& files, const std::string& path) {

@@ -7,6 +7,7 @@
 #include "lang/engine_texts.h"
 #include "script/script_reader.h"
 #include "common/file_routines.h"
+#include "common/paths.h"
 
 namespace vantrell {
 namespace {
@@ -14,24 +15,11 @@ namespace {
 constexpr size_t kPeHeaderBytes = 4096;
 constexpr unsigned kMaxSupportFolders = 100000;
 
-StartupState startupState;
 
 // A start-up end with its own exit code (13 to 16): no cleanup follows.
 struct EarlyExit {
   int code;
 };
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string BaseNameOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 // Engine texts carried behind the archive library's image replace the defaults.
 void LoadCarriedEngineTexts(FileSystem& files, const StartupState& state,
@@ -51,13 +39,13 @@ void LoadCarriedEngineTexts(FileSystem& files, const StartupState& state,
 class Startup {
  public:
   Startup(const StartupEnvironment& environment, StartupServices& services)
-      : env_(environment), svc_(services), files_(services.files), state_(startupState) {}
+      : env_(environment), svc_(services), files_(services.files) {}
 
   int Run() {
     state_ = StartupState{};
     SetCaptionTitle("");  // no title is known until the script runs
     SetCaptionLogo(false);
-    state_.exeFolder = FolderOf(env_.exePath);
+    state_.exeFolder = std::string(FolderPartOf(env_.exePath));
     state_.baseName = BaseNameOf(env_.exePath);
     state_.tempFolder = WithTrailingBackslash(env_.tempFolder);
     if (!files_.DirectoryExists(state_.tempFolder)) files_.MakeDirectories(state_.tempFolder);
@@ -194,7 +182,7 @@ class Startup {
   const StartupEnvironment& env_;
   StartupServices& svc_;
   FileSystem& files_;
-  StartupState& state_;
+  StartupState state_;
   SetupScript script_;
   bool showWindows_ = false;
   bool windowsShown_ = false;
@@ -203,11 +191,9 @@ class Startup {
 
 }  // namespace
 
-const StartupState& CurrentStartupState() { return startupState; }
-
 std::string ClaimSupportFolder(FileSystem& files, const std::string& tempFolder) {
   for (unsigned n = 1; n <= kMaxSupportFolders; ++n) {
-    const std::string candidate = tempFolder + "zeb" + std::to_string(n) + "\\";
+    std::string candidate = tempFolder + "zeb" + std::to_string(n) + "\\";
     if (files.MakeNewDirectory(candidate)) return candidate;
     // Taken (by an earlier run or another process): try the next; anything else is fatal.
     if (!files.DirectoryExists(candidate) && !files.FileExists(candidate.substr(0, candidate.size() - 1))) {

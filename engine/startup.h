@@ -45,7 +45,7 @@ struct StartupServices {
   std::function<int(const RunScriptContext&)> runScript;
 };
 
-// Values start-up computes, kept for the Parts that read them later.
+// Values start-up computes; the run reads them through its RunScriptContext.
 struct StartupState {
   std::string exeFolder;
   std::string baseName;
@@ -56,8 +56,6 @@ struct StartupState {
   std::string installerDatabasePath;
   CommandLine commandLine;
 };
-
-const StartupState& CurrentStartupState();
 
 // Claims the first free temp + "zeb" + N + "\" by creating it; empty on failure.
 std::string ClaimSupportFolder(FileSystem& files, const std::string& tempFolder);

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "common/paths.h"
 #include "lang/engine_texts.h"
 #include "script/background.h"
 
@@ -17,16 +18,10 @@ struct DirectExtraction {
 };
 std::atomic<DirectExtraction*> running{nullptr};
 
-std::string FilePart(const char* path) {
-  std::string text = path ? path : "";
-  size_t cut = text.find_last_of("\\/");
-  return cut == std::string::npos ? text : text.substr(cut + 1);
-}
-
 int32_t ZEB_CALL ArchiveProgress(const char* currentFile, uint64_t done, uint64_t total) {
   DirectExtraction* extraction = running.load();
   const uint32_t percent = ArchivePercent(done, total);
-  ReportProgress(FilePart(currentFile) + ", " + std::to_string(percent) + EngineText(kTextPercentComplete), 0,
+  ReportProgress(FileNameOf(currentFile ? currentFile : "") + ", " + std::to_string(percent) + EngineText(kTextPercentComplete), 0,
                  100, percent);
   if (extraction == nullptr) return 1;
   if (extraction->host != nullptr) extraction->host->WakeMainThread();

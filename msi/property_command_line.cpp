@@ -1,6 +1,8 @@
 // Installer folders and the property command line (contract in the header).
 #include "msi/property_command_line.h"
 
+#include "common/paths.h"
+
 namespace vantrell {
 namespace {
 
@@ -55,12 +57,6 @@ void AppendProductBlock(std::string& out, const CommandLineRequest& request) {
 
 }  // namespace
 
-std::string FolderOfPath(std::string_view path) {
-  size_t at = path.find_last_of("\\:");
-  if (at == std::string_view::npos) return std::string();
-  return std::string(path.substr(0, at + 1));
-}
-
 std::string MediaPathOfDataFolder(std::string_view dataFolder) {
   std::string_view folder = dataFolder;
   if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
@@ -84,7 +80,7 @@ InstallerPaths PrepareInstallerPaths(InstallerOperation operation, std::string_v
   InstallerPaths paths;
   paths.dataFolder = std::string(dataFolder);
   paths.setupSourceFolder = std::string(setupSourceFolder);
-  paths.packageFolder = Shorten(FolderOfPath(packagePath), service, paths.packageQuote);
+  paths.packageFolder = Shorten(FolderPart(packagePath), service, paths.packageQuote);
   if (operation == InstallerOperation::kPatch) {
     if (FolderExists(service, paths.setupSourceFolder)) {
       paths.setupSourceFolder = Shorten(paths.setupSourceFolder, service, paths.sourceQuote);

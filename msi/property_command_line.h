@@ -35,9 +35,6 @@ struct InstallerPaths {
   bool sourceQuote = false;       // data or setup source folder may hold a blank
 };
 
-// The folder part of a path up to and including its last "\" or ":".
-std::string FolderOfPath(std::string_view path);
-
 // `C:\Setups\Product\data\` gives `\Setups\Product\`; a UNC drive part
 // ("\\server\share") is dropped like a drive letter.
 std::string MediaPathOfDataFolder(std::string_view dataFolder);

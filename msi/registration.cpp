@@ -8,6 +8,7 @@
 #include "msi/property_list.h"
 #include "script/run_identity.h"
 #include "common/file_routines.h"
+#include "common/paths.h"
 
 namespace vantrell {
 namespace {
@@ -17,16 +18,6 @@ constexpr const char* kAdvertisedFolder = "__ad";
 constexpr int kMaxMovedAsideNames = 1000;
 
 bool written = false;
-
-std::string FilePart(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-  while (path.size() > 1 && path.back() == '\\') path.pop_back();
-  return path;
-}
 
 bool SamePath(const std::string& a, const std::string& b) {
   std::string x = a;
@@ -58,7 +49,7 @@ void WriteRegistration(const CachedSetup& setup, const std::string& cacheFolder,
                        RegistrationServices& services) {
   RegistrationStore& registry = services.registry;
   const RegistryRoot root = RegistrationRoot(setup, services.platform);
-  const std::string exeName = FilePart(setup.exePath);
+  const std::string exeName = FileNameOf(setup.exePath);
   if (services.platform.windows2000OrLater && !setup.productCode.empty()) {
     registry.WriteString(root, kUninstallKey + setup.productCode, "UninstallString",
                          cacheFolder + setup.baseName + ".exe");
@@ -103,7 +94,7 @@ void WriteCache(const CachedSetup& setup, const std::string& cacheFolder,
     WriteIntoCache(files, cacheFolder + setup.productCode, "");
   }
   const std::string base = cacheFolder + setup.baseName;
-  CopyIntoCache(files, setup.exePath, cacheFolder + FilePart(setup.exePath));
+  CopyIntoCache(files, setup.exePath, cacheFolder + FileNameOf(setup.exePath));
   CopyIntoCache(files, setup.packagePath, base + ".msi");
   CopyIntoCache(files, setup.exeFolder + setup.baseName + ".res", base + ".res");
   CopyIntoCache(files, setup.exeFolder + "zeb.lib", cacheFolder + "zeb.lib");
@@ -142,9 +133,9 @@ void RemoveCache(const CachedSetup& setup, const std::string& cacheFolder,
     if (files.DirectoryExists(aside) || files.FileExists(aside)) continue;
     // A folder that cannot be moved stays where it is and is not scheduled:
     // a later cache of this build in the same place must survive the restart.
-    if (!services.folders.MoveFolder(WithoutTrailingBackslash(cacheFolder), aside)) return;
+    if (!services.folders.MoveFolder(WithoutTrailingBackslashes(cacheFolder, 1), aside)) return;
     result.movedTo = aside;
-    services.folders.DeleteAtRestart(aside + "\\" + FilePart(setup.exePath));
+    services.folders.DeleteAtRestart(aside + "\\" + FileNameOf(setup.exePath));
     services.folders.DeleteAtRestart(aside + "\\zeb.lib");
     services.folders.DeleteAtRestart(aside);
     return;

@@ -4,21 +4,10 @@
 #include <mutex>
 
 #include "common/ascii.h"
+#include "common/paths.h"
 
 namespace vantrell {
 namespace {
-
-std::string LastFolderName(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string ParentFolder(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
 
 // The registered cache folder of one identity, read before every statement
 // otherwise (two registry lookups each time).

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "common/paths.h"
 #include "common/target_platform.h"
 #include "vars/integer_text.h"
 #include "vars/variable_manager.h"
@@ -73,11 +74,6 @@ bool AtLeast(const std::array<uint32_t, 4>& have, const std::array<uint32_t, 4>&
   return true;
 }
 
-std::string WithTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() != '\\') path += '\\';
-  return path;
-}
-
 std::string CutAtComma(std::string text) {
   size_t comma = text.find(',');
   if (comma != std::string::npos) text.erase(comma);
@@ -85,7 +81,7 @@ std::string CutAtComma(std::string text) {
 }
 
 bool IeAtLeast(SystemQueries& q, std::array<uint32_t, 4> want) {
-  std::string folder = WithTrailingBackslash(q.SystemFolder());
+  std::string folder = WithTrailingBackslashUnlessEmpty(q.SystemFolder());
   if (folder.empty()) return false;
   std::optional<FileVersionNumbers> v = q.FileVersion(folder + "shdocvw.dll");
   return v && AtLeast(Fields(*v), want);
@@ -100,7 +96,7 @@ bool IisAtLeast(SystemQueries& q, uint32_t major, uint32_t minor) {
 }
 
 std::optional<uint16_t> InterfaceLanguage(SystemQueries& q) {
-  std::string folder = WithTrailingBackslash(q.SystemFolder());
+  std::string folder = WithTrailingBackslashUnlessEmpty(q.SystemFolder());
   if (folder.empty()) return std::nullopt;
   return q.FileLanguage(folder + "winver.exe");
 }
@@ -334,7 +330,7 @@ std::string FolderLocationText(SystemQueries& q, int32_t number, bool common) {
         break;
     }
   }
-  return WithTrailingBackslash(folder);
+  return WithTrailingBackslashUnlessEmpty(folder);
 }
 
 std::array<uint32_t, 4> VersionTextFields(std::string_view text) {

@@ -108,8 +108,12 @@ void DeleteRegistryTree(RegistryAccess& registry, RegistryHive hive, RegistryVie
   // An empty path would be the root itself: never emptied.
   if (path.empty()) return;
   if (auto children = registry.SubKeys(hive, view, path)) {
-    for (const std::string& child : *children)
-      DeleteRegistryTree(registry, hive, view, path + "\\" + child);
+    for (const std::string& child : *children) {
+      std::string childPath = path;
+      childPath += '\\';
+      childPath += child;
+      DeleteRegistryTree(registry, hive, view, childPath);
+    }
   }
   const size_t split = path.rfind('\\');
   if (split == std::string::npos) {

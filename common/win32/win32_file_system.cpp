@@ -6,17 +6,13 @@
 
 #include <memory>
 
+#include "common/paths.h"
 #include "common/win32/handle.h"
 
 namespace vantrell {
 namespace {
 
 constexpr DWORD kCopyChunk = 1 << 20;
-
-std::string WithoutTrailingBackslash(std::string path) {
-  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-  return path;
-}
 
 bool WriteAll(HANDLE file, const char* data, size_t size) {
   while (size > 0) {
@@ -37,16 +33,16 @@ bool Win32FileSystem::FileExists(const std::string& path) const {
 }
 
 bool Win32FileSystem::DirectoryExists(const std::string& path) const {
-  DWORD attributes = GetFileAttributesA(WithoutTrailingBackslash(path).c_str());
+  DWORD attributes = GetFileAttributesA(WithoutTrailingSeparators(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::MakeNewDirectory(const std::string& path) {
-  return CreateDirectoryA(WithoutTrailingBackslash(path).c_str(), nullptr) != 0;
+  return CreateDirectoryA(WithoutTrailingSeparators(path).c_str(), nullptr) != 0;
 }
 
 bool Win32FileSystem::MakeDirectories(const std::string& path) {
-  std::string folder = WithoutTrailingBackslash(path);
+  std::string folder = WithoutTrailingSeparators(path);
   if (folder.empty() || DirectoryExists(folder)) return !folder.empty();
   size_t slash = folder.find_last_of("\\/");
   if (slash != std::string::npos && slash > 0) {
@@ -134,7 +130,7 @@ bool Win32FileSystem::SetNormalAttributes(const std::string& path) {
 bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool Win32FileSystem::RemoveEmptyDirectory(const std::string& path) {
-  return RemoveDirectoryA(WithoutTrailingBackslash(path).c_str()) != 0;
+  return RemoveDirectoryA(WithoutTrailingSeparators(path).c_str()) != 0;
 }
 
 std::vector<FileSystem::Entry> Win32FileSystem::List(const std::string& folder) const {

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "common/paths.h"
 #include "msi/property_command_line.h"
 
 namespace vantrell {
@@ -217,9 +218,9 @@ TEST(PropertyCommandLine, RemovalThroughPackageProperties) {
 }
 
 TEST(InstallerPaths, FolderAndMediaPath) {
-  EXPECT_EQ(FolderOfPath("C:\\Temp\\zeb1\\setup.msi"), "C:\\Temp\\zeb1\\");
-  EXPECT_EQ(FolderOfPath("C:setup.msi"), "C:");
-  EXPECT_EQ(FolderOfPath("setup.msi"), "");
+  EXPECT_EQ(FolderPart("C:\\Temp\\zeb1\\setup.msi"), "C:\\Temp\\zeb1\\");
+  EXPECT_EQ(FolderPart("C:setup.msi"), "C:");
+  EXPECT_EQ(FolderPart("setup.msi"), "");
   struct Row {
     const char* data;
     const char* media;
