@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "common/registry.h"
+
 namespace vantrell {
 
 enum class SpecialFolder {
@@ -16,8 +18,6 @@ enum class SpecialFolder {
   kAppData,        // roaming application data
   kDesktop,
 };
-
-enum class RegistryRoot { kLocalMachine, kCurrentUser };
 
 class SystemFacts {
  public:

@@ -89,8 +89,8 @@ bool IeAtLeast(SystemQueries& q, std::array<uint32_t, 4> want) {
 
 bool IisAtLeast(SystemQueries& q, uint32_t major, uint32_t minor) {
   const std::string key = "SOFTWARE\\Microsoft\\INetStp";
-  std::optional<uint32_t> haveMajor = q.ReadDword(QueryRoot::kLocalMachine, key, "MajorVersion");
-  std::optional<uint32_t> haveMinor = q.ReadDword(QueryRoot::kLocalMachine, key, "MinorVersion");
+  std::optional<uint32_t> haveMajor = q.ReadDword(RegistryRoot::kLocalMachine, key, "MajorVersion");
+  std::optional<uint32_t> haveMinor = q.ReadDword(RegistryRoot::kLocalMachine, key, "MinorVersion");
   if (!haveMajor || !haveMinor) return false;
   return 10ull * *haveMajor + *haveMinor >= 10ull * major + minor;
 }
@@ -104,7 +104,7 @@ std::optional<uint16_t> InterfaceLanguage(SystemQueries& q) {
 std::string RegisteredText(SystemQueries& q, const char* value) {
   const char* key = q.OsVersion().ntFamily ? "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\"
                                            : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
-  return q.ReadString(QueryRoot::kLocalMachine, key, value).value_or("");
+  return q.ReadString(RegistryRoot::kLocalMachine, key, value).value_or("");
 }
 
 std::string GroupLevel(SystemQueries& q) {
@@ -212,7 +212,7 @@ std::string SystemSettingText(SystemQueries& q, int32_t setting) {
       return RegisteredText(q, "RegisteredOrganization");
     case 72: {
       std::optional<std::string> version = q.ReadString(
-          QueryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Internet Explorer", "Version");
+          RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Internet Explorer", "Version");
       if (!version) return Truth(false);
       // A registry text that is no version at all counts as none rather than failing the statement.
       std::array<uint32_t, 4> have{};
@@ -287,7 +287,7 @@ std::string FolderLocationText(SystemQueries& q, int32_t number, bool common) {
   } else {
     switch (number) {
       case 9:
-        folder = q.ReadString(QueryRoot::kLocalMachine,
+        folder = q.ReadString(RegistryRoot::kLocalMachine,
                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup", "BootDir")
                      .value_or("");
         break;
@@ -296,7 +296,7 @@ std::string FolderLocationText(SystemQueries& q, int32_t number, bool common) {
         break;
       case 20:
         folder =
-            q.ReadString(QueryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+            q.ReadString(RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                          common ? "CommonFilesDir" : "ProgramFilesDir")
                 .value_or("");
         break;
@@ -309,21 +309,21 @@ std::string FolderLocationText(SystemQueries& q, int32_t number, bool common) {
         break;
       case 26: {
         std::optional<std::string> appData = q.ReadString(
-            QueryRoot::kCurrentUser,
+            RegistryRoot::kCurrentUser,
             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\", "AppData");
         if (appData) folder = *appData + "\\Microsoft\\Internet Explorer\\Quick Launch\\";
         break;
       }
       case 27: {
         folder = q.ExpandEnvironment(
-            q.ReadString(QueryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\InetStp", "PathWWWRoot")
+            q.ReadString(RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\InetStp", "PathWWWRoot")
                 .value_or(""));
         const std::string roots =
             "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
         if (folder.empty())
-          folder = CutAtComma(q.ReadString(QueryRoot::kLocalMachine, roots, "/").value_or(""));
+          folder = CutAtComma(q.ReadString(RegistryRoot::kLocalMachine, roots, "/").value_or(""));
         if (folder.empty())
-          folder = CutAtComma(q.ReadString(QueryRoot::kLocalMachine, roots, "/,").value_or(""));
+          folder = CutAtComma(q.ReadString(RegistryRoot::kLocalMachine, roots, "/,").value_or(""));
         break;
       }
       default:

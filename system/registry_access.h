@@ -9,14 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/registry.h"
+
 namespace vantrell {
-
-// The roots in the order of the script's root key codes 0 to 4.
-enum class RegistryHive { kClassesRoot, kCurrentUser, kLocalMachine, kUsers, kCurrentConfig };
-
-// The view flag added to the access rights of every key opened; kDefault adds
-// nothing (32-bit Windows, where there is only one view).
-enum class RegistryView : uint32_t { kDefault = 0, k64 = 0x0100, k32 = 0x0200 };
 
 // Value types by their Windows codes; the statements name only these.
 inline constexpr uint32_t kRegString = 1;
@@ -40,17 +35,17 @@ class RegistryAccess {
   virtual bool Is64BitWindows() = 0;
   // Opens the key for reading (never creating it) and reads one value; an
   // empty name is the key's default value.
-  virtual RegistryData ReadValue(RegistryHive hive, RegistryView view, const std::string& key,
+  virtual RegistryData ReadValue(RegistryRoot hive, RegistryView view, const std::string& key,
                                  const std::string& value) = 0;
   // The names of the key's direct sub-keys; nullopt when the key cannot be opened.
-  virtual std::optional<std::vector<std::string>> SubKeys(RegistryHive hive, RegistryView view,
+  virtual std::optional<std::vector<std::string>> SubKeys(RegistryRoot hive, RegistryView view,
                                                           const std::string& key) = 0;
   // Opens an existing key for writing and deletes one value; false on any failure.
-  virtual bool DeleteValue(RegistryHive hive, RegistryView view, const std::string& key,
+  virtual bool DeleteValue(RegistryRoot hive, RegistryView view, const std::string& key,
                            const std::string& value) = 0;
   // Opens the parent (empty: the root itself) for writing and deletes its
   // sub-key `name` with its values; fails when that key has sub-keys.
-  virtual bool DeleteKey(RegistryHive hive, RegistryView view, const std::string& parent,
+  virtual bool DeleteKey(RegistryRoot hive, RegistryView view, const std::string& parent,
                          const std::string& name) = 0;
 };
 

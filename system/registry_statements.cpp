@@ -26,10 +26,10 @@ std::string NameOf(const std::string& line) {
 
 // The root of a root key line; a line that is no number raises the engine
 // error, a number outside 0 to 4 names no root.
-std::optional<RegistryHive> HiveOf(const std::string& line) {
+std::optional<RegistryRoot> HiveOf(const std::string& line) {
   int32_t code = StrToIntStrict(line);
   if (code < 0 || code > 4) return std::nullopt;
-  return static_cast<RegistryHive>(code);
+  return static_cast<RegistryRoot>(code);
 }
 
 // Key paths are relative to the root; a leading "\" only says so.
@@ -92,7 +92,7 @@ void ExecuteReadRegistry(StatementContext& s, RegistryAccess& registry, bool kee
   const RegistryView view = CurrentView(registry);
   const std::string name = NameOf(s.Parameter(1));
   s.vars.DeclareResultVariable(name, s.Origin());
-  const std::optional<RegistryHive> hive = HiveOf(s.Expanded(2));
+  const std::optional<RegistryRoot> hive = HiveOf(s.Expanded(2));
   std::string result = kNoKey;
   if (hive)
     result = RegistryResultText(
@@ -101,7 +101,7 @@ void ExecuteReadRegistry(StatementContext& s, RegistryAccess& registry, bool kee
   s.vars.AssignVariable(name, result, s.Origin());
 }
 
-void DeleteRegistryTree(RegistryAccess& registry, RegistryHive hive, RegistryView view,
+void DeleteRegistryTree(RegistryAccess& registry, RegistryRoot hive, RegistryView view,
                         const std::string& key) {
   std::string path = key;
   while (!path.empty() && path.back() == '\\') path.pop_back();
@@ -125,7 +125,7 @@ void DeleteRegistryTree(RegistryAccess& registry, RegistryHive hive, RegistryVie
 
 void ExecuteDeleteRegistry(StatementContext& s, RegistryAccess& registry) {
   const RegistryView view = CurrentView(registry);
-  const std::optional<RegistryHive> hive = HiveOf(s.Expanded(1));
+  const std::optional<RegistryRoot> hive = HiveOf(s.Expanded(1));
   if (!hive) return;
   const std::string key = KeyPath(s, 2);
   if (TextToBool(s.Parameter(4))) {

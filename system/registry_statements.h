@@ -21,7 +21,7 @@ void ExecuteReadRegistry(StatementContext& s, RegistryAccess& registry, bool kee
 void ExecuteDeleteRegistry(StatementContext& s, RegistryAccess& registry);
 
 // Deletes the key with all its sub-keys and values, deepest first; best effort.
-void DeleteRegistryTree(RegistryAccess& registry, RegistryHive hive, RegistryView view,
+void DeleteRegistryTree(RegistryAccess& registry, RegistryRoot hive, RegistryView view,
                         const std::string& key);
 
 // The registry must outlive the registrations.

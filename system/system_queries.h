@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/registry.h"
+
 namespace vantrell {
 
 struct OsVersionInfo {
@@ -36,7 +38,6 @@ struct DiskSpaceInfo {
   uint64_t total = 0;
 };
 
-enum class QueryRoot { kLocalMachine, kCurrentUser };
 
 // Held for the duration of one statement; undoes what it switched on release.
 class QueryScope {
@@ -52,9 +53,9 @@ class SystemQueries {
   // no-op where the target platform or the process does not call for it).
   virtual std::unique_ptr<QueryScope> NativeFileSystem() = 0;
   // Registry reads: the view follows the target platform. nullopt on any failure.
-  virtual std::optional<std::string> ReadString(QueryRoot root, const std::string& key,
+  virtual std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
                                                 const std::string& value) = 0;
-  virtual std::optional<uint32_t> ReadDword(QueryRoot root, const std::string& key,
+  virtual std::optional<uint32_t> ReadDword(RegistryRoot root, const std::string& key,
                                             const std::string& value) = 0;
 
   virtual OsVersionInfo OsVersion() = 0;

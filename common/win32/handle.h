@@ -63,4 +63,18 @@ class ModuleHandle {
   HMODULE h_;
 };
 
+class ServiceHandle {
+ public:
+  explicit ServiceHandle(SC_HANDLE h) : h_(h) {}
+  ServiceHandle(const ServiceHandle&) = delete;
+  ServiceHandle& operator=(const ServiceHandle&) = delete;
+  ~ServiceHandle() {
+    if (h_ != nullptr) CloseServiceHandle(h_);
+  }
+  SC_HANDLE Get() const { return h_; }
+
+ private:
+  SC_HANDLE h_;
+};
+
 }  // namespace vantrell

@@ -8,28 +8,11 @@
 
 #include <vector>
 
+#include "common/win32/handle.h"
+#include "common/win32/registry_key.h"
+
 namespace vantrell {
 namespace {
-
-class RegistryKey {
- public:
-  RegistryKey(HKEY root, const std::string& path, REGSAM access) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-HKEY RootKey(RegistryRoot root) {
-  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
 
 int ShellFolderId(SpecialFolder folder) {
   switch (folder) {
@@ -79,7 +62,7 @@ std::string Win32SystemFacts::Folder(SpecialFolder folder) {
 
 std::optional<std::string> Win32SystemFacts::ReadRegistryString(RegistryRoot root, const std::string& key,
                                                                 const std::string& value) {
-  RegistryKey opened(RootKey(root), key, KEY_QUERY_VALUE);
+  RegistryKey opened = RegistryKey::Open(RootKey(root), key, KEY_QUERY_VALUE);
   if (opened.Get() == nullptr) return std::nullopt;
   DWORD type = 0;
   DWORD size = 0;
@@ -99,7 +82,7 @@ std::optional<std::string> Win32SystemFacts::ReadRegistryString(RegistryRoot roo
 
 void Win32SystemFacts::DeleteRegistryValue(RegistryRoot root, const std::string& key,
                                            const std::string& value) {
-  RegistryKey opened(RootKey(root), key, KEY_SET_VALUE);
+  RegistryKey opened = RegistryKey::Open(RootKey(root), key, KEY_SET_VALUE);
   if (opened.Get() != nullptr) RegDeleteValueA(opened.Get(), value.c_str());
 }
 
@@ -107,14 +90,14 @@ void Win32SystemFacts::HideAndCompressFolder(const std::string& folder, bool com
   DWORD attributes = GetFileAttributesA(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
-  HANDLE handle = CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return;
+  const FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.Valid()) return;
   USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
   DWORD returned = 0;
   // File systems without compression refuse this; the folder stays as it is.
-  DeviceIoControl(handle, FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned, nullptr);
-  CloseHandle(handle);
+  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned, nullptr);
 }
 
 }  // namespace vantrell

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "common/win32/handle.h"
+#include "common/win32/registry_key.h"
 #include "lang/caption.h"
 #include "common/trace_log.h"
 #include "msi/install_result.h"
@@ -73,10 +75,9 @@ void CreateFolder(std::string_view folder) {
 }
 
 void RemoveStaleTempPackages(const std::string& productCode) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTempPackagesKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
-    return;
-  }
+  const RegistryKey opened = RegistryKey::Open(HKEY_LOCAL_MACHINE, kTempPackagesKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+  if (!opened.Valid()) return;
+  const HKEY key = opened.Get();
   const std::string code = AsciiUpper(productCode);
   std::vector<std::string> names;
   for (DWORD index = 0;; ++index) {
@@ -88,15 +89,14 @@ void RemoveStaleTempPackages(const std::string& productCode) {
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     if (!code.empty() && it->find(code) != std::string::npos) RegDeleteValueA(key, it->c_str());
   }
-  RegCloseKey(key);
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const FileHandle file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
   DWORD written = 0;
-  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  BOOL ok = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   return ok && written == text.size();
 }
 

@@ -11,32 +11,10 @@
 
 #include "common/ascii.h"
 #include "common/win32/handle.h"
+#include "common/win32/registry_key.h"
 
 namespace vantrell {
 namespace {
-
-HKEY RootKey(RegistryRoot root) {
-  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
-
-class CreatedKey {
- public:
-  CreatedKey(HKEY root, const std::string& path) {
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-    }
-  }
-  CreatedKey(const CreatedKey&) = delete;
-  CreatedKey& operator=(const CreatedKey&) = delete;
-  ~CreatedKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 bool IsWindows9x() {
   return (GetVersion() & 0x80000000u) != 0;
@@ -79,7 +57,7 @@ bool ScheduleInWininit(const std::string& shortPath) {
 
 bool Win32RegistrationStore::WriteString(RegistryRoot root, const std::string& key,
                                          const std::string& value, const std::string& data) {
-  CreatedKey created(RootKey(root), key);
+  RegistryKey created = RegistryKey::Create(RootKey(root), key, KEY_SET_VALUE);
   if (created.Get() == nullptr) return false;
   return RegSetValueExA(created.Get(), value.empty() ? nullptr : value.c_str(), 0, REG_SZ,
                         reinterpret_cast<const BYTE*>(data.c_str()),

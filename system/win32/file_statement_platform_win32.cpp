@@ -147,8 +147,8 @@ bool Win32FileStatementPlatform::StartProgram(const std::string& program,
                       nullptr, &startup, &process)) {
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const FileHandle thread(process.hThread);
+  const FileHandle started(process.hProcess);
   return true;
 }
 

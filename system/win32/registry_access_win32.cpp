@@ -6,49 +6,13 @@
 #include <windows.h>
 
 #include "common/win32/fs_redirection.h"
+#include "common/win32/registry_key.h"
 
 namespace vantrell {
 namespace {
 
 constexpr REGSAM kReadAccess = 0x20019;       // KEY_READ
 constexpr REGSAM kReadWriteAccess = 0x2001F;  // KEY_READ | KEY_WRITE
-
-HKEY RootOf(RegistryHive hive) {
-  switch (hive) {
-    case RegistryHive::kClassesRoot:
-      return HKEY_CLASSES_ROOT;
-    case RegistryHive::kCurrentUser:
-      return HKEY_CURRENT_USER;
-    case RegistryHive::kLocalMachine:
-      return HKEY_LOCAL_MACHINE;
-    case RegistryHive::kUsers:
-      return HKEY_USERS;
-    case RegistryHive::kCurrentConfig:
-      return HKEY_CURRENT_CONFIG;
-  }
-  return HKEY_LOCAL_MACHINE;
-}
-
-// An opened key (never created), closed when it goes.
-class OpenedKey {
- public:
-  OpenedKey(RegistryHive hive, RegistryView view, const std::string& path, REGSAM access) {
-    if (RegOpenKeyExA(RootOf(hive), path.c_str(), 0, access | static_cast<REGSAM>(view), &key_) !=
-        ERROR_SUCCESS) {
-      key_ = nullptr;
-    }
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  ~OpenedKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  bool Valid() const { return key_ != nullptr; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
 
@@ -67,10 +31,10 @@ bool Win32RegistryAccess::Is64BitWindows() {
   return RunningUnderWow64();
 }
 
-RegistryData Win32RegistryAccess::ReadValue(RegistryHive hive, RegistryView view,
+RegistryData Win32RegistryAccess::ReadValue(RegistryRoot hive, RegistryView view,
                                             const std::string& key, const std::string& value) {
   RegistryData data;
-  OpenedKey opened(hive, view, key, kReadAccess);
+  RegistryKey opened = RegistryKey::Open(hive, view, key, kReadAccess);
   if (!opened.Valid()) return data;  // kNoKey
   // The value may grow between the size query and the read: ask again then.
   for (int attempt = 0; attempt < 4; ++attempt) {
@@ -101,10 +65,10 @@ RegistryData Win32RegistryAccess::ReadValue(RegistryHive hive, RegistryView view
   return data;
 }
 
-std::optional<std::vector<std::string>> Win32RegistryAccess::SubKeys(RegistryHive hive,
+std::optional<std::vector<std::string>> Win32RegistryAccess::SubKeys(RegistryRoot hive,
                                                                      RegistryView view,
                                                                      const std::string& key) {
-  OpenedKey opened(hive, view, key, kReadAccess);
+  RegistryKey opened = RegistryKey::Open(hive, view, key, kReadAccess);
   if (!opened.Valid()) return std::nullopt;
   std::vector<std::string> names;
   char name[256];  // key names are at most 255 characters
@@ -119,17 +83,17 @@ std::optional<std::vector<std::string>> Win32RegistryAccess::SubKeys(RegistryHiv
   return names;
 }
 
-bool Win32RegistryAccess::DeleteValue(RegistryHive hive, RegistryView view, const std::string& key,
+bool Win32RegistryAccess::DeleteValue(RegistryRoot hive, RegistryView view, const std::string& key,
                                       const std::string& value) {
-  OpenedKey opened(hive, view, key, kReadWriteAccess);
+  RegistryKey opened = RegistryKey::Open(hive, view, key, kReadWriteAccess);
   if (!opened.Valid()) return false;
   return RegDeleteValueA(opened.Get(), value.c_str()) == ERROR_SUCCESS;
 }
 
-bool Win32RegistryAccess::DeleteKey(RegistryHive hive, RegistryView view, const std::string& parent,
+bool Win32RegistryAccess::DeleteKey(RegistryRoot hive, RegistryView view, const std::string& parent,
                                     const std::string& name) {
   if (name.empty()) return false;  // would name the parent itself
-  OpenedKey opened(hive, view, parent, kReadWriteAccess);
+  RegistryKey opened = RegistryKey::Open(hive, view, parent, kReadWriteAccess);
   if (!opened.Valid()) return false;
   // The plain deletion works in the view the process sees by default; the
   // extended one names the view explicitly, where the system offers it.

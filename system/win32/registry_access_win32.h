@@ -10,13 +10,13 @@ namespace vantrell {
 class Win32RegistryAccess final : public RegistryAccess {
  public:
   bool Is64BitWindows() override;
-  RegistryData ReadValue(RegistryHive hive, RegistryView view, const std::string& key,
+  RegistryData ReadValue(RegistryRoot hive, RegistryView view, const std::string& key,
                          const std::string& value) override;
-  std::optional<std::vector<std::string>> SubKeys(RegistryHive hive, RegistryView view,
+  std::optional<std::vector<std::string>> SubKeys(RegistryRoot hive, RegistryView view,
                                                   const std::string& key) override;
-  bool DeleteValue(RegistryHive hive, RegistryView view, const std::string& key,
+  bool DeleteValue(RegistryRoot hive, RegistryView view, const std::string& key,
                    const std::string& value) override;
-  bool DeleteKey(RegistryHive hive, RegistryView view, const std::string& parent,
+  bool DeleteKey(RegistryRoot hive, RegistryView view, const std::string& parent,
                  const std::string& name) override;
 };
 

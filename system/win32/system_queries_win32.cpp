@@ -14,6 +14,7 @@
 #include "common/target_platform.h"
 #include "common/win32/fs_redirection.h"
 #include "common/win32/handle.h"
+#include "common/win32/registry_key.h"
 
 namespace vantrell {
 namespace {
@@ -28,35 +29,6 @@ Fn ProcIn(const wchar_t* module, const char* name) {
              ? nullptr
              : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(handle, name)));
 }
-
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() {
-    if (h_ != nullptr) RegCloseKey(h_);
-  }
-  HKEY* Out() { return &h_; }
-  HKEY Get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
-
-class ServiceHandle {
- public:
-  explicit ServiceHandle(SC_HANDLE h) : h_(h) {}
-  ServiceHandle(const ServiceHandle&) = delete;
-  ServiceHandle& operator=(const ServiceHandle&) = delete;
-  ~ServiceHandle() {
-    if (h_ != nullptr) CloseServiceHandle(h_);
-  }
-  SC_HANDLE Get() const { return h_; }
-
- private:
-  SC_HANDLE h_;
-};
 
 class ScreenDc {
  public:
@@ -101,14 +73,10 @@ REGSAM StatementView() {
 }
 
 // The raw value and its type, or false.
-bool ReadValue(QueryRoot root, const std::string& key, const std::string& value, DWORD& type,
+bool ReadValue(RegistryRoot root, const std::string& key, const std::string& value, DWORD& type,
                std::vector<BYTE>& data) {
-  RegKey handle;
-  HKEY hive = root == QueryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  if (RegOpenKeyExA(hive, KeyName(key).c_str(), 0, KEY_READ | StatementView(), handle.Out()) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
+  const RegistryKey handle = RegistryKey::Open(RootKey(root), KeyName(key), KEY_READ | StatementView());
+  if (!handle.Valid()) return false;
   DWORD size = 0;
   if (RegQueryValueExA(handle.Get(), value.c_str(), nullptr, &type, nullptr, &size) !=
       ERROR_SUCCESS)
@@ -234,7 +202,7 @@ std::unique_ptr<QueryScope> Win32SystemQueries::NativeFileSystem() {
   return std::make_unique<RedirectionScope>();
 }
 
-std::optional<std::string> Win32SystemQueries::ReadString(QueryRoot root, const std::string& key,
+std::optional<std::string> Win32SystemQueries::ReadString(RegistryRoot root, const std::string& key,
                                                           const std::string& value) {
   DWORD type = 0;
   std::vector<BYTE> data;
@@ -246,7 +214,7 @@ std::optional<std::string> Win32SystemQueries::ReadString(QueryRoot root, const 
   return text;
 }
 
-std::optional<uint32_t> Win32SystemQueries::ReadDword(QueryRoot root, const std::string& key,
+std::optional<uint32_t> Win32SystemQueries::ReadDword(RegistryRoot root, const std::string& key,
                                                       const std::string& value) {
   DWORD type = 0;
   std::vector<BYTE> data;

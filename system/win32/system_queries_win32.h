@@ -17,9 +17,9 @@ class Win32SystemQueries final : public SystemQueries {
   Win32SystemQueries& operator=(const Win32SystemQueries&) = delete;
 
   std::unique_ptr<QueryScope> NativeFileSystem() override;
-  std::optional<std::string> ReadString(QueryRoot root, const std::string& key,
+  std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
                                         const std::string& value) override;
-  std::optional<uint32_t> ReadDword(QueryRoot root, const std::string& key,
+  std::optional<uint32_t> ReadDword(RegistryRoot root, const std::string& key,
                                     const std::string& value) override;
   OsVersionInfo OsVersion() override;
   bool IsGroupMember(uint32_t rid) override;

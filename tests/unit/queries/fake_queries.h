@@ -26,17 +26,17 @@ class FakeQueries final : public SystemQueries {
   };
 
   std::unique_ptr<QueryScope> NativeFileSystem() override { return std::make_unique<Scope>(*this); }
-  std::optional<std::string> ReadString(QueryRoot root, const std::string& key,
+  std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
                                         const std::string& value) override {
     auto it =
-        strings.find({root == QueryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
+        strings.find({root == RegistryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
     if (it == strings.end()) return std::nullopt;
     return it->second;
   }
-  std::optional<uint32_t> ReadDword(QueryRoot root, const std::string& key,
+  std::optional<uint32_t> ReadDword(RegistryRoot root, const std::string& key,
                                     const std::string& value) override {
     auto it =
-        dwords.find({root == QueryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
+        dwords.find({root == RegistryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
     if (it == dwords.end()) return std::nullopt;
     return it->second;
   }

@@ -18,8 +18,8 @@ using testing::MemoryRegistry;
 using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-constexpr RegistryHive kMachine = RegistryHive::kLocalMachine;
-constexpr RegistryHive kUser = RegistryHive::kCurrentUser;
+constexpr RegistryRoot kMachine = RegistryRoot::kLocalMachine;
+constexpr RegistryRoot kUser = RegistryRoot::kCurrentUser;
 
 using QuietRun = testing::StubRun;
 

@@ -21,7 +21,7 @@ class MemoryRegistry final : public RegistryAccess {
   std::set<std::string> unreadable;  // full keys of values whose read fails
 
   // Adds the key with all its ancestors; view kDefault is the 32-bit one.
-  void AddKey(RegistryHive hive, RegistryView view, const std::string& path) {
+  void AddKey(RegistryRoot hive, RegistryView view, const std::string& path) {
     std::string prefix = Root(hive, view);
     keys_[Lower(prefix)];
     if (path.empty()) return;
@@ -34,15 +34,15 @@ class MemoryRegistry final : public RegistryAccess {
       start = end + 1;
     }
   }
-  void SetValue(RegistryHive hive, RegistryView view, const std::string& path,
+  void SetValue(RegistryRoot hive, RegistryView view, const std::string& path,
                 const std::string& name, uint32_t type, std::string bytes) {
     AddKey(hive, view, path);
     keys_[Full(hive, view, path)][Lower(name)] = {type, std::move(bytes)};
   }
-  bool HasKey(RegistryHive hive, RegistryView view, const std::string& path) const {
+  bool HasKey(RegistryRoot hive, RegistryView view, const std::string& path) const {
     return keys_.count(Full(hive, view, path)) != 0;
   }
-  bool HasValue(RegistryHive hive, RegistryView view, const std::string& path,
+  bool HasValue(RegistryRoot hive, RegistryView view, const std::string& path,
                 const std::string& name) const {
     auto key = keys_.find(Full(hive, view, path));
     return key != keys_.end() && key->second.count(Lower(name)) != 0;
@@ -50,7 +50,7 @@ class MemoryRegistry final : public RegistryAccess {
 
   bool Is64BitWindows() override { return windows64; }
 
-  RegistryData ReadValue(RegistryHive hive, RegistryView view, const std::string& key,
+  RegistryData ReadValue(RegistryRoot hive, RegistryView view, const std::string& key,
                          const std::string& value) override {
     calls.push_back("read|" + ViewName(view) + "|" + key + "|" + value);
     RegistryData data;
@@ -69,7 +69,7 @@ class MemoryRegistry final : public RegistryAccess {
     return data;
   }
 
-  std::optional<std::vector<std::string>> SubKeys(RegistryHive hive, RegistryView view,
+  std::optional<std::vector<std::string>> SubKeys(RegistryRoot hive, RegistryView view,
                                                   const std::string& key) override {
     const std::string full = Full(hive, view, key);
     if (keys_.count(full) == 0) return std::nullopt;
@@ -84,14 +84,14 @@ class MemoryRegistry final : public RegistryAccess {
     return names;
   }
 
-  bool DeleteValue(RegistryHive hive, RegistryView view, const std::string& key,
+  bool DeleteValue(RegistryRoot hive, RegistryView view, const std::string& key,
                    const std::string& value) override {
     calls.push_back("delete value|" + ViewName(view) + "|" + key + "|" + value);
     auto found = keys_.find(Full(hive, view, key));
     return found != keys_.end() && found->second.erase(Lower(value)) != 0;
   }
 
-  bool DeleteKey(RegistryHive hive, RegistryView view, const std::string& parent,
+  bool DeleteKey(RegistryRoot hive, RegistryView view, const std::string& parent,
                  const std::string& name) override {
     calls.push_back("delete key|" + ViewName(view) + "|" + parent + "|" + name);
     if (name.empty() || keys_.count(Full(hive, view, parent)) == 0) return false;
@@ -117,11 +117,11 @@ class MemoryRegistry final : public RegistryAccess {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
   }
-  static std::string Root(RegistryHive hive, RegistryView view) {
+  static std::string Root(RegistryRoot hive, RegistryView view) {
     // Without a flag a 32-bit engine sees the 32-bit view.
     return (view == RegistryView::k64 ? "64|" : "32|") + std::to_string(static_cast<int>(hive));
   }
-  static std::string Full(RegistryHive hive, RegistryView view, const std::string& path) {
+  static std::string Full(RegistryRoot hive, RegistryView view, const std::string& path) {
     return Lower(path.empty() ? Root(hive, view) : Root(hive, view) + "\\" + path);
   }
   std::map<std::string, std::map<std::string, Value>> keys_;
