@@ -15,15 +15,17 @@ namespace {
 struct DirectExtraction {
   Worker* worker = nullptr;
   WaitHost* host = nullptr;
+  TVariableManager* vars = nullptr;  // the statement's own store
 };
 std::atomic<DirectExtraction*> running{nullptr};
 
 int32_t ZEB_CALL ArchiveProgress(const char* currentFile, uint64_t done, uint64_t total) {
   DirectExtraction* extraction = running.load();
-  const uint32_t percent = ArchivePercent(done, total);
-  ReportProgress(FileNameOf(currentFile ? currentFile : "") + ", " + std::to_string(percent) + EngineText(kTextPercentComplete), 0,
-                 100, percent);
   if (extraction == nullptr) return 1;
+  const uint32_t percent = ArchivePercent(done, total);
+  ReportProgress(FileNameOf(currentFile ? currentFile : "") + ", " + std::to_string(percent) +
+                     EngineText(kTextPercentComplete),
+                 0, 100, percent, *extraction->vars);
   if (extraction->host != nullptr) extraction->host->WakeMainThread();
   return extraction->worker->TerminateRequested() ? 0 : 1;
 }
@@ -55,7 +57,7 @@ void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library
     files.MakeDirectories(request.destination);
     succeeded = ExtractArchiveFiles(library, request, errorText);
   });
-  DirectExtraction extraction{&worker, &statement.host};
+  DirectExtraction extraction{&worker, &statement.host, &vars};
   running.store(&extraction);
   RunWithCancel(worker, statement.host, statement.run.Silent());
   running.store(nullptr);

@@ -29,7 +29,7 @@ class FakeArchiveLibrary final : public ArchiveLibrary {
 
   int32_t Extract(const char* archivePath, const char* destFolder, const ZebFileSelection* selection,
                   uint32_t option, const char* password, ZebPasswordCallback passwordCb,
-                  ZebProgressCallback, ZebNotifyCallback, ZebQuestionCallback) override {
+                  ZebProgressCallback progressCb, ZebNotifyCallback, ZebQuestionCallback) override {
     ++extractCalls;
     lastOption = option;
     lastSelection.clear();
@@ -38,10 +38,14 @@ class FakeArchiveLibrary final : public ArchiveLibrary {
     if (!archive) return Failed(lastError_);
     if (archive->extractError) return Failed(archive->extractError);
     if (!PasswordMatches(*archive, password, passwordCb)) return Failed(1003);
+    uint64_t done = 0;
     for (const auto& [name, content] : archive->entries) {
       std::string target = JoinPath(destFolder, name);
       files_.MakeDirectories(MemoryFileSystem::Parent(MemoryFileSystem::Key(target)));
       if (!files_.WriteWholeFile(target, content)) return Failed(1005);
+      if (progressCb != nullptr && progressCb(name.c_str(), ++done, archive->entries.size()) == 0) {
+        return Failed(1006);
+      }
     }
     return 1;
   }
