@@ -339,7 +339,8 @@ std::array<uint32_t, 4> VersionTextFields(std::string_view text) {
     if (text.empty()) break;
     size_t dot = text.find('.');
     std::string_view part = dot == std::string_view::npos ? text : text.substr(0, dot);
-    field = static_cast<uint32_t>(StrToIntStrict(part));
+    // A field that is not a number ("2.0 beta") counts as 0, as in version comparisons.
+    field = static_cast<uint32_t>(StrToIntDef(part, 0));
     text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
   }
   return fields;

@@ -21,7 +21,8 @@ std::string OsLevelText(const OsVersionInfo& version, bool systemName);
 uint32_t ServicePackNumber(std::string_view text);
 // The folder of "Get Folder Location" with a trailing "\" (empty when unknown).
 std::string FolderLocationText(SystemQueries& queries, int32_t number, bool common);
-// Up to four "."-separated strict integers; a bad field raises the engine error.
+// Up to four "."-separated integers; missing fields and fields that are not
+// integers count as 0.
 std::array<uint32_t, 4> VersionTextFields(std::string_view text);
 std::string FileVersionText(const FileVersionNumbers& version);
 
