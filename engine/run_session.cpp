@@ -11,6 +11,7 @@ class SessionHooks final : public RunHooks {
  public:
   explicit SessionHooks(const RunScriptContext& context) : context_(context) {}
 
+  bool SilentAtStart() override { return context_.commandLine != nullptr && context_.commandLine->silent; }
   void DefineRunVariables(TVariableManager& vars) override { vantrell::DefineRunVariables(context_, vars); }
   void Bootstrap(TVariableManager& vars) override { RunBootstrap(context_, vars); }
   bool PackagePresent() override {

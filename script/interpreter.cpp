@@ -35,6 +35,8 @@ class ScriptRun final : public RunControl {
       : script_(script), statements_(statements), hooks_(hooks), host_(host), vars_(vars), ansiUpper_(ansiUpper) {}
 
   int Run() {
+    silent_ = hooks_.SilentAtStart();
+    vars_.SetSilent(silent_);
     TraceLine("    <Variables>");
     TraceLine("    </Variables>");
 

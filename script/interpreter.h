@@ -24,6 +24,9 @@ namespace vantrell {
 class RunHooks {
  public:
   virtual ~RunHooks() = default;
+  // A run started silent shows nothing from its first step on, before the
+  // script's SILENT is read.
+  virtual bool SilentAtStart() = 0;
   // After the compilation check emptied the store: the progress and pre-set variables.
   virtual void DefineRunVariables(TVariableManager& vars) = 0;
   // Recognises maintenance runs; again whenever the run's identity changes.

@@ -5,6 +5,7 @@
 
 #include <deque>
 
+#include "common/engine_error.h"
 #include "common/trace_log.h"
 #include "engine/run_session.h"
 #include "script/statements.h"
@@ -48,6 +49,7 @@ class InterpreterTest : public ::testing::Test {
     RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "C:\\Setup\\", files};
     context.commandLine = &commandLine;
     context.statements = &table;
+    context.system = system;
     return RunScript(context, host, Variables());
   }
 
@@ -60,6 +62,7 @@ class InterpreterTest : public ::testing::Test {
   static std::vector<std::string> Dialog(const char* name) { return {name, "", "TRUE", "", "TRUE", "FALSE"}; }
 
   MemoryFileSystem files;
+  SystemFacts* system = nullptr;
   StatementTable table;
   RecordingHost host;
   CommandLine commandLine;
@@ -215,6 +218,32 @@ TEST_F(InterpreterTest, ExitCodes) {
     EXPECT_EQ(Run(b), c.want) << c.parameter;
     EXPECT_EQ(ran, std::vector<std::string>{"CODE"});
   }
+}
+
+// A system whose registry fails while the run is initialised.
+class FailingRegistry final : public SystemFacts {
+ public:
+  bool IsAdministrator() override { return false; }
+  std::string Folder(SpecialFolder) override { return {}; }
+  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&, const std::string& value) override {
+    if (value == "RegisteredOwner") throw EngineError("registry unreadable");
+    return std::nullopt;
+  }
+  void DeleteRegistryValue(RegistryRoot, const std::string&, const std::string&) override {}
+  void HideAndCompressFolder(const std::string&, bool) override {}
+};
+
+TEST_F(InterpreterTest, AnInitialisationErrorIsShownOnlyInAnInteractiveRun) {
+  FailingRegistry failing;
+  system = &failing;
+  ScriptBuilder b;
+  b.Add("Set Variable", Mark("never"));
+  EXPECT_EQ(Run(b, /*silent=*/true), 0);
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_EQ(Run(b, /*silent=*/false), 0);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("Line 0: registry unreadable"), std::string::npos) << host.errors[0];
+  EXPECT_TRUE(ran.empty());
 }
 
 TEST_F(InterpreterTest, ErrorPath) {
