@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/win32/fs_redirection.h"
+#include "common/win32/process_affinity.h"
 #include "common/win32/handle.h"
 #include "common/win32/win32_file_system.h"
 
@@ -143,10 +144,11 @@ bool Win32FileStatementPlatform::StartProgram(const std::string& program,
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, nullptr, &startup, &process)) {
     return false;
   }
+  ResumeOnAllProcessors(process);
   const FileHandle thread(process.hThread);
   const FileHandle started(process.hProcess);
   return true;

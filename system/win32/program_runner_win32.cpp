@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "common/win32/fs_redirection.h"
+#include "common/win32/process_affinity.h"
 #include "common/win32/handle.h"
 #include "common/win32/win32_file_system.h"
 
@@ -116,7 +117,7 @@ struct WideStart {
   }
   LPVOID Environment() { return environment.empty() ? nullptr : environment.data(); }
   DWORD Flags() const {
-    return CREATE_NEW_CONSOLE | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+    return CREATE_NEW_CONSOLE | CREATE_SUSPENDED | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
   }
 
   std::wstring commandLine;
@@ -198,6 +199,7 @@ Launch Win32ProgramRunner::ShellExecuteAndWait(const ShellRequest& request) {
   // A document handed to a program that was running already comes without a process.
   if (info.hProcess == nullptr) return Launch{Launch::Outcome::kRan, 0};
   FileHandle process(info.hProcess);
+  GiveAllProcessors(process.Get());
   return Finish(process.Get(), request.wait);
 }
 
@@ -211,10 +213,11 @@ Launch Win32ProgramRunner::CreateProcessAndWait(const ProcessRequest& request) {
   PROCESS_INFORMATION info = {};
   LPVOID environment =
       request.environment.empty() ? nullptr : const_cast<char*>(request.environment.data());
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED,
                       environment, nullptr, &startup, &info)) {
     return NotStarted();
   }
+  ResumeOnAllProcessors(info);
   return Finish(info, request.wait);
 }
 
@@ -232,6 +235,7 @@ Launch Win32ProgramRunner::CreateProcessWithLogon(const ProcessRequest& request,
              start.Environment(), nullptr, &start.startup, &start.info);
   SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
   if (!created) return NotStarted();
+  ResumeOnAllProcessors(start.info);
   return Finish(start.info, request.wait);
 }
 
@@ -296,6 +300,7 @@ Launch Win32ProgramRunner::CreateProcessWithToken(const ProcessToken& token,
               nullptr, &start.startup, &start.info)) {
     return NotStarted();
   }
+  ResumeOnAllProcessors(start.info);
   return Finish(start.info, request.wait);
 }
 

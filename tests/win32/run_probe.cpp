@@ -1,7 +1,8 @@
 // A program for the program-running statements to start under Wine. Options,
 // carried out in this order whatever their order on the command line:
 //   --write FILE       write the raw command line, each argument, the current
-//                      directory and the --env variables into FILE
+//                      directory, the affinity masks and the --env
+//                      variables into FILE
 //   --env NAME         (with --write) report this environment variable
 //   --window TITLE CLASS MARKER
 //                      show a top-level window of that class and title; on a
@@ -114,6 +115,11 @@ int main(int argc, char** argv) {
     char folder[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, folder);
     text += "cwd=" + std::string(folder) + "\n";
+    DWORD_PTR processMask = 0;
+    DWORD_PTR systemMask = 0;
+    GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask);
+    text += "affinity=" + std::to_string(processMask) + "\n";
+    text += "systemaffinity=" + std::to_string(systemMask) + "\n";
     for (const std::string& name : envNames) {
       char value[1024] = {};
       const DWORD n = GetEnvironmentVariableA(name.c_str(), value, sizeof(value));
