@@ -234,6 +234,7 @@ std::vector<FileTypeText> FileTypeTexts() {
 void RequestNewInstance(std::string productCode, std::string revisionCode) {
   std::lock_guard lock(State().mutex);
   State().newInstance = NewInstanceIdentity{std::move(productCode), std::move(revisionCode)};
+  State().componentIdsRenewed = false;  // every new instance gets its own components
 }
 
 std::string EditedPackagePath() {

@@ -45,14 +45,14 @@ std::vector<ShortcutText> ShortcutTexts();
 std::vector<FileTypeText> FileTypeTexts();
 
 // Set by "Transform Instance": the next queue application gives every
-// component a new identity (once) and writes the new codes.
+// component a new identity (once per request) and writes the new codes.
 void RequestNewInstance(std::string productCode, std::string revisionCode);
 // The package that received a new instance's codes, or empty.
 std::string EditedPackagePath();
 
 // What the installer thread does with the queue, in order. Taking the plan
 // discards the queue; renewComponentIds is true only on the first take
-// after RequestNewInstance.
+// after each RequestNewInstance.
 struct PropertyQueuePlan {
   bool renewComponentIds = false;
   bool hasQueue = false;

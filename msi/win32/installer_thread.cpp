@@ -11,6 +11,7 @@
 #include "lang/caption.h"
 #include "common/trace_log.h"
 #include "msi/install_result.h"
+#include "msi/install_statements.h"
 #include "msi/installer_messages.h"
 #include "msi/property_transfer.h"
 #include "msi/registration.h"
@@ -287,7 +288,9 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
     const CacheOperation operation = request.advertise ? CacheOperation::kAdvertise
                                      : request.install ? CacheOperation::kInstall
                                                        : CacheOperation::kRemove;
-    UpkeepAfterSuccess(operation, statement.script, statement.vars, services);
+    // A new instance keeps the package that received its codes, so that its
+    // own maintenance and removal run that package and not the first instance's.
+    UpkeepAfterSuccess(operation, statement.script, statement.vars, services, EditedPackagePath());
     ForgetEngineCacheRegistration();
   };
   return hooks;

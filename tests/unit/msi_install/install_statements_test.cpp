@@ -303,5 +303,14 @@ TEST_F(InstallStatementsTest, NewInstanceRenewsComponentsOnce) {
   EXPECT_EQ(EditedPackagePath(), "C:\\cache\\p.msi");
 }
 
+TEST_F(InstallStatementsTest, EachNewInstanceRenewsComponentsAgain) {
+  RequestNewInstance("{P1}", "{R1}");
+  EXPECT_TRUE(TakePropertyQueuePlan("C:\\cache\\p.msi").renewComponentIds);
+  // A second instance in the same run must not share the first one's components.
+  RequestNewInstance("{P2}", "{R2}");
+  EXPECT_TRUE(TakePropertyQueuePlan("C:\\cache\\p.msi").renewComponentIds);
+  EXPECT_FALSE(TakePropertyQueuePlan("C:\\cache\\p.msi").renewComponentIds);
+}
+
 }  // namespace
 }  // namespace vantrell
