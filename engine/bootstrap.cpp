@@ -10,6 +10,7 @@
 #include "components/feature_selection_file.h"
 #include "msi/install_statements.h"
 #include "msi/property_list.h"
+#include "msi/registration.h"
 #include "script/run_identity.h"
 #include "script/script_reader.h"
 #include "common/target_platform.h"
@@ -371,8 +372,11 @@ void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars) {
   const bool choice = StoredChoice(system, context.files, vars);
   const std::string folder = EngineCacheFolder(choice, system, vars);
   if (!vars.PersistentVariables().empty() && context.files.MakeDirectories(folder)) {
+    // Full only after a run that installed or changed the product; any other
+    // run refreshes the variables of a file that exists and writes no new one,
+    // so a first run that ends early leaves nothing for the next one.
     SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat", /*forUser=*/!choice,
-                          /*full=*/true, "", Components(), vars);
+                          /*full=*/EngineCacheWrittenThisRun(), "", Components(), vars);
   }
   if (context.files.DirectoryExists(folder)) {
     system.HideAndCompressFolder(folder, TextToBool(vars.GetVariable("VELD_COMPRESS_INSTALLER_CACHE")));

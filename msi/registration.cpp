@@ -238,6 +238,10 @@ bool EngineCacheWrittenThisRun() {
   return written;
 }
 
+void MarkEngineCacheWritten() {
+  written = true;
+}
+
 void ResetEngineCacheWritten() {
   written = false;
 }

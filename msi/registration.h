@@ -73,6 +73,7 @@ CacheUpkeep UpkeepAfterSuccess(CacheOperation operation, const SetupScript& scri
 
 // True once this run wrote the engine cache, so the end-of-run save is a full one.
 bool EngineCacheWrittenThisRun();
+void MarkEngineCacheWritten();
 void ResetEngineCacheWritten();
 
 }  // namespace vantrell

@@ -5,6 +5,7 @@
 
 #include "msi/property_list.h"
 #include "engine/bootstrap.h"
+#include "msi/registration.h"
 #include "script/run_identity.h"
 #include "twins/fake_system.h"
 #include "twins/memory_file_system.h"
@@ -197,6 +198,12 @@ TEST_F(BootstrapTest, KeptVariablesAreSavedAndLoadedByTheNextMaintenanceRun) {
   context.installer = &system;
   vars.AssignVariable("COLOR", "blue", "Set Variable Action");
   vars.AddPersistentVariable("COLOR");
+  // A run that installed nothing writes no saved state of its own.
+  ResetEngineCacheWritten();
+  SaveEngineCache(context, vars);
+  const std::string cacheFile = std::string("C:\\ProgramData\\") + kRevision + "\\setup.dat";
+  EXPECT_FALSE(files.FileExists(cacheFile));
+  MarkEngineCacheWritten();  // as Apply Changes does when it keeps the setup
   SaveEngineCache(context, vars);
   // No per-user saved state yet: the state goes to the all-users cache.
   const std::string cache = std::string("C:\\ProgramData\\") + kRevision + "\\";
@@ -206,6 +213,14 @@ TEST_F(BootstrapTest, KeptVariablesAreSavedAndLoadedByTheNextMaintenanceRun) {
   Start();  // the next run of the installed product
   EXPECT_EQ(Var("MAINTENANCE"), "TRUE");
   EXPECT_EQ(Var("COLOR"), "blue");
+
+  // A later run that changes nothing refreshes the kept variables of the saved state.
+  ResetEngineCacheWritten();
+  vars.AssignVariable("COLOR", "green", "Set Variable Action");
+  vars.AddPersistentVariable("COLOR");
+  SaveEngineCache(context, vars);
+  Start();
+  EXPECT_EQ(Var("COLOR"), "green");
 }
 
 }  // namespace
