@@ -121,6 +121,11 @@ check "Run Program As: command line" "$(value "$as_txt" cmdline)" \
   "\"$probe\" --write \"$w_work\\as.txt\" --env VANTRELL_A --env VANTRELL_B --env WINEPREFIX --exit 9 \"a b\""
 check "Run Program As: last argument" "$(value "$as_txt" arg11)" "a b"
 check "Run Program As: working folder" "$(value "$as_txt" cwd)" "$w_work\\as folder"
+# The engine pins itself to one processor; what it starts gets them all.
+check "Run Program: every processor, not the engine's pin" \
+  "$(value "$run_txt" affinity)" "$(value "$run_txt" systemaffinity)"
+check "Run Program As: every processor, not the engine's pin" \
+  "$(value "$as_txt" affinity)" "$(value "$as_txt" systemaffinity)"
 check "Run Program As: custom environment" \
   "$(value "$as_txt" env:VANTRELL_A)|$(value "$as_txt" env:VANTRELL_B)|$(value "$as_txt" env:WINEPREFIX)" \
   "one|two words|<unset>"
