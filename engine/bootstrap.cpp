@@ -105,6 +105,7 @@ void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
 }
 
 void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars) {
+  CurrentRun().selectionsLoaded = false;  // a new run loads its saved selection anew
   RunIdentity& run = CurrentRun();
   run = RunIdentity{};
   run.productCode = context.script.productCode;
@@ -174,15 +175,21 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   const bool upgrade = vars.GetVariable("NEEDSUPGRADE") != "FALSE";
   vars.AssignVariable("MAINTENANCE", BoolToText(!upgrade && ProductInstalled(context)), kBootstrap);
 
-  run.installedSize = 0;
-  Components().SetInstalledSize(0);
   const std::string savedState = EngineCacheFolder(StoredChoice(system, files, vars), system, vars) + run.baseName;
   if (TextToBool(vars.GetVariable("MAINTENANCE"))) {
-    Components().AddInstalledSize(
-        LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars)
-            .selectedSize);
-    LoadPropertyFile(files, savedState + ".par");
+    // A bootstrap again (the cache relocated) must not append the selection a
+    // second time: the table would hold every component twice.
+    if (!run.selectionsLoaded) {
+      run.selectionsLoaded = true;
+      Components().SetInstalledSize(0);
+      Components().AddInstalledSize(
+          LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars)
+              .selectedSize);
+      LoadPropertyFile(files, savedState + ".par");
+    }
   } else {
+    run.selectionsLoaded = false;
+    Components().SetInstalledSize(0);
     ResetComponentsForRun(Components());
     Properties().Clear();
     vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kBootstrap);

@@ -29,6 +29,7 @@ struct RunIdentity {
   bool engineCacheRemoved = false;
   std::string installerDatabasePath;  // support folder + base name + ".msi"
   std::string sourcePathOverride;     // the command line's "/p=" folder
+  bool selectionsLoaded = false;      // a maintenance run's saved selection is in the table
 };
 
 RunIdentity& CurrentRun();

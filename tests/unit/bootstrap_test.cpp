@@ -3,6 +3,8 @@
 // installer failures, resume entries and statement headers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "msi/property_list.h"
 #include "engine/bootstrap.h"
 #include "msi/registration.h"
@@ -221,6 +223,43 @@ TEST_F(BootstrapTest, KeptVariablesAreSavedAndLoadedByTheNextMaintenanceRun) {
   SaveEngineCache(context, vars);
   Start();
   EXPECT_EQ(Var("COLOR"), "green");
+}
+
+}  // namespace
+}  // namespace vantrell
+
+namespace vantrell {
+namespace {
+
+int Occurrences(const std::vector<std::string>& names, const std::string& name) {
+  return static_cast<int>(std::count(names.begin(), names.end(), name));
+}
+
+TEST_F(BootstrapTest, ARelocatedMaintenanceRunLoadsTheSavedSelectionOnce) {
+  system.installed[kProduct] = kRevision;
+  Start();
+  RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
+  context.exePath = "D:\\Media\\setup.exe";
+  context.system = &system;
+  context.installer = &system;
+  // The installed product's saved state, in its cache and under the override root.
+  Components().DefineComponent("Main", "", true);
+  vars.AssignVariable("COLOR", "blue", "Set Variable Action");
+  vars.AddPersistentVariable("COLOR");
+  MarkEngineCacheWritten();
+  SaveEngineCache(context, vars);
+  std::string saved;
+  ASSERT_TRUE(files.ReadWholeFile(std::string("C:\\ProgramData\\") + kRevision + "\\setup.dat", saved));
+  files.AddFile(std::string("E:\\Cache\\") + kRevision + "\\setup.dat", saved);
+
+  Start();
+  ASSERT_EQ(Var("MAINTENANCE"), "TRUE");
+  EXPECT_EQ(Occurrences(Components().Lists().names, "Main"), 1);
+  std::string last;
+  vars.PutVariable("OVERRIDECACHE", "E:\\Cache");
+  RelocateEngineCache(context, vars, last);
+  EXPECT_EQ(Var("ENGINECACHE"), std::string("E:\\Cache\\") + kRevision + "\\");
+  EXPECT_EQ(Occurrences(Components().Lists().names, "Main"), 1);
 }
 
 }  // namespace
