@@ -4,9 +4,9 @@
 // repeated passes) and how a file is registered by its extension.
 #include <gtest/gtest.h>
 
-#include "files/file_twins.h"
 #include "common/file_routines.h"
 #include "system/file_statements.h"
+#include "twins/file_twins.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"

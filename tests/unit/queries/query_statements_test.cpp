@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "common/engine_error.h"
-#include "queries/fake_queries.h"
-#include "system/query_statements.h"
 #include "common/target_platform.h"
+#include "system/query_statements.h"
+#include "twins/fake_queries.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"

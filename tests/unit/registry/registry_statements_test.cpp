@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "common/engine_error.h"
-#include "registry/registry_twin.h"
-#include "system/registry_statements.h"
 #include "common/target_platform.h"
+#include "system/registry_statements.h"
 #include "twins/recording_host.h"
+#include "twins/registry_twin.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
 

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "common/engine_error.h"
-#include "run/program_runner_twin.h"
 #include "system/run_statements.h"
+#include "twins/program_runner_twin.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"

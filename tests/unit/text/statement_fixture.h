@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_text_system.h"
 #include "script/statements.h"
+#include "text/text_statements.h"
+#include "twins/memory_text_system.h"
 #include "twins/recording_host.h"
 #include "twins/script_builder.h"
 #include "twins/stub_run.h"
-#include "text/text_statements.h"
 
 namespace vantrell::testing {
 
