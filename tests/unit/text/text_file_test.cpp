@@ -4,7 +4,6 @@
 // file statement holds.
 #include <gtest/gtest.h>
 
-#include "engine/bootstrap.h"
 #include "statement_fixture.h"
 
 namespace vantrell {
