@@ -12,9 +12,7 @@
 #include "script/run_identity.h"
 #include "system/reboot_statements.h"
 #include "twins/fake_system.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/statement_test.h"
 
 namespace vantrell::testing {
 
@@ -55,11 +53,10 @@ class RestartTwin final : public SystemRestart {
   Events& events_;
 };
 
-// Runs one restart statement with the twins; the run names kProduct and a
-// temporary engine.
-class RebootStatementTest : public ::testing::Test {
+// The restart statements registered over the twins, in a run of kProduct
+// started from a temporary engine.
+class RebootStatementTest : public StatementTest {
  protected:
-  StatementTable table;
   void SetUp() override {
     RegisterRebootStatements(table, services);
     CurrentRun().productCode = kProduct;
@@ -67,22 +64,11 @@ class RebootStatementTest : public ::testing::Test {
     vars.PutVariable("CMDLINE", "/s ROOM=12");
     vars.PutVariable("ALLUSERS", "FALSE");
   }
-  void Run(const std::string& command) {
-    SetupScript script = ScriptBuilder().Add(command).Build();
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = table.Find(command);
-    ASSERT_NE(handler, nullptr);
-    (*handler)(s);
-  }
 
   Events events;
   EntryStore store{events};
   RestartTwin restart{events};
   RebootServices services{store, restart, {}};
-  TVariableManager vars;
-  RecordingHost host;
-  StubRun run;
 };
 
 }  // namespace vantrell::testing
