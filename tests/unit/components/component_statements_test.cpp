@@ -7,28 +7,21 @@
 #include <algorithm>
 #include <map>
 
+#include "common/engine_error.h"
+#include "common/target_platform.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
-#include "common/engine_error.h"
-#include "script/statements.h"
-#include "common/target_platform.h"
 #include "twins/memory_file_system.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::MemoryFileSystem;
-using testing::RecordingHost;
 using testing::ScriptBuilder;
 
-using NoRunControl = testing::StubRun;
-
-class ComponentStatementsTest : public ::testing::Test {
+class ComponentStatementsTest : public testing::StatementTest {
  protected:
-  StatementTable table;
   void SetUp() override {
     Components().ClearComponents();
     Components().SetSpaceList({"VELD-PREDEF-COMPONENT", "1000", "Main", "2048", "Tools", "4096"});
@@ -38,28 +31,14 @@ class ComponentStatementsTest : public ::testing::Test {
     files.AddFolder("C:\\Out");
     RegisterComponentStatements(table, ComponentServices{files, nullptr, nullptr});
   }
+  // The component table and the target platform belong to the process.
   void TearDown() override {
     Components().ClearComponents();
     Components().SetSpaceList({});
     SetTargetPlatform("Win32");
   }
 
-  // Runs every statement of the script in order.
-  void Run(const ScriptBuilder& builder) {
-    const SetupScript script = builder.Build();
-    for (size_t i = 0; i < script.StatementCount(); ++i) {
-      StatementContext context{i,  script.commands[i], script.identifiers[i], script, vars, host,
-                               run};
-      const StatementHandler* handler = table.Find(script.commands[i]);
-      ASSERT_NE(handler, nullptr) << script.commands[i];
-      (*handler)(context);
-    }
-  }
-
   MemoryFileSystem files;
-  TVariableManager vars;
-  RecordingHost host;
-  NoRunControl run;
 };
 
 TEST_F(ComponentStatementsTest, StatesAreSetAndReadByExpandedName) {

@@ -6,14 +6,14 @@
 #include <map>
 
 #include "engine/statement_table.h"
-#include "files/file_twins.h"
-#include "queries/fake_queries.h"
-#include "registration/registration_twins.h"
-#include "registry/registry_twin.h"
-#include "run/program_runner_twin.h"
-#include "text/memory_text_system.h"
 #include "twins/fake_archive_library.h"
+#include "twins/fake_queries.h"
+#include "twins/file_twins.h"
 #include "twins/memory_file_system.h"
+#include "twins/memory_text_system.h"
+#include "twins/program_runner_twin.h"
+#include "twins/registration_twins.h"
+#include "twins/registry_twin.h"
 
 namespace vantrell {
 namespace {

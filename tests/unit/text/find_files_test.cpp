@@ -6,16 +6,20 @@
 #include <chrono>
 #include <thread>
 
-#include "statement_fixture.h"
+#include "script/background.h"
 #include "text/find_files.h"
+#include "text/text_statement_test.h"
 
 namespace vantrell {
 namespace {
 
-using testing::StatementTest;
+using testing::TextStatementTest;
 
-class FindAllFilesTest : public StatementTest {
+class FindAllFilesTest : public TextStatementTest {
  protected:
+  // The cancel flag belongs to the process; a test that raises it lowers it.
+  void TearDown() override { SetCancelRequested(false); }
+
   std::string Find(const std::string& pattern, const std::string& recurse,
                    const std::string& folders) {
     Run("Find All Files", {pattern, recurse, folders, "$FILES$"});

@@ -4,15 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "common/engine_error.h"
-#include "statement_fixture.h"
 #include "common/target_platform.h"
+#include "text/text_statement_test.h"
 
 namespace vantrell {
 namespace {
 
-using testing::StatementTest;
+using testing::TextStatementTest;
 
-class SetVariableTest : public StatementTest {};
+class SetVariableTest : public TextStatementTest {};
 
 TEST_F(SetVariableTest, NameFormsAndKeepMarker) {
   struct Case {
@@ -78,7 +78,7 @@ TEST_F(SetVariableTest, TranslationIsExpanded) {
   EXPECT_EQ(Get("V"), "T:v1:1");
 }
 
-class ParseStringTest : public StatementTest {};
+class ParseStringTest : public TextStatementTest {};
 
 TEST_F(ParseStringTest, Modes) {
   struct Case {
@@ -137,7 +137,7 @@ TEST_F(ParseStringTest, BadModeFailsAfterDeclaring) {
   EXPECT_EQ(Get("L"), "");
 }
 
-class ReplaceStringTest : public StatementTest {};
+class ReplaceStringTest : public TextStatementTest {};
 
 TEST_F(ReplaceStringTest, Replacements) {
   struct Case {
@@ -177,7 +177,7 @@ TEST_F(ReplaceStringTest, GrowthStopsAtTheLimit) {
   EXPECT_EQ(Get("V"), "xxxxxxxxxa");
 }
 
-class ConvertCaseTest : public StatementTest {};
+class ConvertCaseTest : public TextStatementTest {};
 
 TEST_F(ConvertCaseTest, CodePageCaseOfThePathExpandedValue) {
   struct Case {
@@ -202,7 +202,7 @@ TEST_F(ConvertCaseTest, CodePageCaseOfThePathExpandedValue) {
   }
 }
 
-class ExtractPathTest : public StatementTest {};
+class ExtractPathTest : public TextStatementTest {};
 
 TEST_F(ExtractPathTest, Selectors) {
   const std::string path = "C:\\dir\\sub\\file.tar.gz";
@@ -247,7 +247,7 @@ TEST_F(ExtractPathTest, BadSelectorFailsAndKeepsTheValue) {
   EXPECT_EQ(Get("P"), "C:\\a\\b");
 }
 
-class MathematicsTest : public StatementTest {};
+class MathematicsTest : public TextStatementTest {};
 
 TEST_F(MathematicsTest, Operations) {
   struct Case {
@@ -349,10 +349,10 @@ TEST_F(MathematicsTest, EmptyResultVariableIsFine) {
   EXPECT_TRUE(list.empty());
 }
 
-class ConvertPathTest : public StatementTest {
+class ConvertPathTest : public TextStatementTest {
  protected:
   void SetUp() override {
-    StatementTest::SetUp();
+    TextStatementTest::SetUp();
     system.AddFile("C:\\Program Files\\My App\\App.EXE", "x");
     system.AddFile("Notes.TXT", "relative");
     system.SetShortName("c:\\program files", "C:\\PROGRA~1");

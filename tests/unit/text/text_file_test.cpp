@@ -4,17 +4,16 @@
 // file statement holds.
 #include <gtest/gtest.h>
 
-#include "engine/bootstrap.h"
-#include "statement_fixture.h"
+#include "text/text_statement_test.h"
 
 namespace vantrell {
 namespace {
 
-using testing::StatementTest;
+using testing::TextStatementTest;
 
 const std::string kFile = "C:\\d\\t.txt";
 
-class ReadFromTextFileTest : public StatementTest {
+class ReadFromTextFileTest : public TextStatementTest {
  protected:
   void Read(const std::string& path, const std::string& flag = "EOF") {
     Run("Read from Text File", {path, "V", flag});
@@ -157,7 +156,7 @@ TEST_F(ReadFromTextFileTest, ReadErrorEndsTheFile) {
   EXPECT_EQ(Get("EOF"), "TRUE");
 }
 
-class WriteToTextFileTest : public StatementTest {};
+class WriteToTextFileTest : public TextStatementTest {};
 
 TEST_F(WriteToTextFileTest, LinesAreKeptAndEndInCrLf) {
   struct Case {
@@ -235,7 +234,7 @@ TEST_F(WriteToTextFileTest, ClosesTheReaderOfThePath) {
   EXPECT_EQ(Get("V"), "one");
 }
 
-class IniTempEnvironmentTest : public StatementTest {};
+class IniTempEnvironmentTest : public TextStatementTest {};
 
 TEST_F(IniTempEnvironmentTest, IniValues) {
   system.AddIni("C:\\a.ini", "Sec", "Key", "value");

@@ -1,6 +1,6 @@
-// Interpreter host twin: counts message pumps, records error boxes, gives a
-// fixed date and a changing time, and turns process termination into an
-// exception the test can catch.
+// Interpreter host twin: counts message pumps and wait steps, records error
+// boxes, gives a fixed date and a changing time, and turns process
+// termination into an exception the test can catch.
 #pragma once
 
 #include <atomic>
@@ -23,8 +23,13 @@ class RecordingHost final : public InterpreterHost {
   std::vector<std::string> errors;  // caption + "|" + text
 
   void ProcessMessages() override { ++pumps; }
-  // No windows in tests: a wait step only yields; a wake-up is counted.
-  void ProcessOneMessage() override { std::this_thread::yield(); }
+  // No windows in tests: a wait step only yields; steps and wake-ups are
+  // counted, so a test can tell that a wait loop has gone round.
+  void ProcessOneMessage() override {
+    ++steps;
+    std::this_thread::yield();
+  }
+  std::atomic<int> steps{0};
   void WakeMainThread() override { ++wakeups; }
   std::atomic<int> wakeups{0};
   void ShowScriptError(const std::string& caption, const std::string& text) override {

@@ -8,26 +8,19 @@
 #include <map>
 
 #include "common/engine_error.h"
-#include "msi/property_list.h"
-#include "script/statements.h"
 #include "common/target_platform.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "msi/property_list.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
-using testing::RecordingHost;
 using testing::ScriptBuilder;
-
-using NoRunControl = testing::StubRun;
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-class InstallStatementsTest : public ::testing::Test {
+class InstallStatementsTest : public testing::StatementTest {
  protected:
-  StatementTable table;
   void SetUp() override {
     Properties().Clear();
     ResetInstallRecording();
@@ -35,6 +28,7 @@ class InstallStatementsTest : public ::testing::Test {
     services.markInstalled = [this](size_t index) { installed.push_back(index); };
     RegisterInstallStatements(table, services);
   }
+  // The property list, the recording and the target platform belong to the process.
   void TearDown() override {
     Properties().Clear();
     ResetInstallRecording();
@@ -56,13 +50,7 @@ class InstallStatementsTest : public ::testing::Test {
     }
     script.buildKind = buildKind;
     script.mediaFolders = mediaFolders;
-    for (size_t i = 0; i < script.StatementCount(); ++i) {
-      StatementContext context{i,  script.commands[i], script.identifiers[i], script, vars, host,
-                               run};
-      const StatementHandler* handler = table.Find(script.commands[i]);
-      ASSERT_NE(handler, nullptr) << script.commands[i];
-      (*handler)(context);
-    }
+    StatementTest::Run(script);
   }
 
   static Pairs PropertyPairs() {
@@ -81,9 +69,6 @@ class InstallStatementsTest : public ::testing::Test {
   std::vector<size_t> installed;
   int64_t buildKind = 1;
   std::vector<std::string> mediaFolders;
-  TVariableManager vars;
-  RecordingHost host;
-  NoRunControl run;
 };
 
 // Statement, parameters, and the "P" values it records as (n, value).

@@ -7,17 +7,13 @@
 
 #include "msi/transform_instance.h"
 #include "script/run_identity.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
-using testing::RecordingHost;
-using testing::ScriptBuilder;
-
-using CountingRun = testing::StubRun;
+using testing::StatementRunner;
+using testing::StubRun;
 
 TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
   struct Case {
@@ -26,23 +22,22 @@ TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
     bool changes;
   } cases[] = {{"TRUE", false, true}, {"-1", false, true}, {"FALSE", false, false}, {"TRUE", true, false}};
   for (const Case& c : cases) {
-    TVariableManager vars;
-    vars.PutVariable("NEWINSTANCE", c.newInstance);
-    SetupScript script = ScriptBuilder().Add("Transform Instance").Build();
-    RecordingHost host;
-    CountingRun run;
-    const std::string command = "Transform Instance";
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext statement{0, command, identifier, script, vars, host, run};
+    StatementRunner statements;
+    // Wired as the engine's table does, with the case's patch.
+    statements.table.Register("Transform Instance", [&c](StatementContext& s) {
+      ExecuteTransformInstance(s, c.patch, [&s] { s.run.Rebootstrap(); });
+    });
+    statements.vars.PutVariable("NEWINSTANCE", c.newInstance);
+    StubRun& run = statements.run;
     CurrentRun().productCode = "{OLD}";
     CurrentRun().revisionCode = "{OLDREV}";
-    ExecuteTransformInstance(statement, c.patch, [&] { run.Rebootstrap(); });
+    statements.Run("Transform Instance");
     const std::string first = CurrentRun().productCode;
     EXPECT_EQ(first != "{OLD}", c.changes) << c.newInstance << c.patch;
     EXPECT_EQ(run.rebootstraps, c.changes ? 1 : 0);
     if (!c.changes) continue;
     EXPECT_NE(CurrentRun().revisionCode, first);
-    ExecuteTransformInstance(statement, c.patch, [&] { run.Rebootstrap(); });
+    statements.Run("Transform Instance");
     EXPECT_NE(CurrentRun().productCode, first) << "a second request makes another identity";
   }
 }

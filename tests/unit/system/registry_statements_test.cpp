@@ -4,24 +4,18 @@
 #include <gtest/gtest.h>
 
 #include "common/engine_error.h"
-#include "registry/registry_twin.h"
-#include "system/registry_statements.h"
 #include "common/target_platform.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "system/registry_statements.h"
+#include "twins/registry_twin.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::MemoryRegistry;
-using testing::RecordingHost;
-using testing::ScriptBuilder;
 
 constexpr RegistryRoot kMachine = RegistryRoot::kLocalMachine;
 constexpr RegistryRoot kUser = RegistryRoot::kCurrentUser;
-
-using QuietRun = testing::StubRun;
 
 std::string Dword(uint32_t value) {
   return std::string(reinterpret_cast<const char*>(&value), 4);
@@ -30,26 +24,17 @@ std::string Text(const std::string& text) {
   return text + std::string(1, '\0');
 }
 
-// Runs one statement through the registered handler.
-class RegistryStatementTest : public ::testing::Test {
+class RegistryStatementTest : public testing::StatementTest {
  protected:
-  StatementTable table;
   void SetUp() override {
     SetTargetPlatform(kPlatformWin32);
     RegisterRegistryStatements(table, registry);
     vars.PutVariable("KEY", "Software\\Vantrell");
     vars.PutVariable("ROOT", "2");
   }
+  // The target platform belongs to the process.
   void TearDown() override { SetTargetPlatform(kPlatformWin32); }
 
-  void Run(const std::string& command, std::vector<std::string> lines) {
-    SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = table.Find(command);
-    ASSERT_NE(handler, nullptr);
-    (*handler)(s);
-  }
   std::string Read(const std::string& command, const std::string& root, const std::string& key,
                    const std::string& value) {
     vars.PutVariable("OUT", "stale");
@@ -58,9 +43,6 @@ class RegistryStatementTest : public ::testing::Test {
   }
 
   MemoryRegistry registry;
-  TVariableManager vars;
-  RecordingHost host;
-  QuietRun run;
 };
 
 TEST_F(RegistryStatementTest, ValueTypesAndMarkers) {

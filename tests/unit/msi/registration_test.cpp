@@ -10,9 +10,9 @@
 #include "msi/property_list.h"
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
-#include "registration_twins.h"
 #include "script/run_identity.h"
 #include "twins/fake_system.h"
+#include "twins/registration_twins.h"
 
 namespace vantrell {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "lang/engine_texts.h"
 #include "msi/setup_sources.h"
-#include "registration_twins.h"
 #include "script/run_identity.h"
 #include "twins/fake_system.h"
+#include "twins/registration_twins.h"
 
 namespace vantrell {
 namespace {

@@ -4,21 +4,16 @@
 // repeated passes) and how a file is registered by its extension.
 #include <gtest/gtest.h>
 
-#include "files/file_twins.h"
 #include "common/file_routines.h"
 #include "system/file_statements.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/file_twins.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::MemoryFileSystem;
-using testing::RecordingHost;
 using testing::RecordingPlatform;
-using testing::ScriptBuilder;
-using testing::StubRun;
 using testing::TreeFileSystem;
 
 std::vector<std::string> Paths(const std::vector<ListedEntry>& entries) {
@@ -178,28 +173,17 @@ TEST_F(FileTreeTest, EmptyFolderRecursesOnlyWhenAsked) {
 }
 
 // The statements through their registered handlers.
-class FileStatementTest : public FileTreeTest {
+class FileStatementTest : public FileTreeTest, public testing::StatementRunner {
  protected:
-  StatementTable table;
   void SetUp() override {
     FileTreeTest::SetUp();
     RegisterFileStatements(table, services);
     tree.viewDepth = &platform.viewDepth;
   }
-  void Run(const std::string& command, std::vector<std::string> lines) {
-    SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = table.Find(command);
-    ASSERT_NE(handler, nullptr);
-    (*handler)(s);
-  }
+  using StatementRunner::Run;  // not the gtest base's own Run
 
   RecordingPlatform platform;
   FileStatementServices services{tree, platform};
-  TVariableManager vars;
-  RecordingHost host;
-  StubRun run;
 };
 
 TEST_F(FileStatementTest, DeleteFilesRecursiveExpandsItsPatternAndWorksInThe64BitView) {

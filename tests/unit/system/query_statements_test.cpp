@@ -3,46 +3,32 @@
 #include <gtest/gtest.h>
 
 #include "common/engine_error.h"
-#include "queries/fake_queries.h"
-#include "system/query_statements.h"
 #include "common/target_platform.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "system/query_statements.h"
+#include "twins/fake_queries.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::FakeQueries;
-using testing::RecordingHost;
-using testing::ScriptBuilder;
+using testing::StatementRunner;
 
-// Query statements run as in a silent setup.
-struct QuietRun : testing::StubRun {
-  QuietRun() : StubRun(true) {}
-};
-
-// Runs one registered statement and returns the value of `result`.
-std::string Query(FakeQueries& q, TVariableManager& vars, const std::string& command,
+// Runs one query statement as in a silent setup, through the statements' own
+// table, and returns the value of `result`.
+std::string Query(FakeQueries& q, StatementRunner& statements, const std::string& command,
                   std::vector<std::string> lines, const std::string& result) {
-  StatementTable table;
-  RegisterQueryStatements(table, q);
-  SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
-  RecordingHost host;
-  QuietRun run;
-  const std::string identifier = ScriptBuilder::Identifier(0);
-  StatementContext s{0, command, identifier, script, vars, host, run};
-  const StatementHandler* handler = table.Find(command);
-  EXPECT_NE(handler, nullptr) << command;
-  if (handler != nullptr) (*handler)(s);
+  RegisterQueryStatements(statements.table, q);
+  statements.Run(command, std::move(lines));
   EXPECT_EQ(q.openScopes, 0);
-  return vars.GetVariable(result);
+  return statements.Get(result);
 }
 
+// The same in a fresh run with an empty store.
 std::string Query(FakeQueries& q, const std::string& command, std::vector<std::string> lines,
                   const std::string& result = "R") {
-  TVariableManager vars;
-  return Query(q, vars, command, std::move(lines), result);
+  StatementRunner statements(/*silent=*/true);
+  return Query(q, statements, command, std::move(lines), result);
 }
 
 std::string Setting(FakeQueries& q, int n) {
@@ -301,24 +287,25 @@ TEST(GetFolderLocation, SystemFolderAndWebRoot) {
 
 TEST(CheckDiskSpace, FreeTotalAndUpperName) {
   FakeQueries q;
-  TVariableManager vars;
-  vars.PutVariable("ROOT", "C:\\");
-  EXPECT_EQ(Query(q, vars, "Check Disk Space", {"$space$", "$ROOT$\\\\x", "TRUE"}, "SPACE"),
+  StatementRunner statements(/*silent=*/true);
+  statements.vars.PutVariable("ROOT", "C:\\");
+  EXPECT_EQ(Query(q, statements, "Check Disk Space", {"$space$", "$ROOT$\\\\x", "TRUE"}, "SPACE"),
             "5000000000");
-  EXPECT_EQ(Query(q, vars, "Check Disk Space", {"space", "C:\\", "FALSE"}, "SPACE"), "8000000000");
-  EXPECT_EQ(Query(q, vars, "Check Disk Space", {"space", "Q:\\", "FALSE"}, "SPACE"), "0");
+  EXPECT_EQ(Query(q, statements, "Check Disk Space", {"space", "C:\\", "FALSE"}, "SPACE"),
+            "8000000000");
+  EXPECT_EQ(Query(q, statements, "Check Disk Space", {"space", "Q:\\", "FALSE"}, "SPACE"), "0");
   EXPECT_EQ(q.scopesTaken, 3);
 }
 
 TEST(CheckProcess, NameWithoutFolderAnyCase) {
   FakeQueries q;
   q.processes = {"C:\\Windows\\Explorer.EXE", "svchost.exe"};
-  TVariableManager vars;
-  vars.PutVariable("P", "explorer.exe");
-  EXPECT_EQ(Query(q, vars, "Check Process", {"$P$", "R"}, "R"), "TRUE");
-  EXPECT_EQ(Query(q, vars, "Check Process", {"SVCHOST.EXE", "R"}, "R"), "TRUE");
-  EXPECT_EQ(Query(q, vars, "Check Process", {"svchost", "R"}, "R"), "FALSE");
-  EXPECT_EQ(Query(q, vars, "Check Process", {"", "R"}, "R"), "FALSE");
+  StatementRunner statements(/*silent=*/true);
+  statements.vars.PutVariable("P", "explorer.exe");
+  EXPECT_EQ(Query(q, statements, "Check Process", {"$P$", "R"}, "R"), "TRUE");
+  EXPECT_EQ(Query(q, statements, "Check Process", {"SVCHOST.EXE", "R"}, "R"), "TRUE");
+  EXPECT_EQ(Query(q, statements, "Check Process", {"svchost", "R"}, "R"), "FALSE");
+  EXPECT_EQ(Query(q, statements, "Check Process", {"", "R"}, "R"), "FALSE");
   EXPECT_EQ(q.scopesTaken, 0);
 }
 
@@ -339,8 +326,8 @@ TEST(FileFolderExists, Table) {
   FakeQueries q;
   q.files["C:\\d\\a.txt"] = {false, {}};
   q.folders["C:\\d"] = 1;
-  TVariableManager vars;
-  vars.PutVariable("D", "C:\\d\\");
+  StatementRunner statements(/*silent=*/true);
+  statements.vars.PutVariable("D", "C:\\d\\");
   struct Case {
     const char* path;
     const char* file;
@@ -349,7 +336,7 @@ TEST(FileFolderExists, Table) {
                {"C:\\d", "FALSE", "TRUE"},        {"C:\\d", "TRUE", "FALSE"},
                {"C:\\d\\b.txt", "TRUE", "FALSE"}, {"", "TRUE", "FALSE"}};
   for (const Case& c : cases)
-    EXPECT_EQ(Query(q, vars, "Does File/Folder Exist", {"R", c.path, c.file}, "R"), c.want)
+    EXPECT_EQ(Query(q, statements, "Does File/Folder Exist", {"R", c.path, c.file}, "R"), c.want)
         << c.path;
 }
 
@@ -358,11 +345,11 @@ TEST(FileVersion, GetAndCheck) {
   q.files["C:\\v\\a.dll"] = {true, {1, 2, 3, 4}};
   q.files["C:\\v\\b.dll"] = {true, {1, 2, 3, 5}};
   q.files["C:\\v\\none.txt"] = {false, {}};
-  TVariableManager vars;
-  vars.PutVariable("V", "C:\\v");
-  EXPECT_EQ(Query(q, vars, "Get File Version", {"$V$\\a.dll", "$ver$"}, "VER"), "1.2.3.4");
-  EXPECT_EQ(Query(q, vars, "Get File Version", {"$V$\\none.txt", "ver"}, "VER"), "0.0.0.0");
-  EXPECT_EQ(Query(q, vars, "Get File Version", {"C:\\missing", "ver"}, "VER"), "0.0.0.0");
+  StatementRunner statements(/*silent=*/true);
+  statements.vars.PutVariable("V", "C:\\v");
+  EXPECT_EQ(Query(q, statements, "Get File Version", {"$V$\\a.dll", "$ver$"}, "VER"), "1.2.3.4");
+  EXPECT_EQ(Query(q, statements, "Get File Version", {"$V$\\none.txt", "ver"}, "VER"), "0.0.0.0");
+  EXPECT_EQ(Query(q, statements, "Get File Version", {"C:\\missing", "ver"}, "VER"), "0.0.0.0");
   struct Case {
     const char* file;
     const char* withFile;
@@ -386,9 +373,9 @@ TEST(FileVersion, GetAndCheck) {
       {"C:\\v\\a.dll", "FALSE", "", "2.0 beta", "FALSE"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(
-        Query(q, vars, "Check File Version", {"R", c.file, c.withFile, c.second, c.text}, "R"),
-        c.want)
+    EXPECT_EQ(Query(q, statements, "Check File Version",
+                    {"R", c.file, c.withFile, c.second, c.text}, "R"),
+              c.want)
         << c.file << " " << c.second << c.text;
   }
 }

@@ -9,20 +9,15 @@
 #include <cstring>
 
 #include "common/engine_error.h"
-#include "run/program_runner_twin.h"
 #include "system/run_statements.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/program_runner_twin.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::FakeProgramRunner;
 using testing::MemoryFileSystem;
-using testing::RecordingHost;
-using testing::ScriptBuilder;
-using testing::StubRun;
 using Outcome = Launch::Outcome;
 using Step = DesktopToken::Step;
 
@@ -82,19 +77,11 @@ TEST(RunComposition, ProgramFolder) {
 
 // ---- statements through their handlers -----------------------------------
 
-class RunStatementTest : public ::testing::Test {
+class RunStatementTest : public testing::StatementTest {
  protected:
-  StatementTable table;
+  RunStatementTest() { run.silent = true; }  // waits join the worker instead of pumping
   void SetUp() override { RegisterRunStatements(table, runner, files); }
 
-  void Run(const std::string& command, std::vector<std::string> lines) {
-    SetupScript script = ScriptBuilder().Add(command, std::move(lines)).Build();
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = table.Find(command);
-    ASSERT_NE(handler, nullptr) << command;
-    (*handler)(s);
-  }
   // "Run Program As" with the lines that matter here; the rest are plain defaults.
   void RunAs(const std::string& user, const std::string& show = "0", const std::string& folder = "",
              const std::string& environment = "") {
@@ -109,9 +96,6 @@ class RunStatementTest : public ::testing::Test {
 
   MemoryFileSystem files;
   FakeProgramRunner runner{&files};
-  TVariableManager vars;
-  RecordingHost host;
-  StubRun run{true};
 };
 
 TEST_F(RunStatementTest, RunProgramPassesExpandedLinesToTheShell) {

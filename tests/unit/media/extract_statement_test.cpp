@@ -1,20 +1,18 @@
-// "Extract 7Zip Archive" on a real worker thread against the archive twin:
-// the result texts, the optional result variable and the percentage rule.
+// "Extract 7Zip Archive" through its registered handler, on a real worker
+// thread against the archive twin: the result texts, the optional result
+// variable and the percentage rule.
 #include <gtest/gtest.h>
 
 #include "media/extract_statement.h"
 #include "twins/fake_archive_library.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/statement_test.h"
 
 namespace vantrell {
 namespace {
 
 using testing::FakeArchiveLibrary;
 using testing::MemoryFileSystem;
-using testing::RecordingHost;
-using testing::ScriptBuilder;
+using testing::StatementRunner;
 
 TEST(ArchivePercent, Rule) {
   struct Case {
@@ -24,8 +22,6 @@ TEST(ArchivePercent, Rule) {
                {5, 0, 100}, {UINT64_MAX, UINT64_MAX, 100}};
   for (const Case& c : cases) EXPECT_EQ(ArchivePercent(c.done, c.total), c.want) << c.done << "/" << c.total;
 }
-
-using SilentRun = testing::StubRun;
 
 TEST(ExtractSevenZipArchive, ResultVariable) {
   MemoryFileSystem files;
@@ -46,19 +42,13 @@ TEST(ExtractSevenZipArchive, ResultVariable) {
       {"C:\\in\\missing.7z", "RESULT", "", true, "The archive file was not found"},
   };
   for (const Case& c : cases) {
-    TVariableManager vars;
+    StatementRunner statements(c.silent);
+    RegisterArchiveStatements(statements.table, library, files);
+    TVariableManager& vars = statements.vars;
     vars.PutVariable("SRC", "C:\\in\\");
     vars.PutVariable("PW", "pw");
-    SetupScript script = ScriptBuilder()
-                             .Add("Extract 7Zip Archive", {c.archive, "C:\\out\\new", c.result, c.password, "TRUE", "TRUE"})
-                             .Build();
-    RecordingHost host;
-    SilentRun run;
-    run.silent = c.silent;
-    const std::string command = "Extract 7Zip Archive";
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext statement{0, command, identifier, script, vars, host, run};
-    ExtractSevenZipArchive(statement, library, files);
+    statements.Run("Extract 7Zip Archive",
+                   {c.archive, "C:\\out\\new", c.result, c.password, "TRUE", "TRUE"});
     EXPECT_EQ(vars.GetVariable("RESULT"), c.want) << c.archive;
     EXPECT_TRUE(vars.VariableExists("RESULT"));
     if (std::string(c.want) == "SUCCESS") {
@@ -75,15 +65,10 @@ TEST(ExtractSevenZipArchive, WithoutResultVariableRecordsNothing) {
   MemoryFileSystem files;
   FakeArchiveLibrary library(files);
   library.archives[MemoryFileSystem::Key("C:\\in\\good.7z")] = {{{"a.txt", "A"}}, "", 0};
-  TVariableManager vars;
-  SetupScript script =
-      ScriptBuilder().Add("Extract 7Zip Archive", {"C:\\in\\good.7z", "C:\\dest", "", "", "TRUE", "FALSE"}).Build();
-  RecordingHost host;
-  SilentRun run(true);
-  const std::string command = "Extract 7Zip Archive";
-  const std::string identifier = ScriptBuilder::Identifier(0);
-  StatementContext statement{0, command, identifier, script, vars, host, run};
-  ExtractSevenZipArchive(statement, library, files);
+  StatementRunner statements(/*silent=*/true);
+  RegisterArchiveStatements(statements.table, library, files);
+  TVariableManager& vars = statements.vars;
+  statements.Run("Extract 7Zip Archive", {"C:\\in\\good.7z", "C:\\dest", "", "", "TRUE", "FALSE"});
   std::vector<std::string> pairs;
   vars.ListVariables(pairs);
   // Only the progress the extraction published: no result is recorded.

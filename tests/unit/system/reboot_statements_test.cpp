@@ -1,66 +1,23 @@
 // "Reboot Computer" and "Reboot and Resume" against a registry twin and a
 // restart twin (no test can restart anything): the resume entry's root, name
-// and command, its order before the restart, failures, and the round trip
-// with the bootstrap that deletes the entry at the next start.
+// and command, its order before the restart, and failures.
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "common/engine_error.h"
-#include "engine/bootstrap.h"
 #include "script/run_identity.h"
 #include "system/reboot_statements.h"
 #include "twins/fake_system.h"
-#include "twins/memory_file_system.h"
-#include "twins/recording_host.h"
-#include "twins/script_builder.h"
-#include "twins/stub_run.h"
+#include "twins/reboot_twins.h"
 
 namespace vantrell {
 namespace {
 
+using testing::Events;
 using testing::FakeSystem;
-using testing::MemoryFileSystem;
-using testing::RecordingHost;
-using testing::ScriptBuilder;
-using testing::StubRun;
-
-constexpr const char* kProduct = "{11111111-2222-3333-4444-555555555555}";  // ScriptBuilder's
-
-// What happened, in order, across the registry and the restart.
-using Events = std::vector<std::string>;
-
-class EntryStore final : public RegistrationStore {
- public:
-  explicit EntryStore(Events& events) : events_(events) {}
-  bool WriteString(RegistryRoot root, const std::string& key, const std::string& value,
-                   const std::string& data) override {
-    events_.push_back("write");
-    if (fail) return false;
-    entries[FakeSystem::Key(root, key, value)] = data;
-    return true;
-  }
-  bool DeleteKey(RegistryRoot, const std::string&) override { return false; }
-
-  bool fail = false;
-  std::map<std::string, std::string> entries;  // FakeSystem's key form -> data
-
- private:
-  Events& events_;
-};
-
-class RestartTwin final : public SystemRestart {
- public:
-  explicit RestartTwin(Events& events) : events_(events) {}
-  bool RequestRestart() override {
-    events_.push_back("restart");
-    return granted;
-  }
-  bool granted = true;
-
- private:
-  Events& events_;
-};
+using testing::kProduct;
+using testing::RebootStatementTest;
 
 TEST(ResumeEntry, NameAndCommand) {
   EXPECT_EQ(ResumeValueName(kProduct), "11111111");
@@ -84,34 +41,6 @@ TEST(ResumeEntry, NameAndCommand) {
   for (const Case& c : cases)
     EXPECT_EQ(ResumeCommand(c.wrapper, c.exe, c.arguments), c.command) << c.command;
 }
-
-class RebootStatementTest : public ::testing::Test {
- protected:
-  StatementTable table;
-  void SetUp() override {
-    RegisterRebootStatements(table, services);
-    CurrentRun().productCode = kProduct;
-    CurrentRun().exePath = "C:\\Temp\\zeb1\\setup.exe";
-    vars.PutVariable("CMDLINE", "/s ROOM=12");
-    vars.PutVariable("ALLUSERS", "FALSE");
-  }
-  void Run(const std::string& command) {
-    SetupScript script = ScriptBuilder().Add(command).Build();
-    const std::string identifier = ScriptBuilder::Identifier(0);
-    StatementContext s{0, command, identifier, script, vars, host, run};
-    const StatementHandler* handler = table.Find(command);
-    ASSERT_NE(handler, nullptr);
-    (*handler)(s);
-  }
-
-  Events events;
-  EntryStore store{events};
-  RestartTwin restart{events};
-  RebootServices services{store, restart, {}};
-  TVariableManager vars;
-  RecordingHost host;
-  StubRun run;
-};
 
 TEST_F(RebootStatementTest, ResumeEntryGoesWhereAllUsersSays) {
   struct Case {
@@ -182,38 +111,6 @@ TEST_F(RebootStatementTest, AnUnwritableEntryIsAnErrorAndNothingRestarts) {
   CurrentRun().productCode.clear();
   EXPECT_THROW(Run("Reboot and Resume"), EngineError);
   EXPECT_TRUE(store.entries.empty());
-}
-
-// The next start of a setup with the same product code deletes exactly the entry written.
-TEST_F(RebootStatementTest, NextStartDeletesTheEntryWritten) {
-  for (const char* allUsers : {"TRUE", "FALSE"}) {
-    SetupScript script = ScriptBuilder().Add("Comment").Build();
-    MemoryFileSystem files;
-    FakeSystem system;
-    RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
-    context.exePath = "D:\\Media\\setup.exe";
-    context.system = &system;
-    context.installer = &system;
-    DefineRunVariables(context, vars);
-    RunBootstrap(context, vars);
-    DefineInitialisationVariables(context, vars, host);
-
-    store.entries.clear();
-    vars.PutVariable("ALLUSERS", allUsers);
-    Run("Reboot and Resume");
-    ASSERT_EQ(store.entries.size(), 1u);
-    std::string written = store.entries.begin()->first;
-
-    DefineInitialisationVariables(context, vars, host);
-    bool deleted = false;
-    for (std::string key : system.deleted) {
-      // Both spellings of the key name the same key.
-      const size_t cut = key.find("\\|");
-      if (cut != std::string::npos) key.erase(cut, 1);
-      deleted = deleted || key == written;
-    }
-    EXPECT_TRUE(deleted) << written;
-  }
 }
 
 }  // namespace
