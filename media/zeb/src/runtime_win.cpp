@@ -7,7 +7,49 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <typeinfo>
+
+namespace {
+
+// The API answers any exception but std::bad_alloc with kZebErrorDamaged, as it did for
+// the std::logic_error family this replaces.
+class LibraryError final : public std::exception {
+ public:
+  explicit LibraryError(const char* what) : what_(what) {}
+  const char* what() const noexcept override { return what_; }
+
+ private:
+  const char* what_;
+};
+
+}  // namespace
+
+// The containers' error raisers. The runtime's throw the std::logic_error family, whose
+// constructors bring two complete std::string implementations along (about 80 KB).
+namespace std {
+
+void __throw_bad_alloc() {
+  throw bad_alloc();
+}
+
+void __throw_bad_array_new_length() {
+  throw bad_array_new_length();
+}
+
+void __throw_length_error(const char* what) {
+  throw LibraryError(what);
+}
+
+void __throw_logic_error(const char* what) {
+  throw LibraryError(what);
+}
+
+void __throw_out_of_range_fmt(const char* format, ...) {
+  throw LibraryError(format);
+}
+
+}  // namespace std
 
 // The terminate handler. The runtime's demangles the exception's type name, with a
 // demangler and printf of about 70 KB; this one writes the same report with the name as
