@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "common/ascii.h"
@@ -15,6 +13,29 @@
 
 namespace vantrell {
 namespace {
+
+// Whole-file reads and writes through the system rather than file streams, which
+// would bring the C++ runtime's locale support into the image for this one use.
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got != 0)
+    text.append(buffer, got);
+  return text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file.Valid() &&
+         WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
 
 bool IsWindows9x() {
   return (GetVersion() & 0x80000000u) != 0;
@@ -30,11 +51,7 @@ bool ScheduleInWininit(const std::string& shortPath) {
   std::string file = windows;
   if (file.back() != '\\') file.push_back('\\');
   file += "wininit.ini";
-  std::string text;
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string text = ReadWholeFile(file);
   const std::string line = "NUL=" + shortPath + "\r\n";
   size_t header = FindIgnoreCase(text, "[Rename]");
   if (header == std::string::npos) {
@@ -48,9 +65,7 @@ bool ScheduleInWininit(const std::string& shortPath) {
       text.insert(end + 1, line);
     }
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
+  return WriteWholeFile(file, text);
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 #include "lzma2_mt.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
+#include <vector>
 
 #include "sdk_alloc.h"
+#include "sync.h"
 #include "zeb.h"
 
 extern "C" {
@@ -46,8 +46,8 @@ class Lzma2MtDecoder final : public ByteStream {
       std::lock_guard lock(mutex_);
       cancelled_ = true;
     }
-    changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    changed_.NotifyAll();
+    worker_.Join();
     if (handle_ != nullptr) Lzma2DecMt_Destroy(handle_);
   }
 
@@ -63,19 +63,15 @@ class Lzma2MtDecoder final : public ByteStream {
     props_.outBlockMax = static_cast<size_t>(block);
     props_.inBlockMax = static_cast<size_t>(block + block / 16);
     prop_ = prop;
-    try {
-      worker_ = std::thread([this] { Run(); });
-    } catch (...) {
-      return kZebErrorNoMemory;
-    }
+    if (!worker_.Start(&Lzma2MtDecoder::RunWorker, this)) return kZebErrorNoMemory;
     return kZebOk;
   }
 
   int32_t Read(uint8_t* buffer, size_t size, size_t* got) override {
     *got = 0;
     if (left_ == 0 || size == 0) return kZebOk;
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+    std::lock_guard lock(mutex_);
+    changed_.Wait(mutex_, [this] { return !queue_.empty() || done_; });
     while (*got < size && !queue_.empty()) {
       auto& front = queue_.front();
       const size_t n = std::min(size - *got, front.size() - frontPos_);
@@ -89,7 +85,7 @@ class Lzma2MtDecoder final : public ByteStream {
       }
     }
     if (*got != 0) {
-      changed_.notify_all();
+      changed_.NotifyAll();
       left_ -= std::min<uint64_t>(left_, *got);
       return kZebOk;
     }
@@ -108,6 +104,11 @@ class Lzma2MtDecoder final : public ByteStream {
     Lzma2MtDecoder* owner;
   };
 
+  static void* RunWorker(void* self) {
+    static_cast<Lzma2MtDecoder*>(self)->Run();
+    return nullptr;
+  }
+
   void Run() {
     UInt64 inProcessed = 0;
     int isMt = 0;
@@ -116,7 +117,7 @@ class Lzma2MtDecoder final : public ByteStream {
     std::lock_guard lock(mutex_);
     result_ = res;
     done_ = true;
-    changed_.notify_all();
+    changed_.NotifyAll();
   }
 
   static SRes ReadInput(ISeqInStreamPtr p, void* buf, size_t* size) {
@@ -136,8 +137,8 @@ class Lzma2MtDecoder final : public ByteStream {
     OutVt* self = Z7_CONTAINER_FROM_VTBL(p, OutVt, vt);
     Lzma2MtDecoder& d = *self->owner;
     if (size == 0) return 0;
-    std::unique_lock lock(d.mutex_);
-    d.changed_.wait(lock, [&d] { return d.queued_ < kQueueLimit || d.cancelled_; });
+    std::lock_guard lock(d.mutex_);
+    d.changed_.Wait(d.mutex_, [&d] { return d.queued_ < kQueueLimit || d.cancelled_; });
     if (d.cancelled_) return 0;
     const auto* bytes = static_cast<const uint8_t*>(data);
     try {
@@ -146,7 +147,7 @@ class Lzma2MtDecoder final : public ByteStream {
       return 0;
     }
     d.queued_ += size;
-    d.changed_.notify_all();
+    d.changed_.NotifyAll();
     return size;
   }
 
@@ -158,9 +159,9 @@ class Lzma2MtDecoder final : public ByteStream {
   CLzma2DecMtProps props_{};
   InVt inVt_{};
   OutVt outVt_{};
-  std::thread worker_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  Thread worker_;
+  Mutex mutex_;
+  Condition changed_;
   std::deque<std::vector<uint8_t>> queue_;
   size_t frontPos_ = 0;
   size_t queued_ = 0;

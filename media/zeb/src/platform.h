@@ -65,4 +65,8 @@ class OutputFile {
 // Creates folder and its missing parents; kZebOk or kZebErrorWrite.
 int32_t MakeFolders(const NativePath& folder);
 
+// Processors the process may run on, as std::thread::hardware_concurrency counts them
+// (0 when unknown).
+unsigned ProcessorCount();
+
 }  // namespace zeb

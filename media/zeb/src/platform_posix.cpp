@@ -5,6 +5,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 #include <cerrno>
+#include <thread>
 
 #include "platform.h"
 #include "zeb.h"
@@ -180,6 +181,10 @@ int32_t MakeFolders(const NativePath& folder) {
   }
   struct stat st {};
   return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? kZebOk : kZebErrorWrite;
+}
+
+unsigned ProcessorCount() {
+  return std::thread::hardware_concurrency();
 }
 
 }  // namespace zeb

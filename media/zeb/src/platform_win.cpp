@@ -1,5 +1,6 @@
 // Win32 side of the platform layer: ANSI code page text, '\' separators, wide-character
 // file APIs, synchronous ReadFile at explicit offsets.
+#include <pthread.h>
 #include <windows.h>
 
 #include "platform.h"
@@ -150,6 +151,12 @@ int32_t MakeFolders(const NativePath& folder) {
   const DWORD attr = GetFileAttributesW(folder.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) ? kZebOk
                                                                               : kZebErrorWrite;
+}
+
+unsigned ProcessorCount() {
+  // what the C++ runtime's hardware_concurrency asks on this toolchain
+  const int n = pthread_num_processors_np();
+  return n > 0 ? static_cast<unsigned>(n) : 0;
 }
 
 }  // namespace zeb

@@ -1,8 +1,9 @@
 // Allocators and table set-up for the 7-Zip SDK (see sdk_alloc.h).
 #include "sdk_alloc.h"
 
+#include <pthread.h>
+
 #include <cstdlib>
-#include <mutex>
 
 extern "C" {
 #include "7zCrc.h"
@@ -28,17 +29,19 @@ void SdkFree(ISzAllocPtr, void* address) {
   std::free(address);
 }
 
+void PrepareTables() {
+  CrcGenerateTable();
+  Sha256Prepare();
+  AesGenTables();
+}
+
 }  // namespace
 
 const ISzAlloc g_zebAlloc = {SdkAlloc, SdkFree};
 
 void InitSdkTables() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    CrcGenerateTable();
-    Sha256Prepare();
-    AesGenTables();
-  });
+  static pthread_once_t once = PTHREAD_ONCE_INIT;
+  pthread_once(&once, &PrepareTables);
 }
 
 uint8_t Lzma2PropForSize(uint8_t prop, uint64_t unpackSize) {

@@ -5,10 +5,11 @@
 #include <mutex>
 #include <new>
 #include <set>
-#include <thread>
 
 #include "archive.h"
 #include "extractor.h"
+#include "platform.h"
+#include "sync.h"
 #include "zeb.h"
 
 namespace zeb {
@@ -22,7 +23,7 @@ int32_t Fail(int32_t code) {
 }
 
 unsigned DecoderThreads() {
-  const unsigned hw = std::thread::hardware_concurrency();
+  const unsigned hw = ProcessorCount();
   return std::clamp(hw, 1u, 4u);
 }
 
@@ -62,7 +63,7 @@ struct Listing {
   std::vector<std::string> names;
 };
 
-std::mutex g_listingsMutex;
+Mutex g_listingsMutex;
 std::set<Listing*> g_listings;
 
 int32_t OpenArchive(const char* path, ApiPasswords& passwords, Archive& archive) {
