@@ -13,8 +13,9 @@ host_runs_32bit() {
   if [ -z "${VANTRELL_HOST_32BIT:-}" ]; then
     # An i386 ELF that only calls exit(0): written out here because the answer
     # is needed before anything is installed or built. It lives in the build
-    # tree, as /tmp may be mounted noexec.
-    local probe="$VANTRELL_ROOT/build/host-probe-i386"
+    # tree, as /tmp may be mounted noexec, under a name of this shell's own so
+    # that runs side by side do not write it while another executes it.
+    local probe="$VANTRELL_ROOT/build/host-probe-i386.$$"
     mkdir -p "$VANTRELL_ROOT/build"
     printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80' >"$probe"
     chmod +x "$probe"
