@@ -10,6 +10,7 @@ deps="${VANTRELL_DEPS:-$root/build/deps}"
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 wine32:i386
   msitools wixl gcab 7zip
   xvfb xauth imagemagick

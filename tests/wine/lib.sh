@@ -4,10 +4,14 @@
 # tests/wine/t_x.sh) prepares its own.
 
 VANTRELL_ROOT="${VANTRELL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
-DIST="${DIST:-$VANTRELL_ROOT/build/win32/dist}"
-TESTBIN="${TESTBIN:-$VANTRELL_ROOT/build/win32/tests}"
+# shellcheck source=../../tools/host_arch.sh
+. "$VANTRELL_ROOT/tools/host_arch.sh"
+# The 32-bit engine where the host runs it, else the 64-bit one under 64-bit Wine.
+if host_runs_32bit; then ENGINE_BITS=32; else ENGINE_BITS=64; use_wine64 || exit 1; fi
+DIST="${DIST:-$VANTRELL_ROOT/build/win$ENGINE_BITS/dist}"
+TESTBIN="${TESTBIN:-$VANTRELL_ROOT/build/win$ENGINE_BITS/tests}"
 WINE_RUN_DIR="${WINE_RUN_DIR:-$VANTRELL_ROOT/build/wine/run-$$}"
-export VANTRELL_ROOT DIST TESTBIN WINE_RUN_DIR
+export VANTRELL_ROOT DIST TESTBIN WINE_RUN_DIR ENGINE_BITS
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -81,15 +85,29 @@ wine_temp_dir() {
   winepath -u "$w" 2>/dev/null
 }
 
-# Results: each test counts its failures and ends with test_done.
+# Results: each test counts its cases and ends with test_done, which also adds
+# the counts to $WINE_RUN_DIR/results for run.sh's summary.
 TEST_FAILS=0
+TEST_PASSES=0
+TEST_SKIPS=0
 TEST_NAME="$(basename "${0:-test}" .sh)"
-pass() { echo "  ok   $*"; }
+pass() { echo "  ok   $*"; TEST_PASSES=$((TEST_PASSES + 1)); }
 fail() { echo "  FAIL $*"; TEST_FAILS=$((TEST_FAILS + 1)); }
 check() { # check "what" actual expected
   if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got [$2], want [$3]"; fi
 }
+# skip_unless_32bit "what" "why": true with the 32-bit engine; with the 64-bit
+# one it reports the case as skipped (what only a 32-bit process sees) and
+# returns false, so the case is guarded with `if skip_unless_32bit ...; then`.
+skip_unless_32bit() {
+  [ "$ENGINE_BITS" = 32 ] && return 0
+  echo "  skip $1 (needs a 32-bit process: $2)"
+  TEST_SKIPS=$((TEST_SKIPS + 1))
+  echo "$TEST_NAME: $1 ($2)" >>"$WINE_RUN_DIR/skipped"
+  return 1
+}
 test_done() {
+  echo "$TEST_NAME $TEST_PASSES $TEST_FAILS $TEST_SKIPS" >>"$WINE_RUN_DIR/results"
   if [ "$TEST_FAILS" -ne 0 ]; then
     echo "$TEST_NAME: $TEST_FAILS failure(s)"
     exit 1

@@ -35,9 +35,10 @@ S
 installed_file() {
   find "$WINEPREFIX/drive_c" -ipath '*/Vantrell Sample/readme.txt' 2>/dev/null | head -1
 }
+# The installer keeps a 32-bit package's entry in the 32-bit view, whatever the engine's bitness.
 product_state() {
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}' \
-    >/dev/null 2>&1 && echo registered || echo absent
+    /reg:32 >/dev/null 2>&1 && echo registered || echo absent
 }
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Sample'
@@ -73,7 +74,7 @@ uninstall="$(reg_value "$uninstall_key" UninstallString)"
   fail "registered: UninstallString [$uninstall]"
 check "registered: Publisher" "$(reg_value "$uninstall_key" Publisher)" Publisher
 system_component="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}' \
-  /v SystemComponent 2>/dev/null | tr -d '\r' | sed -n 's/^ *SystemComponent *REG_DWORD *//p')"
+  /v SystemComponent /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *SystemComponent *REG_DWORD *//p')"
 check "the package's own entry is hidden from the program list" "$system_component" 0x1
 cached_exe="${uninstall#\"}"
 cached_exe="${cached_exe%%\"*}"
@@ -102,7 +103,7 @@ check "second instance: COMPLETE" \
 second="$(tr -d '\r\n' <"$codes" 2>/dev/null)"
 [[ "$second" =~ ^\{[0-9A-F-]{36}\}$ ]] && [ "$second" != "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}" ] &&
   pass "second instance: new product code $second" || fail "second instance: product code [$second]"
-wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$second" >/dev/null 2>&1 &&
+wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$second" /reg:32 >/dev/null 2>&1 &&
   pass "second instance: installed under its own code" || fail "second instance: not installed under $second"
 check "second instance: the first is still installed" "$(product_state)" registered
 wine msiexec /x "$second" /qn >/dev/null 2>&1

@@ -33,8 +33,11 @@ check "package code is the revision code" \
   "$(msiinfo suminfo "$dir/out/setup.msi" | sed -n 's/^Revision number (UUID): //p' | tr -d '\r')" \
   "{7F1A3C95-2E4D-4B68-8D0C-1A9E5F3B7C24}"
 
-# The 32-bit package lands in the 32-bit views of the 64-bit prefix.
-app="$WINEPREFIX/drive_c/Program Files (x86)/Vantrell Author Example"
+# The 32-bit package lands in the 32-bit registry view of the 64-bit prefix;
+# its files go to the program files folder the engine sees.
+program_files='Program Files (x86)'
+[ "$ENGINE_BITS" = 64 ] && program_files='Program Files'
+app="$WINEPREFIX/drive_c/$program_files/Vantrell Author Example"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vantrell Author Example/Read Me.lnk"
 product_key='HKLM\Software\Vantrell Examples\Author Example'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Author Example'
@@ -48,7 +51,7 @@ check "install: the files, the chosen help component with its sub-folder" "$(ins
   "./Help/en/guide.txt ./hello.cmd ./readme.txt "
 check "install: file content" "$(head -1 "$app/readme.txt" 2>/dev/null)" "Vantrell Author Example"
 check "install: registry value where the variables point" "$(reg_value "$product_key" InstallDir)" \
-  'C:\Program Files (x86)\Vantrell Author Example\'
+  "C:\\$program_files\\Vantrell Author Example\\"
 [ -f "$shortcut" ] && pass "install: shortcut in the programs menu" || fail "install: no shortcut at $shortcut"
 uninstall="$(reg_value "$uninstall_key" UninstallString)"
 [ -z "$uninstall" ] && uninstall="$(wine reg query "$uninstall_key" /v UninstallString 2>/dev/null |
@@ -173,7 +176,7 @@ check "Write Registry: a number" \
   "$(wine reg query 'HKCU\Software\Vantrell Author Test' /v Count 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *Count *REG_DWORD *//p')" 0x2a
 cached="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Author Test' \
-  /v UninstallString /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *"\([^"]*\)".*/\1/p')"
+  /v UninstallString "/reg:$ENGINE_BITS" 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *"\([^"]*\)".*/\1/p')"
 out="$(robot run --timeout 180000 -- "$cached" /s REMOVE=TRUE MODIFY=FALSE)"
 check "second project: removed" "$(robot_value exit <<<"$out")" 0
 [ -d "$work/made" ] && fail "removal left the created folder" || pass "removal: the created folder is gone"

@@ -76,8 +76,9 @@ bool='^(TRUE|FALSE)$'
 # Settings: the ones Wine answers for sure (a 64-bit prefix, an administrator
 # user, a version of 6.0 or later), then the form of every other one.
 expect=(S0=TRUE S1=TRUE S17=FALSE S18=TRUE S19=TRUE S20=TRUE S22=TRUE S23=TRUE S24=TRUE S25=TRUE S26=TRUE
-  S69=TRUE S53=FALSE S54=FALSE S55=FALSE S56=FALSE S57=FALSE S58=FALSE S73=FALSE S63=ADMIN S65=TRUE S70=FALSE S71=FALSE S74=TRUE S75=AMD64 S78=
+  S69=TRUE S53=FALSE S54=FALSE S55=FALSE S56=FALSE S57=FALSE S58=FALSE S73=FALSE S63=ADMIN S70=FALSE S71=FALSE S74=TRUE S75=AMD64 S78=
   "S60=$(win USERNAME)" "S61=$(win COMPUTERNAME)")
+skip_unless_32bit "setting S65" "WOW64" && expect+=(S65=TRUE)
 for pair in "${expect[@]}"; do check "setting ${pair%%=*}" "$(value "${pair%%=*}")" "${pair#*=}"; done
 for n in 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 21 27 28 29 30 31 32 37 38 39 40 41 42 43 44 45 46 47 48 49 50 51 52 \
   66 67 68 72 76 77; do
@@ -90,9 +91,13 @@ for n in 34 35 36 59 62; do form "setting $n (text)" "S$n" '^[^|]*$'; done
 
 # Folders.
 check "folder 25 (Windows)" "$(value FU25)" "$windir\\"
-check "folder 23 (32-bit system folder)" "$(value FU23)" "$windir\\syswow64\\"
-check "folder 20 (program files, 32-bit view)" "$(value FU20)" "$(win 'ProgramFiles(x86)')\\"
-check "folder 20 common (common files, 32-bit view)" "$(value FC20)" "$(win 'CommonProgramFiles(x86)')\\"
+skip_unless_32bit "folder 23 (32-bit system folder)" "SysWOW64" &&
+  check "folder 23 (32-bit system folder)" "$(value FU23)" "$windir\\syswow64\\"
+# The engine reads the folders in the registry view of its own bitness.
+x86=""
+[ "$ENGINE_BITS" = 32 ] && x86="(x86)"
+check "folder 20 (program files, $ENGINE_BITS-bit view)" "$(value FU20)" "$(win "ProgramFiles$x86")\\"
+check "folder 20 common (common files, $ENGINE_BITS-bit view)" "$(value FC20)" "$(win "CommonProgramFiles$x86")\\"
 check "folder 17 (desktop)" "$(value FU17)" "$(win USERPROFILE)\\Desktop\\"
 check "folder 19 (profile)" "$(value FU19)" "$(win USERPROFILE)\\"
 check "folder 15 common (application data)" "$(value FC15)" "$(win ProgramData)\\"

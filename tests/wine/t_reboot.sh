@@ -30,6 +30,7 @@ run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 user_run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 name=5B0C6D2E  # from the product code {5B0C6D2E-...} that script.sh gives
 
+# The machine's entry is in the registry view of the engine's bitness.
 reg_value() { # KEY VIEW : the data of the resume value, or nothing
   wine reg query "$1" /v "$name" "/reg:$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$name *REG_SZ *//p"
 }
@@ -82,14 +83,14 @@ check "a: a normal restart was asked for" "$(restart_request "$base/a.log")" "wi
 wait_wineboot
 check "a: ran before the restart" "$(line_of a | sed 's/ LEFT.*//')" "a SEEN=FALSE"
 check "a: nothing runs after the restart request" "$(line_of 'a after-restart')" ""
-check "a: resume entry" "$(reg_value "$run_key" 32)" "\"$w_setup\" /s CASE=a"
+check "a: resume entry" "$(reg_value "$run_key" "$ENGINE_BITS")" "\"$w_setup\" /s CASE=a"
 check "a: no entry for the user" "$(reg_value "$user_run_key" 64)" ""
 
 # b: the next start deletes the entry before its first statement.
 touch "$base/marker_b"
 wine "$setup_dir/setup.exe" /s CASE=b >/dev/null 2>&1
 check "b: entry gone at the first statement" "$(line_of b | sed 's/ EXE.*//')" "b SEEN=TRUE LEFT=[,]"
-check "b: entry gone" "$(reg_value "$run_key" 32)" ""
+check "b: entry gone" "$(reg_value "$run_key" "$ENGINE_BITS")" ""
 
 # c: per user, from a wrapper; Wine's session start resumes it.
 bash "$VANTRELL_ROOT/tools/make_setup.sh" "$wrapper_dir" "$setup_dir/script.txt" "$VANTRELL_ROOT/examples/sample/support" \
@@ -102,7 +103,7 @@ entry="$(reg_value "$user_run_key" 64)"
 lower_wrapper="$(printf '%s' "$w_wrapper" | tr 'A-Z' 'a-z')"
 check "c: the entry names the wrapper" "$(printf '%s' "$entry" | sed -n 's/^"\([^"]*\)".*/\1/p' | tr 'A-Z' 'a-z')" \
   "$lower_wrapper"
-check "c: no entry for the machine" "$(reg_value "$run_key" 32)" ""
+check "c: no entry for the machine" "$(reg_value "$run_key" "$ENGINE_BITS")" ""
 # What Windows does at the next logon: run the entry's command.
 printf '%s\r\n' "$entry" >"$base/logon.cmd"
 wine cmd /c "$(winpath "$base/logon.cmd")" >/dev/null 2>&1
@@ -120,7 +121,7 @@ check "c: resumed through the wrapper" "$(printf '%s' "$resumed" | sed -n 's/.* 
   "$lower_wrapper"
 check "c: same arguments" "$(printf '%s' "$resumed" | sed -n 's/.* CMD=//p')" \
   "$(printf '%s' "$first" | sed -n 's/.* CMD=//p')"
-check "c: no entry left" "$(reg_value "$user_run_key" 64)$(reg_value "$run_key" 32)" ""
+check "c: no entry left" "$(reg_value "$user_run_key" 64)$(reg_value "$run_key" "$ENGINE_BITS")" ""
 check "c: no run went past the restart" "$(tr -d '\r' <"$out" | grep -c 'after-restart')" 0
 # A session end still pending must not reach the tests that follow.
 wait_wineboot
