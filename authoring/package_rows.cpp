@@ -7,8 +7,8 @@
 
 #include "authoring/identifiers.h"
 #include "common/ascii.h"
-#include "common/line_reader.h"
 #include "common/file_routines.h"
+#include "common/line_reader.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;
@@ -79,13 +79,26 @@ std::string EncodeField(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '\0': out += '\x15'; break;
-      case '\b': out += '\x1B'; break;
-      case '\t': out += '\x10'; break;
-      case '\n': out += '\x19'; break;
-      case '\f': out += '\x18'; break;
-      case '\r': out += '\x11'; break;
-      default: out += c;
+      case '\0':
+        out += '\x15';
+        break;
+      case '\b':
+        out += '\x1B';
+        break;
+      case '\t':
+        out += '\x10';
+        break;
+      case '\n':
+        out += '\x19';
+        break;
+      case '\f':
+        out += '\x18';
+        break;
+      case '\r':
+        out += '\x11';
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -156,8 +169,8 @@ class Planner {
     if (const PackageTable* file = Existing("File")) {
       int sequence = file->Column("Sequence");
       for (const auto& row : file->rows) {
-        if (auto n = ToNumber(row[static_cast<size_t>(sequence)])) nextSequence_ =
-            std::max(nextSequence_, *n + 1);
+        if (auto n = ToNumber(row[static_cast<size_t>(sequence)]))
+          nextSequence_ = std::max(nextSequence_, *n + 1);
       }
     }
     if (const PackageTable* feature = Existing("Feature")) {
@@ -167,9 +180,10 @@ class Planner {
       int disk = media->Column("DiskId");
       int last = media->Column("LastSequence");
       for (const auto& row : media->rows) {
-        if (auto n = ToNumber(row[static_cast<size_t>(disk)])) nextDisk_ = std::max(nextDisk_, *n + 1);
-        if (auto n = ToNumber(row[static_cast<size_t>(last)])) nextSequence_ =
-            std::max(nextSequence_, *n + 1);
+        if (auto n = ToNumber(row[static_cast<size_t>(disk)]))
+          nextDisk_ = std::max(nextDisk_, *n + 1);
+        if (auto n = ToNumber(row[static_cast<size_t>(last)]))
+          nextSequence_ = std::max(nextSequence_, *n + 1);
       }
     }
   }
@@ -196,7 +210,8 @@ class Planner {
     int cabinet = media->Column("Cabinet");
     for (const auto& row : media->rows) {
       auto n = ToNumber(row[static_cast<size_t>(last)]);
-      if (n) media_ends.emplace_back(*n, cabinet >= 0 && !row[static_cast<size_t>(cabinet)].empty());
+      if (n)
+        media_ends.emplace_back(*n, cabinet >= 0 && !row[static_cast<size_t>(cabinet)].empty());
     }
     std::sort(media_ends.begin(), media_ends.end());
     int sequence = file->Column("Sequence");
@@ -264,12 +279,18 @@ class Planner {
   // lack the installer's actions for them; they go in at their usual places.
   void AddStandardActions() {
     static const std::pair<const char*, const char*> kActions[] = {
-        {"RemoveRegistryValues", "2600"},    {"RemoveIniValues", "3100"},
-        {"RemoveShortcuts", "3200"},         {"RemoveEnvironmentStrings", "3300"},
-        {"RemoveFiles", "3500"},             {"RemoveFolders", "3600"},
-        {"CreateFolders", "3700"},           {"MoveFiles", "3800"},
-        {"InstallFiles", "4000"},            {"CreateShortcuts", "4500"},
-        {"WriteRegistryValues", "5000"},     {"WriteIniValues", "5100"},
+        {"RemoveRegistryValues", "2600"},
+        {"RemoveIniValues", "3100"},
+        {"RemoveShortcuts", "3200"},
+        {"RemoveEnvironmentStrings", "3300"},
+        {"RemoveFiles", "3500"},
+        {"RemoveFolders", "3600"},
+        {"CreateFolders", "3700"},
+        {"MoveFiles", "3800"},
+        {"InstallFiles", "4000"},
+        {"CreateShortcuts", "4500"},
+        {"WriteRegistryValues", "5000"},
+        {"WriteIniValues", "5100"},
         {"WriteEnvironmentStrings", "5200"},
     };
     const PackageTable* existing = Existing("InstallExecuteSequence");
@@ -304,7 +325,8 @@ class Planner {
   std::string RunTimeDirectory(const std::string& header, int n) {
     EnsureTargetDir();
     std::string key = "P" + header + "_" + std::to_string(n);
-    Table("Directory").Add({{"Directory", key}, {"Directory_Parent", "TARGETDIR"}, {"DefaultDir", "."}});
+    Table("Directory")
+        .Add({{"Directory", key}, {"Directory_Parent", "TARGETDIR"}, {"DefaultDir", "."}});
     return key;
   }
 
@@ -322,14 +344,15 @@ class Planner {
                            int attributes, const std::string& keyPath) {
     EnsureFeature();
     std::string key = "VC" + header + (k ? "_" + std::to_string(k) : "");
-    std::string guid =
-        DerivedIdentifier(project_.productCode, "package", "component " + header, static_cast<uint32_t>(k));
-    Table("Component").Add({{"Component", key},
-                            {"ComponentId", guid},
-                            {"Directory_", directory},
-                            {"Attributes", std::to_string(attributes)},
-                            {"Condition", "A" + header + "=\"TRUE\""},
-                            {"KeyPath", keyPath}});
+    std::string guid = DerivedIdentifier(project_.productCode, "package", "component " + header,
+                                         static_cast<uint32_t>(k));
+    Table("Component")
+        .Add({{"Component", key},
+              {"ComponentId", guid},
+              {"Directory_", directory},
+              {"Attributes", std::to_string(attributes)},
+              {"Condition", "A" + header + "=\"TRUE\""},
+              {"KeyPath", keyPath}});
     Table("FeatureComponents").Add({{"Feature_", kFeature}, {"Component_", key}});
     return key;
   }
@@ -343,14 +366,15 @@ class Planner {
   }
 
   struct Source {
-    fs::path folder;           // relative to the statement's target folder
+    fs::path folder;  // relative to the statement's target folder
     fs::path file;
   };
 
   std::vector<Source> CollectSources(const Statement& s) {
     std::string pattern = Param(s, 1);
     bool recurse = Param(s, 2) == "TRUE";
-    if (pattern.empty()) throw ProjectError(s.where, "Install Files: line 1 must name the files to install");
+    if (pattern.empty())
+      throw ProjectError(s.where, "Install Files: line 1 must name the files to install");
     std::replace(pattern.begin(), pattern.end(), '\\', '/');
     fs::path path = project_.folder / pattern;
     std::error_code ec;
@@ -378,8 +402,9 @@ class Planner {
     std::vector<fs::directory_entry> entries;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry);
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+      return a.path().filename() < b.path().filename();
+    });
     for (const auto& entry : entries) {
       if (entry.is_regular_file(ec) && MatchesFileMask(entry.path().filename().string(), mask))
         found.push_back({relative, entry.path()});
@@ -404,7 +429,8 @@ class Planner {
       std::string fileKey = "VF" + header + "_" + std::to_string(plan_.cabinet.size() + 1);
       auto component = components.find(source.folder);
       if (component == components.end()) {
-        std::string key = AddComponent(header, static_cast<int>(components.size()), directory, 0, fileKey);
+        std::string key =
+            AddComponent(header, static_cast<int>(components.size()), directory, 0, fileKey);
         component = components.emplace(source.folder, key).first;
       }
       std::error_code ec;
@@ -424,24 +450,29 @@ class Planner {
 
   std::string DirectoryFor(const fs::path& folder, const std::string& header,
                            std::map<fs::path, std::string>& directories,
-                           std::map<std::string, std::vector<std::string>>& shortNames, int& count) {
+                           std::map<std::string, std::vector<std::string>>& shortNames,
+                           int& count) {
     auto it = directories.find(folder);
     if (it != directories.end()) return it->second;
     std::string parent = DirectoryFor(folder.parent_path(), header, directories, shortNames, count);
     std::string key = "VD" + header + "_" + std::to_string(++count);
-    Table("Directory").Add({{"Directory", key},
-                            {"Directory_Parent", parent},
-                            {"DefaultDir", ShortLongName(folder.filename().string(), shortNames[parent])}});
+    Table("Directory")
+        .Add({{"Directory", key},
+              {"Directory_Parent", parent},
+              {"DefaultDir", ShortLongName(folder.filename().string(), shortNames[parent])}});
     return directories.emplace(folder, key).first->second;
   }
 
   void WriteRegistry(const Statement& s, const std::string& header) {
-    static const std::map<std::string, std::string> kRoots = {{"0", "0"}, {"1", "1"}, {"2", "2"}, {"3", "3"}};
+    static const std::map<std::string, std::string> kRoots = {
+        {"0", "0"}, {"1", "1"}, {"2", "2"}, {"3", "3"}};
     auto root = kRoots.find(Param(s, 2));
     if (root == kRoots.end())
-      throw ProjectError(s.where, "Write Registry: line 2 must be a root key code the installer "
-                                  "writes: 0 (classes root), 1 (current user), 2 (local machine) "
-                                  "or 3 (users), found: \"" + Param(s, 2) + "\"");
+      throw ProjectError(s.where,
+                         "Write Registry: line 2 must be a root key code the installer "
+                         "writes: 0 (classes root), 1 (current user), 2 (local machine) "
+                         "or 3 (users), found: \"" +
+                             Param(s, 2) + "\"");
     std::string kind = Param(s, 1).empty() ? "0" : Param(s, 1);
     std::string data = Value(s, 5, header, 3);
     std::string value;
@@ -456,28 +487,32 @@ class Planner {
       value = "#%" + data;
     } else if (kind == "3") {
       std::string hex = Param(s, 5);
-      bool valid = hex.size() % 2 == 0 && std::all_of(hex.begin(), hex.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-      });
+      bool valid =
+          hex.size() % 2 == 0 && std::all_of(hex.begin(), hex.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+          });
       if (!valid)
-        throw ProjectError(s.where, "Write Registry: binary data must be pairs of hexadecimal digits");
+        throw ProjectError(s.where,
+                           "Write Registry: binary data must be pairs of hexadecimal digits");
       value = "#x" + hex;
     } else {
-      throw ProjectError(s.where, "Write Registry: line 1 must be a value kind: 0 (text), "
-                                  "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
-                                      Param(s, 1) + "\"");
+      throw ProjectError(s.where,
+                         "Write Registry: line 1 must be a value kind: 0 (text), "
+                         "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
+                             Param(s, 1) + "\"");
     }
     if (Param(s, 3).empty()) throw ProjectError(s.where, "Write Registry: line 3 must name a key");
     EnsureTargetDir();
     std::string registryKey = "VR" + header;
     int attributes = kRegistryKeyPath | (Param(s, 6) == "TRUE" ? kPermanent : 0);
     std::string component = AddComponent(header, 0, "TARGETDIR", attributes, registryKey);
-    Table("Registry").Add({{"Registry", registryKey},
-                           {"Root", root->second},
-                           {"Key", Value(s, 3, header, 1)},
-                           {"Name", Value(s, 4, header, 2)},
-                           {"Value", value},
-                           {"Component_", component}});
+    Table("Registry")
+        .Add({{"Registry", registryKey},
+              {"Root", root->second},
+              {"Key", Value(s, 3, header, 1)},
+              {"Name", Value(s, 4, header, 2)},
+              {"Value", value},
+              {"Component_", component}});
   }
 
   void CreateFolder(const std::string& header) {
@@ -494,14 +529,15 @@ class Planner {
     // The folder goes with the product when it is left empty.
     Table("CreateFolder").Add({{"Directory_", directory}, {"Component_", component}});
     std::vector<std::string> used;
-    Table("Shortcut").Add({{"Shortcut", "VS" + header},
-                           {"Directory_", directory},
-                           {"Name", ShortLongName(name, used)},
-                           {"Component_", component},
-                           {"Target", "[P" + header + "_2]"},
-                           {"Arguments", Param(s, 5).empty() ? "" : "[P" + header + "_3]"},
-                           {"Description", Param(s, 4)},
-                           {"WkDir", Param(s, 6).empty() ? "" : "P" + header + "_4"}});
+    Table("Shortcut")
+        .Add({{"Shortcut", "VS" + header},
+              {"Directory_", directory},
+              {"Name", ShortLongName(name, used)},
+              {"Component_", component},
+              {"Target", "[P" + header + "_2]"},
+              {"Arguments", Param(s, 5).empty() ? "" : "[P" + header + "_3]"},
+              {"Description", Param(s, 4)},
+              {"WkDir", Param(s, 6).empty() ? "" : "P" + header + "_4"}});
   }
 
   // Components whose work names its folders by property need no folder of
@@ -514,42 +550,49 @@ class Planner {
   static std::string RequiredName(const Statement& s, size_t line, const std::string& what) {
     std::string name = Param(s, line);
     if (name.empty())
-      throw ProjectError(s.where, s.command + ": line " + std::to_string(line) + " must name " + what);
+      throw ProjectError(s.where,
+                         s.command + ": line " + std::to_string(line) + " must name " + what);
     return name;
   }
 
   void DeleteFiles(const Statement& s, const std::string& header) {
     int mode = (Param(s, 3) == "TRUE" ? 1 : 0) | (Param(s, 4) == "TRUE" ? 2 : 0);
     if (mode == 0)
-      throw ProjectError(s.where, "Delete Files: line 3 or 4 must be TRUE (delete at install, at removal)");
+      throw ProjectError(s.where,
+                         "Delete Files: line 3 or 4 must be TRUE (delete at install, at removal)");
     std::string name = RequiredName(s, 2, "the file or mask");
     std::string component = PlainComponent(header);
-    Table("RemoveFile").Add({{"FileKey", "VX" + header},
-                             {"Component_", component},
-                             {"FileName", name},
-                             {"DirProperty", "P" + header + "_1"},
-                             {"InstallMode", std::to_string(mode)}});
+    Table("RemoveFile")
+        .Add({{"FileKey", "VX" + header},
+              {"Component_", component},
+              {"FileName", name},
+              {"DirProperty", "P" + header + "_1"},
+              {"InstallMode", std::to_string(mode)}});
   }
 
   void CopyMoveFiles(const Statement& s, const std::string& header) {
     std::string name = RequiredName(s, 2, "the file or mask");
     std::string component = PlainComponent(header);
-    Table("MoveFile").Add({{"FileKey", "VM" + header},
-                           {"Component_", component},
-                           {"SourceName", name},
-                           {"DestName", Param(s, 4)},
-                           {"SourceFolder", "P" + header + "_1"},
-                           {"DestFolder", "P" + header + "_2"},
-                           {"Options", Param(s, 5) == "TRUE" ? "1" : "0"}});
+    Table("MoveFile")
+        .Add({{"FileKey", "VM" + header},
+              {"Component_", component},
+              {"SourceName", name},
+              {"DestName", Param(s, 4)},
+              {"SourceFolder", "P" + header + "_1"},
+              {"DestFolder", "P" + header + "_2"},
+              {"Options", Param(s, 5) == "TRUE" ? "1" : "0"}});
   }
 
   void EditIniFile(const Statement& s, const std::string& header) {
-    static const std::map<std::string, std::string> kActions = {{"", "0"}, {"0", "0"}, {"1", "1"}, {"2", "3"}};
+    static const std::map<std::string, std::string> kActions = {
+        {"", "0"}, {"0", "0"}, {"1", "1"}, {"2", "3"}};
     auto action = kActions.find(Param(s, 3));
     if (action == kActions.end())
-      throw ProjectError(s.where, "Edit INI File: line 3 must be 0 (write the value), 1 (write it "
-                                  "only when the key is absent) or 2 (add it to a comma list), "
-                                  "found: \"" + Param(s, 3) + "\"");
+      throw ProjectError(s.where,
+                         "Edit INI File: line 3 must be 0 (write the value), 1 (write it "
+                         "only when the key is absent) or 2 (add it to a comma list), "
+                         "found: \"" +
+                             Param(s, 3) + "\"");
     std::string name = RequiredName(s, 2, "the INI file");
     std::vector<std::string> used;
     std::string component = PlainComponent(header);
@@ -577,15 +620,18 @@ class Planner {
       prefix = "-";
       value += ";[~]";
     } else {
-      throw ProjectError(s.where, "Set Environment: line 4 must be 0 (set), 1 (append) or 2 "
-                                  "(prepend), found: \"" + Param(s, 4) + "\"");
+      throw ProjectError(s.where,
+                         "Set Environment: line 4 must be 0 (set), 1 (append) or 2 "
+                         "(prepend), found: \"" +
+                             Param(s, 4) + "\"");
     }
     if (Param(s, 3) == "TRUE") prefix += "*";
     std::string component = PlainComponent(header);
-    Table("Environment").Add({{"Environment", "VE" + header},
-                              {"Name", prefix + name},
-                              {"Value", value},
-                              {"Component_", component}});
+    Table("Environment")
+        .Add({{"Environment", "VE" + header},
+              {"Name", prefix + name},
+              {"Value", value},
+              {"Component_", component}});
   }
 
   const Project& project_;
@@ -639,14 +685,16 @@ PackageTable EmptyTable(std::string_view name) {
 
 PackageTable ParseTableArchive(std::string_view text, const std::string& source) {
   const std::vector<std::string> lines = SplitLines(text);
-  if (lines.size() < 3) throw ProjectError({source, 0}, "not a table archive (fewer than three lines)");
+  if (lines.size() < 3)
+    throw ProjectError({source, 0}, "not a table archive (fewer than three lines)");
   PackageTable table;
   table.columns = SplitTabs(lines[0]);
   table.types = SplitTabs(lines[1]);
   std::vector<std::string> head = SplitTabs(lines[2]);
   if (IsDigits(head[0])) {
-    throw ProjectError({source, 3}, "the package table holds text outside ASCII, which the tool "
-                                    "does not rewrite");
+    throw ProjectError({source, 3},
+                       "the package table holds text outside ASCII, which the tool "
+                       "does not rewrite");
   }
   table.name = head[0];
   table.keys.assign(head.begin() + 1, head.end());

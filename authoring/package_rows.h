@@ -44,7 +44,7 @@ PackageTable EmptyTable(std::string_view name);
 const std::vector<std::string>& PackageTableNames();
 
 struct CabinetFile {
-  std::string key;                 // the File row's key: the name inside the cabinet
+  std::string key;  // the File row's key: the name inside the cabinet
   std::filesystem::path source;
 };
 

@@ -10,8 +10,8 @@
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "common/ascii.h"
-#include "common/line_reader.h"
 #include "common/image_layout.h"
+#include "common/line_reader.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;
@@ -111,7 +111,8 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
     if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
     fs::path exported = work / (name + ".exported");
     Run({o.msiinfo, "export", package.string(), name}, work, exported);
-    existing.emplace(name, ParseTableArchive(ReadBinaryFile(exported), p.package + " (" + name + ")"));
+    existing.emplace(name,
+                     ParseTableArchive(ReadBinaryFile(exported), p.package + " (" + name + ")"));
   }
   PackagePlan plan = PlanPackage(p, script, existing);
   if (o.warn) {

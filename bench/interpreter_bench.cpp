@@ -45,7 +45,8 @@ std::string Script(int groups) {
   std::string commands, ids, pool, markers;
   int index = 0;
   auto add = [&](const std::string& command, std::initializer_list<std::string> parameters) {
-    const std::string id = "{00000000-0000-0000-0000-" + std::to_string(100000000000 + index++) + "}";
+    const std::string id =
+        "{00000000-0000-0000-0000-" + std::to_string(100000000000 + index++) + "}";
     commands += command + "\r\n";
     ids += id + "\r\n";
     markers += "\r\n";
@@ -63,7 +64,8 @@ std::string Script(int groups) {
     add("End", {});
     add("Comment", {"$TITLE$ and $FLAG$"});
   }
-  return commands + "$\r\n" + ids + "$\r\n" + pool + "$\r\n" + markers + "$\r\n{P}\r\nBench\r\n$\r\n";
+  return commands + "$\r\n" + ids + "$\r\n" + pool + "$\r\n" + markers +
+         "$\r\n{P}\r\nBench\r\n$\r\n";
 }
 
 void BM_ReadScript(benchmark::State& state) {
@@ -74,7 +76,8 @@ void BM_ReadScript(benchmark::State& state) {
 BENCHMARK(BM_ReadScript)->Arg(1000)->Arg(10000);
 
 void BM_CompileScript(benchmark::State& state) {
-  const vantrell::SetupScript script = vantrell::ReadScript(Script(static_cast<int>(state.range(0))));
+  const vantrell::SetupScript script =
+      vantrell::ReadScript(Script(static_cast<int>(state.range(0))));
   vantrell::TVariableManager vars;
   for (auto _ : state) benchmark::DoNotOptimize(vantrell::CompileScript(script, vars));
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(script.StatementCount()));
@@ -82,7 +85,8 @@ void BM_CompileScript(benchmark::State& state) {
 BENCHMARK(BM_CompileScript)->Arg(1000)->Arg(10000);
 
 void BM_RunScript(benchmark::State& state) {
-  const vantrell::SetupScript script = vantrell::ReadScript(Script(static_cast<int>(state.range(0))));
+  const vantrell::SetupScript script =
+      vantrell::ReadScript(Script(static_cast<int>(state.range(0))));
   NullHost host;
   NoFiles files;
   vantrell::TVariableManager vars;

@@ -7,7 +7,8 @@ namespace {
 std::optional<uint32_t> ReadU32(std::string_view b, uint64_t at) {
   if (at + 4 > b.size()) return std::nullopt;
   const auto* p = reinterpret_cast<const unsigned char*>(b.data() + at);
-  return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
+  return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
+                               (static_cast<uint32_t>(p[3]) << 24));
 }
 
 std::optional<uint16_t> ReadU16(std::string_view b, uint64_t at) {

@@ -12,10 +12,10 @@ namespace vantrell {
 
 enum class SpecialFolder {
   kProgramFiles,
-  kPersonal,       // the user's documents
+  kPersonal,  // the user's documents
   kCommonAppData,
   kLocalAppData,
-  kAppData,        // roaming application data
+  kAppData,  // roaming application data
   kDesktop,
 };
 

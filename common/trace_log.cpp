@@ -36,8 +36,12 @@ void TraceLog::Line(std::string_view text) {
   files_.AppendToExistingFile(path_, bytes);
 }
 
-void InstallTraceLog(TraceLog* log) { installedLog.store(log); }
-TraceLog* CurrentTraceLog() { return installedLog.load(); }
+void InstallTraceLog(TraceLog* log) {
+  installedLog.store(log);
+}
+TraceLog* CurrentTraceLog() {
+  return installedLog.load();
+}
 
 void TraceLine(std::string_view text) {
   if (TraceLog* log = installedLog.load()) log->Line(text);

@@ -3,9 +3,9 @@
 // expanded again; truth-value lines are read as written.
 #include "components/component_statements.h"
 
+#include "common/engine_error.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
-#include "common/engine_error.h"
 #include "script/statements.h"
 #include "vars/integer_text.h"
 

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "components/component_table.h"
 #include "common/file_system.h"
+#include "components/component_table.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {

@@ -6,6 +6,7 @@
 #include "common/ascii.h"
 #include "common/line_reader.h"
 #include "common/paths.h"
+#include "common/target_platform.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
 #include "msi/install_statements.h"
@@ -13,7 +14,6 @@
 #include "msi/registration.h"
 #include "script/run_identity.h"
 #include "script/script_reader.h"
-#include "common/target_platform.h"
 
 namespace vantrell {
 namespace {
@@ -29,18 +29,23 @@ class NoSystem final : public SystemFacts, public InstallerQueries {
  public:
   bool IsAdministrator() override { return false; }
   std::string Folder(SpecialFolder) override { return {}; }
-  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&, const std::string&) override {
+  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&,
+                                                const std::string&) override {
     return std::nullopt;
   }
   void DeleteRegistryValue(RegistryRoot, const std::string&, const std::string&) override {}
   void HideAndCompressFolder(const std::string&, bool) override {}
   int QueryProductState(const std::string&) override { return -1; }
-  std::optional<std::string> ProductInfo(const std::string&, const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ProductInfo(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
 };
 
 NoSystem noSystem;
 
-SystemFacts& System(const RunScriptContext& context) { return context.system ? *context.system : noSystem; }
+SystemFacts& System(const RunScriptContext& context) {
+  return context.system ? *context.system : noSystem;
+}
 InstallerQueries& Installer(const RunScriptContext& context) {
   return context.installer ? *context.installer : noSystem;
 }
@@ -77,7 +82,8 @@ void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
   SystemFacts& system = System(context);
   std::optional<std::string> folder;
   for (RegistryRoot root : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
-    folder = system.ReadRegistryString(root, kEngineCacheRegistryKey + CurrentRun().productCode, "");
+    folder =
+        system.ReadRegistryString(root, kEngineCacheRegistryKey + CurrentRun().productCode, "");
     if (folder) break;
   }
   if (!folder || !context.files.DirectoryExists(*folder)) return;
@@ -85,7 +91,8 @@ void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
   std::vector<std::string> candidates;
   for (const FileSystem::Entry& entry : context.files.List(base)) {
     const std::string lower = AsciiLower(entry.name);
-    if (entry.directory || lower == "instance.dat" || lower.size() < 4 || lower.substr(lower.size() - 4) != ".dat") {
+    if (entry.directory || lower == "instance.dat" || lower.size() < 4 ||
+        lower.substr(lower.size() - 4) != ".dat") {
       continue;
     }
     candidates.push_back(entry.name);
@@ -96,11 +103,13 @@ void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
     if (!chosen.empty()) break;
     const std::string stem = base + name.substr(0, name.size() - 4);
     bool complete = true;
-    for (const char* extension : {".exe", ".res", ".msi", ".par"}) complete = complete && context.files.FileExists(stem + extension);
+    for (const char* extension : {".exe", ".res", ".msi", ".par"})
+      complete = complete && context.files.FileExists(stem + extension);
     if (complete) chosen = name;
   }
   if (!chosen.empty()) {
-    LoadFeatureSelections(context.files, base + chosen, FeatureSelectionMode::kMerge, Components(), vars);
+    LoadFeatureSelections(context.files, base + chosen, FeatureSelectionMode::kMerge, Components(),
+                          vars);
   }
 }
 
@@ -133,7 +142,8 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
   vars.PutVariable("VELD_thCancelled", "FALSE");
   vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kPreInitialization);
   vars.AssignVariable("STARTMENU", run.title, kPreInitialization);
-  vars.AssignVariable("ALLUSERS", BoolToText(System(context).IsAdministrator()), kPreInitialization);
+  vars.AssignVariable("ALLUSERS", BoolToText(System(context).IsAdministrator()),
+                      kPreInitialization);
 }
 
 void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
@@ -175,16 +185,18 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   const bool upgrade = vars.GetVariable("NEEDSUPGRADE") != "FALSE";
   vars.AssignVariable("MAINTENANCE", BoolToText(!upgrade && ProductInstalled(context)), kBootstrap);
 
-  const std::string savedState = EngineCacheFolder(StoredChoice(system, files, vars), system, vars) + run.baseName;
+  const std::string savedState =
+      EngineCacheFolder(StoredChoice(system, files, vars), system, vars) + run.baseName;
   if (TextToBool(vars.GetVariable("MAINTENANCE"))) {
     // A bootstrap again (the cache relocated) must not append the selection a
     // second time: the table would hold every component twice.
     if (!run.selectionsLoaded) {
       run.selectionsLoaded = true;
       Components().SetInstalledSize(0);
-      Components().AddInstalledSize(
-          LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars)
-              .selectedSize);
+      Components().AddInstalledSize(LoadFeatureSelections(files, savedState + ".dat",
+                                                          FeatureSelectionMode::kAppend,
+                                                          Components(), vars)
+                                        .selectedSize);
       LoadPropertyFile(files, savedState + ".par");
     }
   } else {
@@ -195,16 +207,18 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
     vars.AssignVariable("TARGETDIR", run.defaultTargetFolder, kBootstrap);
     vars.AssignVariable("STARTMENU", run.title, kBootstrap);
     vars.AssignVariable("ALLUSERS", BoolToText(administrator), kBootstrap);
-    LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(), vars);
+    LoadFeatureSelections(files, savedState + ".dat", FeatureSelectionMode::kAppend, Components(),
+                          vars);
   }
   run.installedSize = static_cast<uint64_t>(Components().InstalledSize());
 
   // An upgrade may take over the selections of the installed build.
-  if (upgrade && ExpandBuildVariables(context.script, "#LOADOLDDATA#") == "TRUE") LoadOldData(context, vars);
+  if (upgrade && ExpandBuildVariables(context.script, "#LOADOLDDATA#") == "TRUE")
+    LoadOldData(context, vars);
 
   vars.AssignVariable("NEWINSTANCE", "FALSE", kInitialization);
-  if (!cachedInstance &&
-      (TextToBool(vars.GetVariable("MAINTENANCE")) || TextToBool(vars.GetVariable("NEEDSUPGRADE")))) {
+  if (!cachedInstance && (TextToBool(vars.GetVariable("MAINTENANCE")) ||
+                          TextToBool(vars.GetVariable("NEEDSUPGRADE")))) {
     vars.AssignVariable("NEWINSTANCE", "TRUE", kInitialization);
   }
 }
@@ -235,9 +249,12 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       {"PROGRESS", "0"},
       {"LASTERROR", ""},
       {"LICENSE", "FALSE"},
-      {"USERNAME", system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOwner").value_or("")},
+      {"USERNAME",
+       system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOwner")
+           .value_or("")},
       {"USERCOMPANY",
-       system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOrganization").value_or("")},
+       system.ReadRegistryString(RegistryRoot::kLocalMachine, windowsKey, "RegisteredOrganization")
+           .value_or("")},
       {"COPYWEBLOCK", ""},
       {"REBOOTCOMPUTER", "FALSE"},
       {"RUNAPP", "TRUE"},
@@ -279,7 +296,8 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       context.files.FileExists(msi.substr(0, dot) + ".msp")) {
     std::optional<std::string> uninstall;
     for (RegistryRoot root : {RegistryRoot::kCurrentUser, RegistryRoot::kLocalMachine}) {
-      uninstall = system.ReadRegistryString(root, kUninstallKey + vars.GetVariable("TITLE"), "UninstallString");
+      uninstall = system.ReadRegistryString(root, kUninstallKey + vars.GetVariable("TITLE"),
+                                            "UninstallString");
       if (uninstall) break;
     }
     if (uninstall) {
@@ -287,10 +305,12 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
       while (!folder.empty() && folder.back() == '\\') folder.pop_back();
       size_t cut = folder.find_last_of('\\');
       CurrentRun().installedCacheName = cut == std::string::npos ? folder : folder.substr(cut + 1);
-      const std::string saved = EngineCacheRoot(StoredChoice(system, context.files, vars), system, vars) +
-                                CurrentRun().installedCacheName + "\\" + run.baseName;
+      const std::string saved =
+          EngineCacheRoot(StoredChoice(system, context.files, vars), system, vars) +
+          CurrentRun().installedCacheName + "\\" + run.baseName;
       Components().AddInstalledSize(LoadFeatureSelections(context.files, saved + ".dat",
-                                                          FeatureSelectionMode::kAppend, Components(), vars)
+                                                          FeatureSelectionMode::kAppend,
+                                                          Components(), vars)
                                         .selectedSize);
       CurrentRun().installedSize = static_cast<uint64_t>(Components().InstalledSize());
       LoadPropertyFile(context.files, saved + ".par");
@@ -298,7 +318,8 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   }
 
   // A resume entry has done its work once the setup runs again.
-  const std::string resumeName = run.productCode.size() >= 9 ? run.productCode.substr(1, 8) : std::string();
+  const std::string resumeName =
+      run.productCode.size() >= 9 ? run.productCode.substr(1, 8) : std::string();
   if (!resumeName.empty()) {
     system.DeleteRegistryValue(RegistryRoot::kCurrentUser, kRunKey, resumeName);
     system.DeleteRegistryValue(RegistryRoot::kLocalMachine, kRunKey, resumeName);
@@ -334,14 +355,16 @@ void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManag
     vars.AssignVariable("ENGINECACHE", folder, kInitialization);
     return;
   }
-  auto uninstall = system.ReadRegistryString(allUsers ? RegistryRoot::kLocalMachine : RegistryRoot::kCurrentUser,
-                                             kUninstallKey + vars.GetVariable("TITLE"), "UninstallString");
+  auto uninstall =
+      system.ReadRegistryString(allUsers ? RegistryRoot::kLocalMachine : RegistryRoot::kCurrentUser,
+                                kUninstallKey + vars.GetVariable("TITLE"), "UninstallString");
   const std::string target = UninstallTarget(uninstall.value_or(""));
   vars.AssignVariable("UNINSTALLLINK", target, kInitialization);
   vars.AssignVariable("ENGINECACHE", WithTrailingBackslash(FolderPart(target)), kInitialization);
 }
 
-void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars, std::string& last) {
+void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars,
+                         std::string& last) {
   const std::string wanted = vars.GetVariable("OVERRIDECACHE");
   if (wanted.empty() || wanted == last) return;
   const std::string root = WithTrailingBackslash(wanted);
@@ -382,11 +405,13 @@ void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars) {
     // Full only after a run that installed or changed the product; any other
     // run refreshes the variables of a file that exists and writes no new one,
     // so a first run that ends early leaves nothing for the next one.
-    SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat", /*forUser=*/!choice,
+    SaveFeatureSelections(context.files, folder + CurrentRun().baseName + ".dat",
+                          /*forUser=*/!choice,
                           /*full=*/EngineCacheWrittenThisRun(), "", Components(), vars);
   }
   if (context.files.DirectoryExists(folder)) {
-    system.HideAndCompressFolder(folder, TextToBool(vars.GetVariable("VELD_COMPRESS_INSTALLER_CACHE")));
+    system.HideAndCompressFolder(folder,
+                                 TextToBool(vars.GetVariable("VELD_COMPRESS_INSTALLER_CACHE")));
   }
 }
 

@@ -30,7 +30,8 @@ void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManag
 // When OVERRIDECACHE names a new folder: prepare it, run the bootstrap again
 // under it and remember it in last; a folder that cannot be made clears
 // OVERRIDECACHE instead.
-void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars, std::string& last);
+void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars,
+                         std::string& last);
 
 // Saves the kept variables and selections in the engine cache after a run.
 void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars);

@@ -31,8 +31,8 @@ bool IsSwitchWord(std::string_view argument, std::string_view word) {
 }
 
 // First argument whose lower-cased text contains one of the markers.
-bool ValuedSwitch(const std::vector<std::string>& arguments, std::initializer_list<const char*> markers,
-                  std::string& value) {
+bool ValuedSwitch(const std::vector<std::string>& arguments,
+                  std::initializer_list<const char*> markers, std::string& value) {
   for (const std::string& argument : arguments) {
     std::string lower = AsciiLower(argument);
     for (const char* marker : markers) {

@@ -17,7 +17,7 @@
 namespace vantrell {
 
 struct CommandLine {
-  std::string tail;  // the command line without the program part
+  std::string tail;                    // the command line without the program part
   std::vector<std::string> arguments;  // arguments 1..n
   bool silent = false;
   bool update = false;  // "update" or "updatesetup": no start-up windows

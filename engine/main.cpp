@@ -47,12 +47,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::InstallerRunServices installerRuns{
       vantrell::InstallerHooks(files, system, registry, cacheFolders),
       vantrell::Win32InstallerRunners([](const vantrell::InstallerRequest& request) {
-        vantrell::ApplyQueuedPackageEdits(request.packagePath,
-                                          request.operation == vantrell::InstallerOperation::kPatch);
+        vantrell::ApplyQueuedPackageEdits(
+            request.packagePath, request.operation == vantrell::InstallerOperation::kPatch);
       }),
       installer};
-  vantrell::StatementServices statementServices{archives,       files,    textSystem,   systemQueries, registryAccess,
-                                                programRunner,  filePlatform, registry, systemRestart, installerRuns};
+  vantrell::StatementServices statementServices{
+      archives,      files,        textSystem, systemQueries, registryAccess,
+      programRunner, filePlatform, registry,   systemRestart, installerRuns};
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

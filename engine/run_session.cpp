@@ -11,15 +11,20 @@ class SessionHooks final : public RunHooks {
  public:
   explicit SessionHooks(const RunScriptContext& context) : context_(context) {}
 
-  bool SilentAtStart() override { return context_.commandLine != nullptr && context_.commandLine->silent; }
-  void DefineRunVariables(TVariableManager& vars) override { vantrell::DefineRunVariables(context_, vars); }
+  bool SilentAtStart() override {
+    return context_.commandLine != nullptr && context_.commandLine->silent;
+  }
+  void DefineRunVariables(TVariableManager& vars) override {
+    vantrell::DefineRunVariables(context_, vars);
+  }
   void Bootstrap(TVariableManager& vars) override { RunBootstrap(context_, vars); }
   bool PackagePresent() override {
     const std::string& msi = context_.installerDatabasePath;
     if (msi.empty()) return false;
     if (context_.files.FileExists(msi)) return true;
     size_t dot = msi.find_last_of(".\\");
-    return dot != std::string::npos && msi[dot] == '.' && context_.files.FileExists(msi.substr(0, dot) + ".msp");
+    return dot != std::string::npos && msi[dot] == '.' &&
+           context_.files.FileExists(msi.substr(0, dot) + ".msp");
   }
   void DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) override {
     vantrell::DefineInitialisationVariables(context_, vars, host);

@@ -22,9 +22,9 @@ struct RunScriptContext {
   std::string exePath;
   std::string tempFolder;
   std::string supportFolder;
-  AnsiUpperCase ansiUpper = AsciiUpperCase;  // upper case of the system code page
-  SystemFacts* system = nullptr;          // none: no administrator, folders or registry
-  InstallerQueries* installer = nullptr;  // none: nothing installed
+  AnsiUpperCase ansiUpper = AsciiUpperCase;    // upper case of the system code page
+  SystemFacts* system = nullptr;               // none: no administrator, folders or registry
+  InstallerQueries* installer = nullptr;       // none: nothing installed
   const StatementTable* statements = nullptr;  // none: only the control-flow statements run
 };
 

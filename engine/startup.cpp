@@ -1,20 +1,19 @@
 // The start-up sequence (contract in startup.h).
 #include "engine/startup.h"
 
-#include "lang/caption.h"
 #include "common/engine_error.h"
+#include "common/file_routines.h"
 #include "common/image_layout.h"
+#include "common/paths.h"
+#include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "script/script_reader.h"
-#include "common/file_routines.h"
-#include "common/paths.h"
 
 namespace vantrell {
 namespace {
 
 constexpr size_t kPeHeaderBytes = 4096;
 constexpr unsigned kMaxSupportFolders = 100000;
-
 
 // A start-up end with its own exit code (13 to 16): no cleanup follows.
 struct EarlyExit {
@@ -83,7 +82,8 @@ class Startup {
       return early.code;
     } catch (const std::exception& e) {
       if (!state_.commandLine.silent) {
-        svc_.ui.ShowError(WizardCaption(), EngineText(kTextRuntimeErrorInInstall) + e.what(), false);
+        svc_.ui.ShowError(WizardCaption(), EngineText(kTextRuntimeErrorInInstall) + e.what(),
+                          false);
       }
       exitCode_ = kExitStartupError;
     }
@@ -196,7 +196,8 @@ std::string ClaimSupportFolder(FileSystem& files, const std::string& tempFolder)
     std::string candidate = tempFolder + "zeb" + std::to_string(n) + "\\";
     if (files.MakeNewDirectory(candidate)) return candidate;
     // Taken (by an earlier run or another process): try the next; anything else is fatal.
-    if (!files.DirectoryExists(candidate) && !files.FileExists(candidate.substr(0, candidate.size() - 1))) {
+    if (!files.DirectoryExists(candidate) &&
+        !files.FileExists(candidate.substr(0, candidate.size() - 1))) {
       return {};
     }
   }

@@ -11,12 +11,12 @@
 #include <optional>
 #include <string>
 
-#include "engine/command_line.h"
-#include "engine/startup_ui.h"
-#include "common/trace_log.h"
-#include "media/archive_files.h"
-#include "engine/run_session.h"
 #include "common/file_system.h"
+#include "common/trace_log.h"
+#include "engine/command_line.h"
+#include "engine/run_session.h"
+#include "engine/startup_ui.h"
+#include "media/archive_files.h"
 
 namespace vantrell {
 
@@ -29,9 +29,9 @@ enum StartupExitCode : int {
 };
 
 struct StartupEnvironment {
-  std::string exePath;      // the engine's own file
-  std::string tempFolder;   // the user's temporary folder
-  std::string commandLine;  // the whole process command line
+  std::string exePath;               // the engine's own file
+  std::string tempFolder;            // the user's temporary folder
+  std::string commandLine;           // the whole process command line
   std::optional<uint64_t> imageEnd;  // end of the running image's last section
   std::string userLanguage;          // display name of the user's interface language
 };

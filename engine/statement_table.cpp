@@ -127,7 +127,8 @@ const std::vector<StatementModule>& StatementModules() {
   return modules;
 }
 
-StatementTable BuildStatementTable(StatementServices& services, const std::string& selfExtractorPath) {
+StatementTable BuildStatementTable(StatementServices& services,
+                                   const std::string& selfExtractorPath) {
   StatementTable table;
   FileSystem& files = services.files;
   TextSystem& text = services.text;
@@ -141,10 +142,11 @@ StatementTable BuildStatementTable(StatementServices& services, const std::strin
   });
 
   table.SetModule("components/component_statements");
-  RegisterComponentStatements(table, ComponentServices{files, nullptr, [&text](const std::function<void()>& work) {
-                                                         auto view = text.NativeFileView();
-                                                         work();
-                                                       }});
+  RegisterComponentStatements(
+      table, ComponentServices{files, nullptr, [&text](const std::function<void()>& work) {
+                                 auto view = text.NativeFileView();
+                                 work();
+                               }});
 
   table.SetModule("dialogs/dialog_statements");
   table.Register("Display Dialog", DisplayDialogWithoutWindow);

@@ -48,6 +48,7 @@ struct StatementServices {
 
 // The handlers of one run. The program that started a self-extracting
 // wrapper, when there is one, is the resume command's program.
-StatementTable BuildStatementTable(StatementServices& services, const std::string& selfExtractorPath);
+StatementTable BuildStatementTable(StatementServices& services,
+                                   const std::string& selfExtractorPath);
 
 }  // namespace vantrell

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/command_line.h"
 #include "common/engine_error.h"
+#include "engine/command_line.h"
 #include "script/script_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

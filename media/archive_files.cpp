@@ -15,7 +15,9 @@ std::string primedPassword;
 bool passwordConsumed = true;
 std::atomic<bool> questionAnswerFour{true};
 
-int32_t ZEB_CALL EngineNotifyCallback(uint32_t, uint32_t) { return 1; }
+int32_t ZEB_CALL EngineNotifyCallback(uint32_t, uint32_t) {
+  return 1;
+}
 
 int32_t ZEB_CALL EngineQuestionCallback(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
                                         uint32_t, uint32_t, uint32_t, uint32_t) {
@@ -70,7 +72,8 @@ bool ListArchive(ArchiveLibrary& library, const std::string& archivePath,
     }
     if (entries != nullptr && count > 0) {
       names.reserve(static_cast<size_t>(count));
-      for (int32_t i = 0; i < count; ++i) names.emplace_back(entries[i].name ? entries[i].name : "");
+      for (int32_t i = 0; i < count; ++i)
+        names.emplace_back(entries[i].name ? entries[i].name : "");
     }
     library.CloseList(handle);
     return true;
@@ -99,12 +102,12 @@ bool ExtractArchiveFiles(ArchiveLibrary& library, const ExtractionRequest& reque
 
     PrimeArchivePassword(request.password);
     questionAnswerFour.store(request.questionAnswer);
-    int32_t ok = library.Extract(
-        request.archivePath.c_str(), request.destination.c_str(), &selection,
-        request.optionFlag ? 0u : 1u, request.password.c_str(),
-        request.passwordCb ? request.passwordCb : EnginePasswordCallback, request.progressCb,
-        request.notifyCb ? request.notifyCb : EngineNotifyCallback,
-        request.questionCb ? request.questionCb : EngineQuestionCallback);
+    int32_t ok = library.Extract(request.archivePath.c_str(), request.destination.c_str(),
+                                 &selection, request.optionFlag ? 0u : 1u, request.password.c_str(),
+                                 request.passwordCb ? request.passwordCb : EnginePasswordCallback,
+                                 request.progressCb,
+                                 request.notifyCb ? request.notifyCb : EngineNotifyCallback,
+                                 request.questionCb ? request.questionCb : EngineQuestionCallback);
     if (ok != 0) return true;
     errorText = "#" + std::to_string(library.LastError());
     return false;

@@ -33,7 +33,7 @@ struct ExtractionRequest {
   ZebPasswordCallback passwordCb = nullptr;  // nullptr: the engine's own
   ZebNotifyCallback notifyCb = nullptr;
   ZebQuestionCallback questionCb = nullptr;
-  ZebProgressCallback progressCb = nullptr;  // none by default
+  ZebProgressCallback progressCb = nullptr;         // none by default
   const std::vector<std::string>* names = nullptr;  // nullptr: every entry
   bool questionAnswer = true;  // the question callback answers 4 when true, 1 when false
   bool optionFlag = true;      // the library's option value is 0 when true, 1 when false

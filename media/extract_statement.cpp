@@ -40,7 +40,8 @@ uint32_t ArchivePercent(uint64_t done, uint64_t total) {
   return percent > 100 ? 100 : static_cast<uint32_t>(percent);
 }
 
-void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library, FileSystem& files) {
+void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library,
+                            FileSystem& files) {
   TVariableManager& vars = statement.vars;
   ExtractionRequest request;
   request.archivePath = vars.ExpandPath(statement.Parameter(1));

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
+#include "common/file_system.h"
 #include "media/archive_files.h"
 #include "script/statements.h"
-#include "common/file_system.h"
 
 namespace vantrell {
 
@@ -16,7 +16,8 @@ namespace vantrell {
 uint32_t ArchivePercent(uint64_t done, uint64_t total);
 
 // Runs the statement (parameters 1-6 as the statement carries them).
-void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library, FileSystem& files);
+void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library,
+                            FileSystem& files);
 
 void RegisterArchiveStatements(StatementTable& table, ArchiveLibrary& library, FileSystem& files);
 

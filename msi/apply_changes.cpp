@@ -9,15 +9,17 @@
 
 namespace vantrell {
 
-void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
-                         const std::string& packagePath, const std::string& dataFolder) {
+void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
+                         const ApplyChangesHooks& hooks, const std::string& packagePath,
+                         const std::string& dataFolder) {
   TVariableManager& vars = statement.vars;
   const std::string origin = statement.Origin();
   const std::string resultParameter = statement.Parameter(2);
   const InstallFlags flags = ReadInstallFlags(statement.Parameter(3), statement.Parameter(4));
 
   InstallerRequest request;
-  request.setupSourceFolder = hooks.setupSourceFolder ? hooks.setupSourceFolder(statement) : std::string();
+  request.setupSourceFolder =
+      hooks.setupSourceFolder ? hooks.setupSourceFolder(statement) : std::string();
   if (hooks.checkSources && !hooks.checkSources(statement, flags.install)) {
     WriteSourcesNotFound(vars, resultParameter, origin);
     return;
@@ -35,7 +37,8 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
   request.install = flags.install;
   request.advertise = flags.advertise;
   // A source search may have found the data somewhere else.
-  request.dataFolder = WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
+  request.dataFolder =
+      WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
   request.targetFolder = vars.ExpandPath(vars.GetVariable("TARGETDIR"));
 
   std::string errorText;
@@ -50,8 +53,9 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, c
 
 namespace vantrell {
 
-void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
-                       const std::string& packagePath, const std::string& dataFolder) {
+void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner,
+                       const ApplyChangesHooks& hooks, const std::string& packagePath,
+                       const std::string& dataFolder) {
   TVariableManager& vars = statement.vars;
   const std::string origin = statement.Origin();
   const std::string resultParameter = statement.Parameter(1);
@@ -63,11 +67,14 @@ void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner, con
   request.operation = InstallerOperation::kPatch;
   const size_t dot = packagePath.find_last_of(".\\");
   request.packagePath =
-      (dot != std::string::npos && packagePath[dot] == '.' ? packagePath.substr(0, dot) : packagePath) + ".msp";
+      (dot != std::string::npos && packagePath[dot] == '.' ? packagePath.substr(0, dot)
+                                                           : packagePath) +
+      ".msp";
   request.variablesText = vars.ExportVariables();
   request.propertyListText = WriteCommaText(Properties().Lines());
   request.productCode = CurrentRun().productCode;
-  request.dataFolder = WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
+  request.dataFolder =
+      WithTrailingBackslash(CurrentRun().dataFolder.empty() ? dataFolder : CurrentRun().dataFolder);
   request.setupSourceFolder = request.dataFolder;
   request.targetFolder = vars.ExpandPath(vars.GetVariable("TARGETDIR"));
   std::string errorText;
@@ -87,10 +94,12 @@ void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& i
 void RegisterInstallerRunStatements(StatementTable& table, InstallerRunServices services) {
   table.Register("Apply Patch", [services](StatementContext& statement) {
     auto runner = services.runner(statement, /*packageEdits=*/false);
-    ExecuteApplyPatch(statement, *runner, services.hooks, CurrentRun().installerDatabasePath, CurrentRun().dataFolder);
+    ExecuteApplyPatch(statement, *runner, services.hooks, CurrentRun().installerDatabasePath,
+                      CurrentRun().dataFolder);
   });
-  table.Register("Is MSI Setup Installed",
-                 [services](StatementContext& statement) { ExecuteIsMsiSetupInstalled(statement, services.installed); });
+  table.Register("Is MSI Setup Installed", [services](StatementContext& statement) {
+    ExecuteIsMsiSetupInstalled(statement, services.installed);
+  });
   table.Register("Apply Changes", [services](StatementContext& statement) {
     auto runner = services.runner(statement, /*packageEdits=*/true);
     ExecuteApplyChanges(statement, *runner, services.hooks, CurrentRun().installerDatabasePath,

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "common/system_facts.h"
 #include "msi/property_command_line.h"
 #include "script/statements.h"
-#include "common/system_facts.h"
 
 namespace vantrell {
 
@@ -50,20 +50,23 @@ struct ApplyChangesHooks {
 };
 
 // "Apply Patch": the patch beside the package, applied through the same runner.
-void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
-                       const std::string& packagePath, const std::string& dataFolder);
+void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner,
+                       const ApplyChangesHooks& hooks, const std::string& packagePath,
+                       const std::string& dataFolder);
 
 // "Is MSI Setup Installed": "TRUE" when the installer reports the product installed.
 void ExecuteIsMsiSetupInstalled(StatementContext& statement, InstallerQueries& installer);
 
-void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner, const ApplyChangesHooks& hooks,
-                         const std::string& packagePath, const std::string& dataFolder);
+void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
+                         const ApplyChangesHooks& hooks, const std::string& packagePath,
+                         const std::string& dataFolder);
 
 struct InstallerRunServices {
   ApplyChangesHooks hooks;
   // The runner of one statement; packageEdits: the queued package edits are
   // made on the installer thread before the installer runs.
-  std::function<std::unique_ptr<InstallerRunner>(StatementContext& statement, bool packageEdits)> runner;
+  std::function<std::unique_ptr<InstallerRunner>(StatementContext& statement, bool packageEdits)>
+      runner;
   InstallerQueries& installed;
 };
 

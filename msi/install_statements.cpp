@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/target_platform.h"
 #include "msi/property_list.h"
 #include "script/statements.h"
-#include "common/target_platform.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -187,9 +187,8 @@ void Set64BitMode(StatementContext& s) {
 
 void RegisterInstallStatements(StatementTable& table, const InstallStatementServices& services) {
   for (const InstallStatementRule& rule : Rules()) {
-    table.Register(rule.command, [services, &rule](StatementContext& s) {
-      RecordStatement(s, services, rule);
-    });
+    table.Register(rule.command,
+                   [services, &rule](StatementContext& s) { RecordStatement(s, services, rule); });
   }
   table.Register("Set 64 Bit Mode", Set64BitMode);
 }

@@ -29,7 +29,8 @@ struct InstallStatementServices {
 };
 
 // Registers every install-type statement and "Set 64 Bit Mode".
-void RegisterInstallStatements(StatementTable& table, const InstallStatementServices& services = {});
+void RegisterInstallStatements(StatementTable& table,
+                               const InstallStatementServices& services = {});
 
 // Appends (name, value) to the Property-table queue, line breaks encoded.
 // A name queued again replaces its earlier entry and moves to the end: the

@@ -16,7 +16,8 @@ class EJwaError : public EngineError {
 
 class EJwaLoadLibraryError : public EJwaError {
  public:
-  explicit EJwaLoadLibraryError(const std::string& library) : EJwaError("Library not found: " + library) {}
+  explicit EJwaLoadLibraryError(const std::string& library)
+      : EJwaError("Library not found: " + library) {}
 };
 
 class EJwaGetProcAddressError : public EJwaError {

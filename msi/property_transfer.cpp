@@ -52,7 +52,6 @@ std::string PropertyTransferFilePath(std::string_view tempFolder, std::string_vi
   return path;
 }
 
-
 PropertyTransferFile ComposePropertyTransferFile(const PropertyTransferInput& input,
                                                  const TVariableManager& vars) {
   PropertyTransferFile file;

@@ -20,7 +20,6 @@ inline constexpr std::string_view kTransferEntryEnd = "$ex";
 // so that the caller writes no file rather than one outside the folder.
 std::string PropertyTransferFilePath(std::string_view tempFolder, std::string_view productCode);
 
-
 struct PropertyTransferInput {
   InstallerOperation operation = InstallerOperation::kPackage;
   std::string dataFolder;

@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "common/ascii.h"
+#include "common/file_routines.h"
+#include "common/paths.h"
 #include "components/feature_selection_file.h"
 #include "msi/property_list.h"
 #include "script/run_identity.h"
-#include "common/file_routines.h"
-#include "common/paths.h"
 
 namespace vantrell {
 namespace {

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "components/component_table.h"
-#include "common/registration_store.h"
-#include "script/script_reader.h"
 #include "common/file_system.h"
+#include "common/registration_store.h"
 #include "common/system_facts.h"
+#include "components/component_table.h"
+#include "script/script_reader.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {

@@ -18,7 +18,7 @@ std::string NewGuid() {
   const uint64_t low = generator();
   uint8_t tail[8];
   for (int i = 0; i < 8; ++i) tail[i] = static_cast<uint8_t>(low >> (8 * i));
-  tail[0] = static_cast<uint8_t>((tail[0] & 0x3F) | 0x80);  // the variant
+  tail[0] = static_cast<uint8_t>((tail[0] & 0x3F) | 0x80);                     // the variant
   const auto data3 = static_cast<uint16_t>(((high >> 48) & 0x0FFF) | 0x4000);  // version 4
   return FormatGuid(static_cast<uint32_t>(high), static_cast<uint16_t>(high >> 32), data3, tail);
 }

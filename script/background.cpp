@@ -19,9 +19,15 @@ class WorkInProgressScope {
 
 }  // namespace
 
-bool CancelRequested() { return cancelRequested.load(); }
-void SetCancelRequested(bool requested) { cancelRequested.store(requested); }
-bool WorkInProgress() { return workInProgress.load(); }
+bool CancelRequested() {
+  return cancelRequested.load();
+}
+void SetCancelRequested(bool requested) {
+  cancelRequested.store(requested);
+}
+bool WorkInProgress() {
+  return workInProgress.load();
+}
 
 void ReportProgress(std::string_view text, int64_t minimum, int64_t maximum, int64_t position,
                     TVariableManager& vars) {
@@ -40,7 +46,9 @@ void ReportProgress(std::string_view text, int64_t minimum, int64_t maximum, int
   if (text != "$IGNORE$") vars.PutVariable("VELD_thProgressText", ownText);
 }
 
-Worker::~Worker() { Join(); }
+Worker::~Worker() {
+  Join();
+}
 
 void Worker::Start(WaitHost* wake) {
   finished_.store(false);

@@ -14,23 +14,70 @@ namespace {
 constexpr const char* kOrigin = "Compilation";
 constexpr const char* kDeclarationMarker = "$VELD$VELD$";
 
-constexpr const char* kPredefinedNames[] = {
-    "VELD_COMPRESSCACHE", "VELD_DISABLEROLLBACK", "VELD_DISABLEVISTARESTARTMANAGER", "IISHOST",
-    "OVERRIDECACHE", "VELDLOGO", "TIME", "DATE", "NEWINSTANCE", "SELECTED", "WINDOWHANDLE", "EXEDIR",
-    "EXEFILE", "UNINSTALLLINK", "ENGINECACHE", "COPYWEBLOCK", "ABORT", "SILENT", "LOGGED", "CMDLINE",
-    "REBOOTNOW", "SFXPATH", "SFXFILE", "LASTERROR", "PROGRESSMODE", "PROGRESSTEXT", "PROGRESS",
-    "LICENSE", "USERNAME", "USERCOMPANY", "REBOOTCOMPUTER", "RUNAPP", "WIZARD", "VERSION",
-    "TARGETDIR", "STARTMENU", "ADVERTISE", "ALLUSERS", "COMPLETE", "MINIMUM", "PERSONALIZED",
-    "MODIFY", "REPAIR", "REMOVE", "DATADIR", "PRODUCTCODE", "REVISIONCODE", "ROOTDIR",
-    "MAINTENANCE", "NEWLINE", "NEEDSUPGRADE", "TITLE", "COMPANY", "TEMPDIR", "SUPPORTDIR",
-    "MSIFILE", "LANGUAGE"};
+constexpr const char* kPredefinedNames[] = {"VELD_COMPRESSCACHE",
+                                            "VELD_DISABLEROLLBACK",
+                                            "VELD_DISABLEVISTARESTARTMANAGER",
+                                            "IISHOST",
+                                            "OVERRIDECACHE",
+                                            "VELDLOGO",
+                                            "TIME",
+                                            "DATE",
+                                            "NEWINSTANCE",
+                                            "SELECTED",
+                                            "WINDOWHANDLE",
+                                            "EXEDIR",
+                                            "EXEFILE",
+                                            "UNINSTALLLINK",
+                                            "ENGINECACHE",
+                                            "COPYWEBLOCK",
+                                            "ABORT",
+                                            "SILENT",
+                                            "LOGGED",
+                                            "CMDLINE",
+                                            "REBOOTNOW",
+                                            "SFXPATH",
+                                            "SFXFILE",
+                                            "LASTERROR",
+                                            "PROGRESSMODE",
+                                            "PROGRESSTEXT",
+                                            "PROGRESS",
+                                            "LICENSE",
+                                            "USERNAME",
+                                            "USERCOMPANY",
+                                            "REBOOTCOMPUTER",
+                                            "RUNAPP",
+                                            "WIZARD",
+                                            "VERSION",
+                                            "TARGETDIR",
+                                            "STARTMENU",
+                                            "ADVERTISE",
+                                            "ALLUSERS",
+                                            "COMPLETE",
+                                            "MINIMUM",
+                                            "PERSONALIZED",
+                                            "MODIFY",
+                                            "REPAIR",
+                                            "REMOVE",
+                                            "DATADIR",
+                                            "PRODUCTCODE",
+                                            "REVISIONCODE",
+                                            "ROOTDIR",
+                                            "MAINTENANCE",
+                                            "NEWLINE",
+                                            "NEEDSUPGRADE",
+                                            "TITLE",
+                                            "COMPANY",
+                                            "TEMPDIR",
+                                            "SUPPORTDIR",
+                                            "MSIFILE",
+                                            "LANGUAGE"};
 
 // Install-type statements: their install state starts as "FALSE".
 constexpr const char* kInstallTypeCommands[] = {
-    "Copy/Move Local Files", "Create Folder", "Create Shortcut", "Advertised Shortcut",
-    "Edit INI File", "Install Assembly", "Set Environment", "Install Service",
-    "Install ODBC Driver", "Create ODBC DSN", "Control Service", "Write Registry",
-    "Create File Type", "Advertised File Type"};
+    "Copy/Move Local Files", "Create Folder",       "Create Shortcut", "Advertised Shortcut",
+    "Edit INI File",         "Install Assembly",    "Set Environment", "Install Service",
+    "Install ODBC Driver",   "Create ODBC DSN",     "Control Service", "Write Registry",
+    "Create File Type",      "Advertised File Type"};
 
 struct OutputParameter {
   const char* command;
@@ -39,23 +86,40 @@ struct OutputParameter {
 };
 
 constexpr OutputParameter kOutputParameters[] = {
-    {"Get Folder Location", 1, false},  {"Mathematics", 4, false},
-    {"Get INI File Settings", 1, false}, {"Extract 7Zip Archive", 3, false},
-    {"Run Light Mode Setup", 2, false}, {"Read from Text File", 2, false},
-    {"Read from Text File", 3, false},  {"Parse String", 3, false},
-    {"Parse String", 4, false},         {"Check File Version", 1, false},
-    {"Get System Settings", 1, false},  {"Get OS or SP Level", 1, false},
-    {"Read Registry", 1, false},        {"Check Registry", 1, false},
-    {"Does File/Folder Exist", 1, false}, {"Run Program", 5, true},
-    {"Run Program As", 8, true},        {"Localization Variable", 1, false},
-    {"Get Temporary File", 1, false},   {"Get IIS Property", 1, false},
-    {"Get File Version", 2, false},     {"Get Environment", 2, false},
-    {"Get IIS Site Index", 2, false},   {"Get IIS Site List", 1, false},
-    {"MessageBox", 5, true},            {"Check Service", 3, true},
-    {"Check Process", 2, true},         {"Register Library", 3, true},
-    {"Apply Changes", 2, true},         {"Apply Patch", 1, true},
-    {"Get Component State", 2, true},   {"Get Component Space", 2, true},
-    {"IIS Anonymous User", 1, true},    {"Set Variable", 1, false},
+    {"Get Folder Location", 1, false},
+    {"Mathematics", 4, false},
+    {"Get INI File Settings", 1, false},
+    {"Extract 7Zip Archive", 3, false},
+    {"Run Light Mode Setup", 2, false},
+    {"Read from Text File", 2, false},
+    {"Read from Text File", 3, false},
+    {"Parse String", 3, false},
+    {"Parse String", 4, false},
+    {"Check File Version", 1, false},
+    {"Get System Settings", 1, false},
+    {"Get OS or SP Level", 1, false},
+    {"Read Registry", 1, false},
+    {"Check Registry", 1, false},
+    {"Does File/Folder Exist", 1, false},
+    {"Run Program", 5, true},
+    {"Run Program As", 8, true},
+    {"Localization Variable", 1, false},
+    {"Get Temporary File", 1, false},
+    {"Get IIS Property", 1, false},
+    {"Get File Version", 2, false},
+    {"Get Environment", 2, false},
+    {"Get IIS Site Index", 2, false},
+    {"Get IIS Site List", 1, false},
+    {"MessageBox", 5, true},
+    {"Check Service", 3, true},
+    {"Check Process", 2, true},
+    {"Register Library", 3, true},
+    {"Apply Changes", 2, true},
+    {"Apply Patch", 1, true},
+    {"Get Component State", 2, true},
+    {"Get Component Space", 2, true},
+    {"IIS Anonymous User", 1, true},
+    {"Set Variable", 1, false},
 };
 
 bool Contains(const auto& list, std::string_view command) {
@@ -70,7 +134,9 @@ std::string ReferenceName(std::string_view text) {
   return std::string(inner);
 }
 
-bool TrueText(std::string_view text) { return AsciiUpper(text) == "TRUE" || text == "-1"; }
+bool TrueText(std::string_view text) {
+  return AsciiUpper(text) == "TRUE" || text == "-1";
+}
 
 class Checker {
  public:
@@ -79,7 +145,8 @@ class Checker {
   CompileResult Run() {
     vars_.ClearVariables();
     for (const char* name : kPredefinedNames) {
-      vars_.AssignVariable(name, "", std::string_view(name) == "PROGRESSMODE" ? "Initialization" : kOrigin);
+      vars_.AssignVariable(name, "",
+                           std::string_view(name) == "PROGRESSMODE" ? "Initialization" : kOrigin);
     }
     if (CheckBalance() && CheckLabels()) {
       DeclareVariables();
@@ -135,7 +202,8 @@ class Checker {
         return Fail(i, "LABEL statements cannot be nested inside loops/conditionals");
       }
     }
-    if (openers > closers) return Fail(CompileResult::kUnbalancedBlocks, "Insufficient END statements");
+    if (openers > closers)
+      return Fail(CompileResult::kUnbalancedBlocks, "Insufficient END statements");
     if (closers > openers) return Fail(CompileResult::kUnbalancedBlocks, "Too many END statements");
     return true;
   }
@@ -210,7 +278,8 @@ class Checker {
       state = "FALSE";
       return true;
     }
-    if (c == "Convert Path" || c == "Convert Case" || c == "Extract Path" || c == "Replace String") {
+    if (c == "Convert Path" || c == "Convert Case" || c == "Extract Path" ||
+        c == "Replace String") {
       std::string p1 = Parameter(i, 1);
       return NamesKnownVariable(p1) || Fail(i, "Variable not defined: " + p1);
     }

@@ -30,9 +30,14 @@ enum class WizardDirection { kForward, kBack, kCancel };
 
 class ScriptRun final : public RunControl {
  public:
-  ScriptRun(const SetupScript& script, const StatementTable& statements, RunHooks& hooks, InterpreterHost& host,
-            TVariableManager& vars, AnsiUpperCase ansiUpper)
-      : script_(script), statements_(statements), hooks_(hooks), host_(host), vars_(vars), ansiUpper_(ansiUpper) {}
+  ScriptRun(const SetupScript& script, const StatementTable& statements, RunHooks& hooks,
+            InterpreterHost& host, TVariableManager& vars, AnsiUpperCase ansiUpper)
+      : script_(script),
+        statements_(statements),
+        hooks_(hooks),
+        host_(host),
+        vars_(vars),
+        ansiUpper_(ansiUpper) {}
 
   int Run() {
     silent_ = hooks_.SilentAtStart();
@@ -87,7 +92,9 @@ class ScriptRun final : public RunControl {
   }
   bool Silent() const override { return silent_; }
   void Rebootstrap() override { hooks_.Bootstrap(vars_); }
-  void AddExitCleanup(std::function<void()> cleanup) override { exitCleanups_.push_back(std::move(cleanup)); }
+  void AddExitCleanup(std::function<void()> cleanup) override {
+    exitCleanups_.push_back(std::move(cleanup));
+  }
 
  private:
   size_t Count() const { return script_.StatementCount(); }
@@ -97,7 +104,9 @@ class ScriptRun final : public RunControl {
   std::string Identifier(size_t i) const {
     return i < script_.identifiers.size() ? script_.identifiers[i] : std::string();
   }
-  std::string Parameter(size_t i, int n) const { return ParameterLine(script_.pools, Identifier(i), n); }
+  std::string Parameter(size_t i, int n) const {
+    return ParameterLine(script_.pools, Identifier(i), n);
+  }
 
   void Loop() {
     while (position_ < Count() && !ended_) {
@@ -140,7 +149,8 @@ class ScriptRun final : public RunControl {
   // Takes the next statement of a skip; running off the script is an error.
   size_t SkipStep() {
     ++position_;
-    if (position_ > Count()) throw EngineError("Unexpected end of script: a block has no matching End");
+    if (position_ > Count())
+      throw EngineError("Unexpected end of script: a block has no matching End");
     return position_ - 1;
   }
 
@@ -212,7 +222,8 @@ class ScriptRun final : public RunControl {
     size_t i = current;
     for (;;) {
       if (forward) {
-        if (++i >= Count()) throw EngineError("Unexpected end of script: a wizard loop has no matching End");
+        if (++i >= Count())
+          throw EngineError("Unexpected end of script: a wizard loop has no matching End");
       } else {
         if (i == 0) throw EngineError("Wizard loop start not found");
         --i;
@@ -332,10 +343,13 @@ int InterpretScript(const SetupScript& script, const StatementTable& statements,
   return ScriptRun(script, statements, hooks, host, vars, ansiUpper).Run();
 }
 
-const CompileResult& LastCompileResult() { return lastCompileResult; }
+const CompileResult& LastCompileResult() {
+  return lastCompileResult;
+}
 
 void SetInstallState(size_t statementIndex, const std::string& state) {
-  if (statementIndex < lastCompileResult.installStates.size()) lastCompileResult.installStates[statementIndex] = state;
+  if (statementIndex < lastCompileResult.installStates.size())
+    lastCompileResult.installStates[statementIndex] = state;
 }
 
 }  // namespace vantrell

@@ -31,7 +31,8 @@ std::optional<std::string> RegisteredRoot(SystemFacts& system, const RunIdentity
   }
   std::optional<std::string> root;
   for (RegistryRoot hive : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
-    auto registered = system.ReadRegistryString(hive, kEngineCacheRegistryKey + run.productCode, "");
+    auto registered =
+        system.ReadRegistryString(hive, kEngineCacheRegistryKey + run.productCode, "");
     if (!registered || registered->empty()) continue;
     // A registration for another build of the product is not ours.
     if (LastFolderName(*registered) == run.revisionCode) root = ParentFolder(*registered);
@@ -58,9 +59,11 @@ std::string EngineCacheRoot(bool allUsers, SystemFacts& system, const TVariableM
   std::string overridden = vars.GetVariable("OVERRIDECACHE");
   if (!overridden.empty()) return WithTrailingBackslash(overridden);
   if (auto registered = RegisteredRoot(system, CurrentRun())) return *registered;
-  std::string folder = system.Folder(allUsers ? SpecialFolder::kCommonAppData : SpecialFolder::kLocalAppData);
+  std::string folder =
+      system.Folder(allUsers ? SpecialFolder::kCommonAppData : SpecialFolder::kLocalAppData);
   if (folder.empty() && !allUsers) folder = system.Folder(SpecialFolder::kAppData);
-  if (folder.empty()) folder = ParentFolder(system.Folder(SpecialFolder::kDesktop)) + "Application Data\\";
+  if (folder.empty())
+    folder = ParentFolder(system.Folder(SpecialFolder::kDesktop)) + "Application Data\\";
   return folder;
 }
 

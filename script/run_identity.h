@@ -19,12 +19,12 @@ struct RunIdentity {
   std::string title;
   std::string exePath;
   std::string exeFolder;
-  std::string baseName;              // the engine's file name without extension
+  std::string baseName;  // the engine's file name without extension
   int64_t buildKind = 0;
   std::string defaultTargetFolder;
   std::string dataFolder;
-  std::string sourceDataFolder;      // build kind 2: the media's data folder
-  std::string installedCacheName;    // build kind 3: the installed product's cache folder name
+  std::string sourceDataFolder;    // build kind 2: the media's data folder
+  std::string installedCacheName;  // build kind 3: the installed product's cache folder name
   uint64_t installedSize = 0;
   bool engineCacheRemoved = false;
   std::string installerDatabasePath;  // support folder + base name + ".msi"

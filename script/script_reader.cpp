@@ -3,8 +3,8 @@
 #include "script/script_reader.h"
 
 #include "common/ascii.h"
-#include "common/line_reader.h"
 #include "common/engine_error.h"
+#include "common/line_reader.h"
 
 namespace vantrell {
 namespace {
@@ -134,7 +134,8 @@ std::string StatementHeader(const SetupScript& script, size_t index, bool scanni
     if (i > 0) return headers[i - 1];
     break;
   }
-  if (!scanning) throw EngineError("Unable to obtain command headers. Please rebuild your project.");
+  if (!scanning)
+    throw EngineError("Unable to obtain command headers. Please rebuild your project.");
   return {};
 }
 

@@ -151,10 +151,11 @@ void ExecuteRegisterLibrary(StatementContext& s, FileStatementServices& services
 }
 
 void RegisterFileStatements(StatementTable& table, FileStatementServices services) {
-  table.Register("Delete Files Recursive",
-                    [services](StatementContext& s) mutable { ExecuteDeleteFilesRecursive(s, services); });
+  table.Register("Delete Files Recursive", [services](StatementContext& s) mutable {
+    ExecuteDeleteFilesRecursive(s, services);
+  });
   table.Register("Register Library",
-                    [services](StatementContext& s) mutable { ExecuteRegisterLibrary(s, services); });
+                 [services](StatementContext& s) mutable { ExecuteRegisterLibrary(s, services); });
 }
 
 }  // namespace vantrell

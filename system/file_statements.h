@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_system.h"
 #include "script/statements.h"
 #include "system/file_statement_platform.h"
-#include "common/file_system.h"
 
 namespace vantrell {
 

@@ -295,10 +295,10 @@ std::string FolderLocationText(SystemQueries& q, int32_t number, bool common) {
         folder = q.FirstCdromDrive();
         break;
       case 20:
-        folder =
-            q.ReadString(RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                         common ? "CommonFilesDir" : "ProgramFilesDir")
-                .value_or("");
+        folder = q.ReadString(RegistryRoot::kLocalMachine,
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                              common ? "CommonFilesDir" : "ProgramFilesDir")
+                     .value_or("");
         break;
       case 23:
         if (q.IsWow64() && TargetPlatform() == kPlatformWin32) folder = q.Wow64SystemFolder();

@@ -57,9 +57,9 @@ void ExecuteRebootAndResume(StatementContext& s, RebootServices& services) {
 
 void RegisterRebootStatements(StatementTable& table, RebootServices services) {
   table.Register("Reboot Computer",
-                    [services](StatementContext& s) mutable { ExecuteRebootComputer(s, services); });
+                 [services](StatementContext& s) mutable { ExecuteRebootComputer(s, services); });
   table.Register("Reboot and Resume",
-                    [services](StatementContext& s) mutable { ExecuteRebootAndResume(s, services); });
+                 [services](StatementContext& s) mutable { ExecuteRebootAndResume(s, services); });
 }
 
 }  // namespace vantrell

@@ -145,11 +145,11 @@ void ExecuteDeleteRegistry(StatementContext& s, RegistryAccess& registry) {
 
 void RegisterRegistryStatements(StatementTable& table, RegistryAccess& registry) {
   table.Register("Read Registry",
-                    [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, false); });
+                 [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, false); });
   table.Register("Check Registry",
-                    [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, true); });
+                 [&registry](StatementContext& s) { ExecuteReadRegistry(s, registry, true); });
   table.Register("Delete Registry",
-                    [&registry](StatementContext& s) { ExecuteDeleteRegistry(s, registry); });
+                 [&registry](StatementContext& s) { ExecuteDeleteRegistry(s, registry); });
 }
 
 }  // namespace vantrell

@@ -325,15 +325,14 @@ void ExecuteTerminateProgram(StatementContext& s, ProgramRunner& runner) {
 }
 
 void RegisterRunStatements(StatementTable& table, ProgramRunner& runner, FileSystem& files) {
-  table.Register("Run Program",
-                    [&runner](StatementContext& s) { ExecuteRunProgram(s, runner); });
+  table.Register("Run Program", [&runner](StatementContext& s) { ExecuteRunProgram(s, runner); });
   table.Register("Run Program As",
-                    [&runner](StatementContext& s) { ExecuteRunProgramAs(s, runner); });
+                 [&runner](StatementContext& s) { ExecuteRunProgramAs(s, runner); });
   table.Register("Run Light Mode Setup", [&runner, &files](StatementContext& s) {
     ExecuteRunLightModeSetup(s, runner, files);
   });
   table.Register("Terminate Program",
-                    [&runner](StatementContext& s) { ExecuteTerminateProgram(s, runner); });
+                 [&runner](StatementContext& s) { ExecuteTerminateProgram(s, runner); });
 }
 
 }  // namespace vantrell

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "script/statements.h"
 #include "common/file_system.h"
+#include "script/statements.h"
 #include "system/program_runner.h"
 
 namespace vantrell {

@@ -38,7 +38,6 @@ struct DiskSpaceInfo {
   uint64_t total = 0;
 };
 
-
 // Held for the duration of one statement; undoes what it switched on release.
 class QueryScope {
  public:

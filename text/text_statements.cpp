@@ -13,9 +13,9 @@
 #include "script/background.h"
 #include "script/statements.h"
 #include "text/find_files.h"
-#include "vars/integer_text.h"
 #include "text/string_statements.h"
 #include "text/text_file_statements.h"
+#include "vars/integer_text.h"
 
 namespace vantrell {
 namespace {
@@ -238,7 +238,8 @@ void FindAll(TextState& state, StatementContext& s) {
 
 }  // namespace
 
-void RegisterTextStatements(StatementTable& table, TextSystem& system, TextStatementOptions options) {
+void RegisterTextStatements(StatementTable& table, TextSystem& system,
+                            TextStatementOptions options) {
   auto state = std::make_shared<TextState>(system, std::move(options));
   using Handler = void (*)(TextState&, StatementContext&);
   const std::pair<std::string_view, Handler> handlers[] = {

@@ -33,6 +33,7 @@ struct TextStatementOptions {
 };
 
 // system must outlive the registration.
-void RegisterTextStatements(StatementTable& table, TextSystem& system, TextStatementOptions options = {});
+void RegisterTextStatements(StatementTable& table, TextSystem& system,
+                            TextStatementOptions options = {});
 
 }  // namespace vantrell

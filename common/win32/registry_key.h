@@ -45,18 +45,20 @@ class RegistryKey {
   // An existing key; invalid when it cannot be opened with this access.
   static RegistryKey Open(HKEY root, const std::string& path, REGSAM access) {
     RegistryKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, access, &key.key_) != ERROR_SUCCESS) key.key_ = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, access, &key.key_) != ERROR_SUCCESS)
+      key.key_ = nullptr;
     return key;
   }
-  static RegistryKey Open(RegistryRoot root, RegistryView view, const std::string& path, REGSAM access) {
+  static RegistryKey Open(RegistryRoot root, RegistryView view, const std::string& path,
+                          REGSAM access) {
     return Open(RootKey(root), path, access | static_cast<REGSAM>(view));
   }
 
   // The key, made with its missing parents when it does not exist.
   static RegistryKey Create(HKEY root, const std::string& path, REGSAM access) {
     RegistryKey key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key.key_,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                        &key.key_, nullptr) != ERROR_SUCCESS) {
       key.key_ = nullptr;
     }
     return key;

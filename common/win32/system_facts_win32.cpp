@@ -53,21 +53,23 @@ std::string Win32SystemFacts::Folder(SpecialFolder folder) {
   std::lock_guard lock(foldersMutex_);
   if (auto known = folders_.find(folder); known != folders_.end()) return known->second;
   char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, ShellFolderId(folder), nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  if (FAILED(SHGetFolderPathA(nullptr, ShellFolderId(folder), nullptr, SHGFP_TYPE_CURRENT, path)))
+    return {};
   std::string result = path;
   if (!result.empty() && result.back() != '\\') result.push_back('\\');
   folders_[folder] = result;
   return result;
 }
 
-std::optional<std::string> Win32SystemFacts::ReadRegistryString(RegistryRoot root, const std::string& key,
+std::optional<std::string> Win32SystemFacts::ReadRegistryString(RegistryRoot root,
+                                                                const std::string& key,
                                                                 const std::string& value) {
   RegistryKey opened = RegistryKey::Open(RootKey(root), key, KEY_QUERY_VALUE);
   if (opened.Get() == nullptr) return std::nullopt;
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr, &type, nullptr,
-                       &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr, &type,
+                       nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
   }
@@ -91,13 +93,14 @@ void Win32SystemFacts::HideAndCompressFolder(const std::string& folder, bool com
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
   const FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle.Valid()) return;
   USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
   DWORD returned = 0;
   // File systems without compression refuse this; the folder stays as it is.
-  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned, nullptr);
+  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
+                  &returned, nullptr);
 }
 
 }  // namespace vantrell

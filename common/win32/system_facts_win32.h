@@ -14,7 +14,8 @@ class Win32SystemFacts final : public SystemFacts {
   std::string Folder(SpecialFolder folder) override;
   std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key,
                                                 const std::string& value) override;
-  void DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& value) override;
+  void DeleteRegistryValue(RegistryRoot root, const std::string& key,
+                           const std::string& value) override;
   void HideAndCompressFolder(const std::string& folder, bool compressed) override;
 
  private:

@@ -75,7 +75,8 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, std::string& bytes)
   }
   size_t done = 0;
   while (done < bytes.size()) {
-    DWORD want = bytes.size() - done > kCopyChunk ? kCopyChunk : static_cast<DWORD>(bytes.size() - done);
+    DWORD want =
+        bytes.size() - done > kCopyChunk ? kCopyChunk : static_cast<DWORD>(bytes.size() - done);
     DWORD got = 0;
     if (!::ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) return false;
     if (got == 0) break;
@@ -85,7 +86,8 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, std::string& bytes)
   return true;
 }
 
-bool Win32FileSystem::CopyFileTail(const std::string& src, uint64_t offset, const std::string& dst) {
+bool Win32FileSystem::CopyFileTail(const std::string& src, uint64_t offset,
+                                   const std::string& dst) {
   FileHandle in(CreateFileA(src.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in.Valid()) return false;
@@ -127,7 +129,9 @@ bool Win32FileSystem::SetNormalAttributes(const std::string& path) {
   return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Win32FileSystem::RemoveFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) != 0;
+}
 
 bool Win32FileSystem::RemoveEmptyDirectory(const std::string& path) {
   return RemoveDirectoryA(WithoutTrailingSeparators(path).c_str()) != 0;
@@ -161,7 +165,8 @@ std::string UserTempFolder() {
 
 std::wstring AnsiToWide(std::string_view text) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "common/image_layout.h"
-#include "lang/language_table.h"
 #include "common/win32/win32_file_system.h"
+#include "lang/language_table.h"
 
 namespace vantrell {
 namespace {

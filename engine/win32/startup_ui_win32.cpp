@@ -11,7 +11,9 @@ void Win32StartupUi::SetPreparingProgress(int, int, int) {}
 
 void Win32StartupUi::StepPreparing() {}
 
-void Win32StartupUi::HidePreparing() { preparingWindow_ = nullptr; }
+void Win32StartupUi::HidePreparing() {
+  preparingWindow_ = nullptr;
+}
 
 void Win32StartupUi::ShowError(const std::string& title, const std::string& text,
                                bool ownedByPreparing) {

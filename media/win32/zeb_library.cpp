@@ -18,8 +18,12 @@ uintptr_t ImportedArchiveLibrary::OpenList(const char* archivePath, ZebPasswordC
   return ::OpenListArchive(archivePath, 0, passwordCb, 0, 0, 0, password, entries, count);
 }
 
-void ImportedArchiveLibrary::CloseList(uintptr_t handle) { ::CloseListArchive(handle); }
+void ImportedArchiveLibrary::CloseList(uintptr_t handle) {
+  ::CloseListArchive(handle);
+}
 
-int32_t ImportedArchiveLibrary::LastError() { return ::GetLastArchiveError(0); }
+int32_t ImportedArchiveLibrary::LastError() {
+  return ::GetLastArchiveError(0);
+}
 
 }  // namespace vantrell

@@ -8,10 +8,10 @@ namespace vantrell {
 
 class ImportedArchiveLibrary final : public ArchiveLibrary {
  public:
-  int32_t Extract(const char* archivePath, const char* destFolder, const ZebFileSelection* selection,
-                  uint32_t option, const char* password, ZebPasswordCallback passwordCb,
-                  ZebProgressCallback progressCb, ZebNotifyCallback notifyCb,
-                  ZebQuestionCallback questionCb) override;
+  int32_t Extract(const char* archivePath, const char* destFolder,
+                  const ZebFileSelection* selection, uint32_t option, const char* password,
+                  ZebPasswordCallback passwordCb, ZebProgressCallback progressCb,
+                  ZebNotifyCallback notifyCb, ZebQuestionCallback questionCb) override;
   uintptr_t OpenList(const char* archivePath, ZebPasswordCallback passwordCb, const char* password,
                      ZebListEntry** entries, int32_t* count) override;
   void CloseList(uintptr_t handle) override;

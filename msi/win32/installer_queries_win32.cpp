@@ -15,7 +15,8 @@ std::optional<std::string> Win32InstallerQueries::ProductInfo(const std::string&
                                                               const std::string& property) {
   char buffer[260] = {};
   DWORD length = sizeof(buffer);
-  if (msi::MsiGetProductInfoA(productCode.c_str(), property.c_str(), buffer, &length) != ERROR_SUCCESS) {
+  if (msi::MsiGetProductInfoA(productCode.c_str(), property.c_str(), buffer, &length) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::string(buffer);

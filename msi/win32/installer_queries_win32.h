@@ -9,7 +9,8 @@ namespace vantrell {
 class Win32InstallerQueries final : public InstallerQueries {
  public:
   int QueryProductState(const std::string& productCode) override;
-  std::optional<std::string> ProductInfo(const std::string& productCode, const std::string& property) override;
+  std::optional<std::string> ProductInfo(const std::string& productCode,
+                                         const std::string& property) override;
 };
 
 }  // namespace vantrell

@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "common/trace_log.h"
 #include "common/win32/handle.h"
 #include "common/win32/registry_key.h"
+#include "common/win32/system_facts_win32.h"
 #include "lang/caption.h"
-#include "common/trace_log.h"
 #include "msi/install_result.h"
 #include "msi/install_statements.h"
 #include "msi/installer_messages.h"
 #include "msi/property_transfer.h"
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
-#include "msi/win32/registration_store_win32.h"
-#include "common/win32/system_facts_win32.h"
 #include "msi/win32/msi_library.h"
+#include "msi/win32/registration_store_win32.h"
 #include "script/run_identity.h"
 
 namespace vantrell {
@@ -28,7 +28,8 @@ constexpr DWORD kInternalUiNoneWithSourceResolution = 0x102;
 constexpr DWORD kExternalUiFilter = 0x7FDF;  // every kind but files-in-use
 constexpr DWORD kLogMode = 0x3FDF;
 constexpr DWORD kLogAppendAndFlush = 3;
-constexpr const char* kTempPackagesKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\TempPackages";
+constexpr const char* kTempPackagesKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\TempPackages";
 
 // The handler's progress accumulators live as long as the engine.
 InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
@@ -42,14 +43,15 @@ InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
 }
 
 INT WINAPI InstallerUiHandler(LPVOID context, UINT messageType, LPCSTR message) {
-  return static_cast<InstallerMessageHandler*>(context)->Handle(messageType, message ? message : "");
+  return static_cast<InstallerMessageHandler*>(context)->Handle(messageType,
+                                                                message ? message : "");
 }
 
 std::string SystemMessage(DWORD code) {
   char* text = nullptr;
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                    FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
   if (text != nullptr) LocalFree(text);
   return CleanSystemMessageText(result);
@@ -76,7 +78,8 @@ void CreateFolder(std::string_view folder) {
 }
 
 void RemoveStaleTempPackages(const std::string& productCode) {
-  const RegistryKey opened = RegistryKey::Open(HKEY_LOCAL_MACHINE, kTempPackagesKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+  const RegistryKey opened =
+      RegistryKey::Open(HKEY_LOCAL_MACHINE, kTempPackagesKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
   if (!opened.Valid()) return;
   const HKEY key = opened.Get();
   const std::string code = AsciiUpper(productCode);
@@ -84,7 +87,9 @@ void RemoveStaleTempPackages(const std::string& productCode) {
   for (DWORD index = 0;; ++index) {
     char name[1024];
     DWORD length = sizeof(name);
-    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
     names.emplace_back(name, length);
   }
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
@@ -93,8 +98,8 @@ void RemoveStaleTempPackages(const std::string& productCode) {
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-  const FileHandle file(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
   DWORD written = 0;
   BOOL ok = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -119,7 +124,10 @@ class InstallerThread {
  public:
   InstallerThread(const InstallerRequest& request, TVariableManager& vars,
                   const std::function<void(const InstallerRequest&)>& packageEdits)
-      : request_(request), vars_(vars), packageEdits_(packageEdits), handler_(MessageHandler(vars)) {}
+      : request_(request),
+        vars_(vars),
+        packageEdits_(packageEdits),
+        handler_(MessageHandler(vars)) {}
 
   ThreadResult Run() {
     try {
@@ -129,7 +137,8 @@ class InstallerThread {
       result_.error = true;
       result_.errorText = e.what();
     }
-    if (result_.error) result_.errorText = CompleteErrorText(result_.errorText, handler_.LastMessage());
+    if (result_.error)
+      result_.errorText = CompleteErrorText(result_.errorText, handler_.LastMessage());
     if (!transferFile_.empty()) DeleteFileA(transferFile_.c_str());
     return result_;
   }
@@ -140,11 +149,13 @@ class InstallerThread {
   void RunSteps() {
     RemoveStaleTempPackages(request_.productCode);
     InstallerPathService service{ShortPath, FolderExists, CreateFolder};
-    const InstallerPaths paths = PrepareInstallerPaths(request_.operation, request_.packagePath, request_.dataFolder,
-                                                       request_.setupSourceFolder, service);
+    const InstallerPaths paths =
+        PrepareInstallerPaths(request_.operation, request_.packagePath, request_.dataFolder,
+                              request_.setupSourceFolder, service);
     ReportProgress("Windows Installer", 0, 100, 0, vars_);
 
-    PropertyTransferInput transfer{request_.operation, paths.dataFolder, paths.setupSourceFolder, paths.mediaPath,
+    PropertyTransferInput transfer{request_.operation,        paths.dataFolder,
+                                   paths.setupSourceFolder,   paths.mediaPath,
                                    request_.propertyListText, request_.variablesText};
     const PropertyTransferFile file = ComposePropertyTransferFile(transfer, vars_);
     transferFile_ = PropertyTransferFilePath(vars_.GetVariable("TEMPDIR"), request_.productCode);
@@ -152,14 +163,17 @@ class InstallerThread {
     handler_.BeginRun(file.silent, file.title);
 
     ReportProgress("$IGNORE$", 0, 100, 50, vars_);
-    if (request_.operation == InstallerOperation::kPackage && packageEdits_) packageEdits_(request_);
+    if (request_.operation == InstallerOperation::kPackage && packageEdits_)
+      packageEdits_(request_);
     ReportProgress("$IGNORE$", 0, 100, 100, vars_);
 
-    const bool installed = msi::MsiQueryProductStateA(request_.productCode.c_str()) == INSTALLSTATE_DEFAULT;
+    const bool installed =
+        msi::MsiQueryProductStateA(request_.productCode.c_str()) == INSTALLSTATE_DEFAULT;
     if (Cancelled()) return;
 
     TraceBlock(paths);
-    msi::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(kInternalUiNoneWithSourceResolution), nullptr);
+    msi::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(kInternalUiNoneWithSourceResolution),
+                          nullptr);
     msi::MsiSetExternalUIA(InstallerUiHandler, kExternalUiFilter, &handler_);
 
     CommandLineRequest command;
@@ -167,7 +181,8 @@ class InstallerThread {
     command.install = request_.install;
     command.advertise = request_.advertise;
     command.productInstalled = installed;
-    command.cacheHasAdvertisedFolder = FolderExists(WithTrailingBackslash(vars_.GetVariable("ENGINECACHE")) + "__ad");
+    command.cacheHasAdvertisedFolder =
+        FolderExists(WithTrailingBackslash(vars_.GetVariable("ENGINECACHE")) + "__ad");
     command.targetFolder = request_.targetFolder;
     command.paths = paths;
     command.variables = ReadCommandLineVariables(vars_);
@@ -175,8 +190,10 @@ class InstallerThread {
 
     UINT code = 0;
     if (line.call == InstallerCall::kApplyPatch) {
-      msi::MsiSourceListAddSourceA(request_.productCode.c_str(), nullptr, 0, paths.setupSourceFolder.c_str());
-      code = msi::MsiApplyPatchA(request_.packagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT, line.text.c_str());
+      msi::MsiSourceListAddSourceA(request_.productCode.c_str(), nullptr, 0,
+                                   paths.setupSourceFolder.c_str());
+      code = msi::MsiApplyPatchA(request_.packagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
+                                 line.text.c_str());
     } else {
       std::string dots;
       for (;;) {
@@ -267,19 +284,22 @@ int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::str
 
 namespace vantrell {
 
-ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, RegistrationStore& registry,
-                                 CacheFolderSystem& folders) {
+ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system,
+                                 RegistrationStore& registry, CacheFolderSystem& folders) {
   ApplyChangesHooks hooks;
   hooks.setupSourceFolder = [&files, &system](StatementContext& statement) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
+                                 false};
     return FindSetupSourceFolder(services);
   };
   hooks.checkSources = [&files, &system](StatementContext& statement, bool install) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
+                                 false};
     return CheckRunSetupSources(SourceStatement::kApplyChanges, install, services);
   };
   hooks.checkPatchSources = [&files, &system](StatementContext& statement) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(), false};
+    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
+                                 false};
     return FindSetupSources(SourceStatement::kApplyPatch, false, services);
   };
   hooks.afterSuccess = [&files, &system, &registry, &folders](StatementContext& statement,
@@ -299,8 +319,8 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, Registr
 std::function<std::unique_ptr<InstallerRunner>(StatementContext&, bool)> Win32InstallerRunners(
     std::function<void(const InstallerRequest&)> packageEdits) {
   return [packageEdits](StatementContext& statement, bool withEdits) {
-    return std::make_unique<Win32InstallerRunner>(statement.host, statement.run.Silent(), statement.vars,
-                                                  withEdits ? packageEdits : nullptr);
+    return std::make_unique<Win32InstallerRunner>(
+        statement.host, statement.run.Silent(), statement.vars, withEdits ? packageEdits : nullptr);
   };
 }
 

@@ -10,10 +10,10 @@
 #include <functional>
 #include <memory>
 
-#include "msi/apply_changes.h"
-#include "common/registration_store.h"
 #include "common/file_system.h"
+#include "common/registration_store.h"
 #include "common/system_facts.h"
+#include "msi/apply_changes.h"
 #include "script/background.h"
 
 namespace vantrell {
@@ -35,8 +35,8 @@ class Win32InstallerRunner final : public InstallerRunner {
 };
 
 // The setup source search and the upkeep after success on the real system.
-ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system, RegistrationStore& registry,
-                                 CacheFolderSystem& folders);
+ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system,
+                                 RegistrationStore& registry, CacheFolderSystem& folders);
 
 // Runners on the real installer; packageEdits makes the queued package edits.
 std::function<std::unique_ptr<InstallerRunner>(StatementContext&, bool)> Win32InstallerRunners(

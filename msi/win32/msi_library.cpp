@@ -33,13 +33,15 @@ Fn Bound(std::atomic<void*>& slot, const char* name) {
   return reinterpret_cast<Fn>(address);
 }
 
-#define VANTRELL_MSI_BIND(function) \
+#define VANTRELL_MSI_BIND(function)        \
   static std::atomic<void*> slot{nullptr}; \
   auto bound = Bound<decltype(&::function)>(slot, #function)
 
 }  // namespace
 
-void SetLibraryNameForTests(const char* name) { libraryName = name; }
+void SetLibraryNameForTests(const char* name) {
+  libraryName = name;
+}
 
 INSTALLSTATE MsiQueryProductStateA(LPCSTR product) {
   VANTRELL_MSI_BIND(MsiQueryProductStateA);

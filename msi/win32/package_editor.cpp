@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
+#include "common/target_platform.h"
 #include "msi/install_statements.h"
 #include "msi/win32/msi_library.h"
-#include "common/target_platform.h"
 
 namespace vantrell {
 namespace {

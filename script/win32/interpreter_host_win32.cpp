@@ -19,7 +19,9 @@ void Win32InterpreterHost::ProcessOneMessage() {
   }
 }
 
-void Win32InterpreterHost::WakeMainThread() { PostThreadMessageA(mainThreadId_, WM_NULL, 0, 0); }
+void Win32InterpreterHost::WakeMainThread() {
+  PostThreadMessageA(mainThreadId_, WM_NULL, 0, 0);
+}
 
 void Win32InterpreterHost::ProcessMessages() {
   MSG msg;
@@ -35,7 +37,8 @@ void Win32InterpreterHost::ShowScriptError(const std::string& caption, const std
 
 std::string Win32InterpreterHost::ShortDate() {
   char buffer[128] = {};
-  int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, sizeof(buffer));
+  int n =
+      GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, sizeof(buffer));
   return n > 0 ? std::string(buffer) : std::string();
 }
 
@@ -45,6 +48,8 @@ std::string Win32InterpreterHost::LongTime() {
   return n > 0 ? std::string(buffer) : std::string();
 }
 
-void Win32InterpreterHost::TerminateProcess(int code) { ExitProcess(static_cast<UINT>(code)); }
+void Win32InterpreterHost::TerminateProcess(int code) {
+  ExitProcess(static_cast<UINT>(code));
+}
 
 }  // namespace vantrell

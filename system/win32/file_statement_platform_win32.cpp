@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/win32/fs_redirection.h"
-#include "common/win32/process_affinity.h"
 #include "common/win32/handle.h"
+#include "common/win32/process_affinity.h"
 #include "common/win32/win32_file_system.h"
 
 namespace vantrell {
@@ -144,8 +144,8 @@ bool Win32FileStatementPlatform::StartProgram(const std::string& program,
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                      nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
     return false;
   }
   ResumeOnAllProcessors(process);

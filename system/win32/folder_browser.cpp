@@ -17,7 +17,8 @@ struct StartSelection {
 int CALLBACK SelectStart(HWND dialog, UINT message, LPARAM item, LPARAM data) {
   auto* start = reinterpret_cast<StartSelection*>(data);
   if (message == BFFM_INITIALIZED) {
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder->c_str()));
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                 reinterpret_cast<LPARAM>(start->folder->c_str()));
   } else if (message == BFFM_SELCHANGED && start->retries > 0) {
     char path[MAX_PATH] = {};
     SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path);
@@ -25,7 +26,8 @@ int CALLBACK SelectStart(HWND dialog, UINT message, LPARAM item, LPARAM data) {
       start->retries = 0;
     } else {
       --start->retries;
-      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder->c_str()));
+      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                   reinterpret_cast<LPARAM>(start->folder->c_str()));
     }
   }
   return 0;
@@ -41,7 +43,8 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start)
   info.hwndOwner = owner;
   info.pszDisplayName = display;
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  const DWORD attributes = start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(start.c_str());
+  const DWORD attributes =
+      start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(start.c_str());
   StartSelection selection{&start, 2};
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     info.lpfn = SelectStart;

@@ -7,8 +7,8 @@
 #include <shellapi.h>
 
 #include "common/win32/fs_redirection.h"
-#include "common/win32/process_affinity.h"
 #include "common/win32/handle.h"
+#include "common/win32/process_affinity.h"
 #include "common/win32/win32_file_system.h"
 
 namespace vantrell {
@@ -117,7 +117,8 @@ struct WideStart {
   }
   LPVOID Environment() { return environment.empty() ? nullptr : environment.data(); }
   DWORD Flags() const {
-    return CREATE_NEW_CONSOLE | CREATE_SUSPENDED | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+    return CREATE_NEW_CONSOLE | CREATE_SUSPENDED |
+           (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
   }
 
   std::wstring commandLine;
@@ -213,8 +214,9 @@ Launch Win32ProgramRunner::CreateProcessAndWait(const ProcessRequest& request) {
   PROCESS_INFORMATION info = {};
   LPVOID environment =
       request.environment.empty() ? nullptr : const_cast<char*>(request.environment.data());
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED,
-                      environment, nullptr, &startup, &info)) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_NEW_CONSOLE | CREATE_SUSPENDED, environment, nullptr, &startup,
+                      &info)) {
     return NotStarted();
   }
   ResumeOnAllProcessors(info);

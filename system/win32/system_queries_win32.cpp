@@ -75,7 +75,8 @@ REGSAM StatementView() {
 // The raw value and its type, or false.
 bool ReadValue(RegistryRoot root, const std::string& key, const std::string& value, DWORD& type,
                std::vector<BYTE>& data) {
-  const RegistryKey handle = RegistryKey::Open(RootKey(root), KeyName(key), KEY_READ | StatementView());
+  const RegistryKey handle =
+      RegistryKey::Open(RootKey(root), KeyName(key), KEY_READ | StatementView());
   if (!handle.Valid()) return false;
   DWORD size = 0;
   if (RegQueryValueExA(handle.Get(), value.c_str(), nullptr, &type, nullptr, &size) !=

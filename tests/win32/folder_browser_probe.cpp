@@ -10,8 +10,9 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  HWND owner = CreateWindowExA(0, "STATIC", "Folder Browser Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               40, 40, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND owner =
+      CreateWindowExA(0, "STATIC", "Folder Browser Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                      300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   std::optional<std::string> chosen = vantrell::BrowseForFolder(owner, argv[1]);
   if (FILE* out = std::fopen(argv[2], "w")) {
     std::fprintf(out, "%s\n", chosen ? ("chosen=" + *chosen).c_str() : "cancelled");

@@ -25,9 +25,12 @@ class ThreadWait final : public vantrell::WaitHost {
 
 constexpr const char* kProduct = "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}";
 
-bool Installed() { return vantrell::msi::MsiQueryProductStateA(kProduct) == INSTALLSTATE_DEFAULT; }
+bool Installed() {
+  return vantrell::msi::MsiQueryProductStateA(kProduct) == INSTALLSTATE_DEFAULT;
+}
 
-int Run(vantrell::TVariableManager& vars, const std::string& package, bool install, std::string& error) {
+int Run(vantrell::TVariableManager& vars, const std::string& package, bool install,
+        std::string& error) {
   ThreadWait wait;
   vantrell::Win32InstallerRunner runner(wait, /*silent=*/false, vars);
   vantrell::InstallerRequest request;
@@ -53,7 +56,8 @@ int main(int argc, char** argv) {
   // A cancel confirmed before the call: nothing is asked of the installer.
   vars.PutVariable("VELD_thCancelled", "TRUE");
   vantrell::SetCancelRequested(true);
-  Check(Run(vars, package, true, error) == vantrell::kInstallCancel, "cancel before the call gives CANCEL");
+  Check(Run(vars, package, true, error) == vantrell::kInstallCancel,
+        "cancel before the call gives CANCEL");
   vantrell::SetCancelRequested(false);
   Check(!Installed(), "nothing installed after an early cancel");
 
@@ -76,7 +80,8 @@ int main(int argc, char** argv) {
   canceller.join();
   vantrell::SetCancelRequested(false);
   Check(sawProgress, "installer actions reach the progress text");
-  Check(result == vantrell::kInstallCancel, "cancel during the run gives CANCEL (installer said: " + error + ")");
+  Check(result == vantrell::kInstallCancel,
+        "cancel during the run gives CANCEL (installer said: " + error + ")");
   // Windows rolls the installation back when the handler answers cancel; Wine's
   // msi.dll finishes it anyway, so there the product is removed again here.
   if (Installed()) {
@@ -85,9 +90,11 @@ int main(int argc, char** argv) {
   }
   Check(!Installed(), "nothing is left installed after the cancelled run");
 
-  Check(Run(vars, package, true, error) == vantrell::kInstallComplete, "install completes: " + error);
+  Check(Run(vars, package, true, error) == vantrell::kInstallComplete,
+        "install completes: " + error);
   Check(Installed(), "the product is installed");
-  Check(Run(vars, package, false, error) == vantrell::kInstallComplete, "removal completes: " + error);
+  Check(Run(vars, package, false, error) == vantrell::kInstallComplete,
+        "removal completes: " + error);
   Check(!Installed(), "the product is removed");
   return vantrell::wintest::Failures();
 }

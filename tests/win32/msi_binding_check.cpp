@@ -21,21 +21,26 @@ std::string ErrorOf(void (*call)()) {
   return "no error";
 }
 
-void Query() { vantrell::msi::MsiQueryProductStateA("{00000000-0000-0000-0000-000000000000}"); }
+void Query() {
+  vantrell::msi::MsiQueryProductStateA("{00000000-0000-0000-0000-000000000000}");
+}
 
 }  // namespace
 
 int main() {
   vantrell::msi::SetLibraryNameForTests("vantrell_no_such_msi.dll");
   CheckEqual(ErrorOf(Query), "Library not found: vantrell_no_such_msi.dll", "missing library");
-  CheckEqual(ErrorOf(Query), "Library not found: vantrell_no_such_msi.dll", "missing library, again");
+  CheckEqual(ErrorOf(Query), "Library not found: vantrell_no_such_msi.dll",
+             "missing library, again");
 
   vantrell::msi::SetLibraryNameForTests("kernel32.dll");
-  CheckEqual(ErrorOf(Query), "Function not found: kernel32.dll.MsiQueryProductStateA", "missing function");
+  CheckEqual(ErrorOf(Query), "Function not found: kernel32.dll.MsiQueryProductStateA",
+             "missing function");
 
   vantrell::msi::SetLibraryNameForTests("msi.dll");
   CheckEqual(ErrorOf(Query), "no error", "bound from msi.dll");
-  Check(vantrell::msi::MsiQueryProductStateA("{00000000-0000-0000-0000-000000000000}") == INSTALLSTATE_UNKNOWN,
+  Check(vantrell::msi::MsiQueryProductStateA("{00000000-0000-0000-0000-000000000000}") ==
+            INSTALLSTATE_UNKNOWN,
         "unknown product is not installed");
   return vantrell::wintest::Failures();
 }

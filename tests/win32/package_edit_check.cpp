@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "common/target_platform.h"
 #include "msi/install_statements.h"
 #include "msi/property_list.h"
 #include "msi/win32/msi_library.h"
 #include "msi/win32/package_editor.h"
 #include "script/statements.h"
-#include "common/target_platform.h"
 #include "tests/unit/twins/recording_host.h"
 #include "tests/unit/twins/script_builder.h"
 #include "tests/win32/check.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/system_facts_win32.h"
+#include "common/win32/win32_file_system.h"
 #include "msi/registration.h"
 #include "msi/win32/registration_store_win32.h"
 #include "script/run_identity.h"
-#include "common/win32/system_facts_win32.h"
-#include "common/win32/win32_file_system.h"
 #include "tests/win32/check.h"
 
 using vantrell::wintest::Check;

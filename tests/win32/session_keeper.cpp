@@ -27,7 +27,8 @@ LRESULT CALLBACK KeeperProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       Touch(readyFile + ".asked");
       return FALSE;
     case WM_TIMER:
-      if (wParam == kGiveUp || GetFileAttributesA((readyFile + ".stop").c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (wParam == kGiveUp ||
+          GetFileAttributesA((readyFile + ".stop").c_str()) != INVALID_FILE_ATTRIBUTES) {
         PostQuitMessage(0);
       }
       return 0;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/win32/fs_redirection.h"
-#include "common/win32/win32_file_system.h"
 #include "common/win32/handle.h"
+#include "common/win32/win32_file_system.h"
 
 // The engine's text is in the system code page: the ANSI environment block.
 #undef GetEnvironmentStrings

@@ -1,7 +1,7 @@
 // Win32 side of the platform layer: ANSI code page text, '\' separators, wide-character
 // file APIs, synchronous ReadFile at explicit offsets.
-#include <pthread.h>
 #include <windows.h>
+#include <pthread.h>
 
 #include "platform.h"
 #include "zeb.h"

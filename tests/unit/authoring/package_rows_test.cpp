@@ -119,7 +119,10 @@ TEST(TableArchiveTest, RoundTripsAndRejectsMalformedText) {
   EXPECT_EQ(WriteTableArchive(table), text);
 
   table.Add({{"Directory", "X"}, {"DefaultDir", "line\r\nbreak\tand tab"}});
-  EXPECT_EQ(table.rows.back()[2], "line\x11\x19" "break\x10" "and tab");
+  EXPECT_EQ(table.rows.back()[2],
+            "line\x11\x19"
+            "break\x10"
+            "and tab");
 
   struct Bad {
     std::string text;
@@ -147,9 +150,16 @@ TEST(PackagePlanTest, InstallFilesPlacesFilesUnderTheRunTimeFolder) {
                             Make("Install Files", {"app\\*.txt", "FALSE", "$DOCS$"})});
   // The package already has two files, on disk 1 of its own cabinet.
   PackageTable file = EmptyTable("File");
-  file.Add({{"File", "a"}, {"Component_", "C"}, {"FileName", "a.txt"}, {"FileSize", "1"},
-            {"Attributes", "512"}, {"Sequence", "1"}});
-  file.Add({{"File", "b"}, {"Component_", "C"}, {"FileName", "b.txt"}, {"FileSize", "1"},
+  file.Add({{"File", "a"},
+            {"Component_", "C"},
+            {"FileName", "a.txt"},
+            {"FileSize", "1"},
+            {"Attributes", "512"},
+            {"Sequence", "1"}});
+  file.Add({{"File", "b"},
+            {"Component_", "C"},
+            {"FileName", "b.txt"},
+            {"FileSize", "1"},
             {"Sequence", "2"}});
   PackageTable media = EmptyTable("Media");
   media.Add({{"DiskId", "1"}, {"LastSequence", "2"}, {"Cabinet", "#own.cab"}});
@@ -201,14 +211,15 @@ TEST(PackagePlanTest, InstallFilesPlacesFilesUnderTheRunTimeFolder) {
 TEST(PackagePlanTest, RegistryFolderAndShortcutRowsUseTheStatementsProperties) {
   ProjectFolder folder;
   Fixture f(folder.Path(),
-            {Make("Write Registry", {"0", "2", "Software\\$CO$", "Path", "$TARGETDIR$", "FALSE", "FALSE"}),
+            {Make("Write Registry",
+                  {"0", "2", "Software\\$CO$", "Path", "$TARGETDIR$", "FALSE", "FALSE"}),
              Make("Write Registry", {"1", "1", "Software\\Fixed [x]", "", "42", "TRUE", "FALSE"}),
              Make("Write Registry", {"2", "0", "K", "N", "%TEMP%\\x", "FALSE", "FALSE"}),
              Make("Write Registry", {"3", "3", "K", "N", "00ff", "FALSE", "FALSE"}),
              Make("Write Registry", {"0", "2", "K", "N", "#1", "FALSE", "FALSE"}),
              Make("Create Folder", {"$TARGETDIR$\\Logs"}),
-             Make("Create Shortcut", {"$TARGETDIR$\\app.exe", "Read Me", "$PROGRAMS$", "Opens it", "",
-                                      "$TARGETDIR$"}),
+             Make("Create Shortcut",
+                  {"$TARGETDIR$\\app.exe", "Read Me", "$PROGRAMS$", "Opens it", "", "$TARGETDIR$"}),
              Make("Create Shortcut", {"x", "Go", "y", "", "-v", ""})});
   PackagePlan plan = f.Plan();
 
@@ -253,14 +264,14 @@ TEST(PackagePlanTest, RegistryFolderAndShortcutRowsUseTheStatementsProperties) {
 
 TEST(PackagePlanTest, FileIniAndEnvironmentRowsTakeTheirFoldersAndValuesFromProperties) {
   ProjectFolder folder;
-  Fixture f(folder.Path(),
-            {Make("Delete Files", {"$TARGETDIR$", "*.tmp", "TRUE", "FALSE"}),
-             Make("Delete Files", {"$TARGETDIR$", "old.log", "TRUE", "TRUE"}),
-             Make("Copy/Move Local Files", {"$SRC$", "*.cfg", "$DST$", "", "TRUE"}),
-             Make("Edit INI File", {"$TARGETDIR$", "app settings.ini", "1", "Main", "Path", "$TARGETDIR$"}),
-             Make("Set Environment", {"APP_HOME", "$TARGETDIR$", "TRUE", "0"}),
-             Make("Set Environment", {"PATH", "$TARGETDIR$", "FALSE", "1"}),
-             Make("Set Environment", {"PATH", "$TARGETDIR$", "TRUE", "2"})});
+  Fixture f(folder.Path(), {Make("Delete Files", {"$TARGETDIR$", "*.tmp", "TRUE", "FALSE"}),
+                            Make("Delete Files", {"$TARGETDIR$", "old.log", "TRUE", "TRUE"}),
+                            Make("Copy/Move Local Files", {"$SRC$", "*.cfg", "$DST$", "", "TRUE"}),
+                            Make("Edit INI File", {"$TARGETDIR$", "app settings.ini", "1", "Main",
+                                                   "Path", "$TARGETDIR$"}),
+                            Make("Set Environment", {"APP_HOME", "$TARGETDIR$", "TRUE", "0"}),
+                            Make("Set Environment", {"PATH", "$TARGETDIR$", "FALSE", "1"}),
+                            Make("Set Environment", {"PATH", "$TARGETDIR$", "TRUE", "2"})});
   PackagePlan plan = f.Plan();
 
   auto removal = Row(plan, "RemoveFile", "VXA1");
@@ -285,7 +296,8 @@ TEST(PackagePlanTest, FileIniAndEnvironmentRowsTakeTheirFoldersAndValuesFromProp
 
   const std::pair<const char*, const char*> environment[] = {
       {"VEA5", "=-*APP_HOME"}, {"VEA6", "-PATH"}, {"VEA7", "-*PATH"}};
-  for (const auto& [key, name] : environment) EXPECT_EQ(Row(plan, "Environment", key)["Name"], name);
+  for (const auto& [key, name] : environment)
+    EXPECT_EQ(Row(plan, "Environment", key)["Name"], name);
   EXPECT_EQ(Row(plan, "Environment", "VEA5")["Value"], "[PA5_1]");
   EXPECT_EQ(Row(plan, "Environment", "VEA6")["Value"], "[~];[PA6_1]");
   EXPECT_EQ(Row(plan, "Environment", "VEA7")["Value"], "[PA7_1];[~]");

@@ -34,7 +34,8 @@ std::string Headers(const std::vector<std::pair<uint32_t, uint32_t>>& sections) 
 }
 
 TEST(ImageLayout, LargestSectionEndWins) {
-  EXPECT_EQ(ImageEndFromHeaders(Headers({{0x400, 0x1000}, {0x1400, 0x200}, {0x1600, 0x10}})), 0x1610u);
+  EXPECT_EQ(ImageEndFromHeaders(Headers({{0x400, 0x1000}, {0x1400, 0x200}, {0x1600, 0x10}})),
+            0x1610u);
   // Sections need not be in file order.
   EXPECT_EQ(ImageEndFromHeaders(Headers({{0x9000, 0x200}, {0x400, 0x1000}})), 0x9200u);
 }
@@ -50,8 +51,8 @@ TEST(ImageLayout, DamagedHeadersAreRefused) {
   std::string noSections = Headers({});
   std::string tooMany = good;
   PutU16(tooMany, 0x80 + 6, 0xFFFF);
-  for (const std::string& h : {noMz, badPe, noSig, noSections, tooMany, good.substr(0, 0x90),
-                               std::string()}) {
+  for (const std::string& h :
+       {noMz, badPe, noSig, noSections, tooMany, good.substr(0, 0x90), std::string()}) {
     EXPECT_FALSE(ImageEndFromHeaders(h).has_value());
   }
 }

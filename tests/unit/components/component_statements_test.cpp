@@ -161,11 +161,11 @@ TEST_F(ComponentStatementsTest, SaveAndLoadRestoreTheSelection) {
 
 TEST_F(ComponentStatementsTest, FileStatementsRunInTheNativeFileView) {
   int views = 0;
-  RegisterComponentStatements(table, 
-      ComponentServices{files, nullptr, [&](const std::function<void()>& work) {
-                          ++views;
-                          work();
-                        }});
+  RegisterComponentStatements(
+      table, ComponentServices{files, nullptr, [&](const std::function<void()>& work) {
+                                 ++views;
+                                 work();
+                               }});
   Run(ScriptBuilder()
           .Add("Save Feature Selections", {"C:\\Out\\a.dat"})
           .Add("Load Feature Selections", {"C:\\Out\\a.dat"}));
@@ -191,14 +191,15 @@ TEST_F(ComponentStatementsTest, NamesAndDescriptionsAreTranslatedWhileALanguageI
       {{ScriptBuilder::Identifier(3), 2}, "Hauptdateien"},
   };
   std::vector<std::string> asked;
-  RegisterComponentStatements(table, ComponentServices{
-      files,
-      [&](const std::string& text, const std::string& key, int slot) -> std::optional<std::string> {
-        asked.push_back(text + "@" + std::to_string(slot));
-        auto it = translations.find({key, slot});
-        return it == translations.end() ? text : it->second;
-      },
-      nullptr});
+  RegisterComponentStatements(
+      table, ComponentServices{files,
+                               [&](const std::string& text, const std::string& key,
+                                   int slot) -> std::optional<std::string> {
+                                 asked.push_back(text + "@" + std::to_string(slot));
+                                 auto it = translations.find({key, slot});
+                                 return it == translations.end() ? text : it->second;
+                               },
+                               nullptr});
   vars.PutVariable("SUFFIX", "x");
   Run(ScriptBuilder()
           .Add("Define Component", {"Main", "TRUE", "Main files"})

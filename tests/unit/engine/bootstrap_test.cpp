@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "msi/property_list.h"
 #include "engine/bootstrap.h"
+#include "msi/property_list.h"
 #include "msi/registration.h"
 #include "script/run_identity.h"
 #include "twins/fake_system.h"
@@ -94,7 +94,8 @@ TEST_F(BootstrapTest, RunKinds) {
     if (c.packageCode) system.installed[kProduct] = c.packageCode;
     system.installerMissing = c.installerMissing;
     if (c.instanceFile) {
-      files.AddFile("D:\\Media\\instance.dat", std::string(kProduct) + "\r\n" + kRevision + "\r\nShop\r\n");
+      files.AddFile("D:\\Media\\instance.dat",
+                    std::string(kProduct) + "\r\n" + kRevision + "\r\nShop\r\n");
     }
     Start();
     EXPECT_EQ(Var("MAINTENANCE"), c.maintenance) << c.name;
@@ -104,7 +105,8 @@ TEST_F(BootstrapTest, RunKinds) {
 }
 
 TEST_F(BootstrapTest, InstanceFileGivesTheIdentity) {
-  files.AddFile("D:\\Media\\instance.dat", "{AAAAAAAA-0000-0000-0000-000000000001}\r\n{BBBB}\r\nSecond Shop\r\n");
+  files.AddFile("D:\\Media\\instance.dat",
+                "{AAAAAAAA-0000-0000-0000-000000000001}\r\n{BBBB}\r\nSecond Shop\r\n");
   Start();
   EXPECT_EQ(Var("PRODUCTCODE"), "{AAAAAAAA-0000-0000-0000-000000000001}");
   EXPECT_EQ(Var("REVISIONCODE"), "{BBBB}");
@@ -114,12 +116,14 @@ TEST_F(BootstrapTest, InstanceFileGivesTheIdentity) {
 
 TEST_F(BootstrapTest, EngineCacheRegistration) {
   const std::string key = std::string(kEngineCacheRegistryKey) + kProduct;
-  system.registry[FakeSystem::Key(RegistryRoot::kLocalMachine, key, "")] = std::string("E:\\Cache\\") + kRevision + "\\";
+  system.registry[FakeSystem::Key(RegistryRoot::kLocalMachine, key, "")] =
+      std::string("E:\\Cache\\") + kRevision + "\\";
   Start();
   EXPECT_EQ(Var("ENGINECACHE"), std::string("E:\\Cache\\") + kRevision + "\\");
 
   SetUp();
-  system.registry[FakeSystem::Key(RegistryRoot::kLocalMachine, key, "")] = "E:\\Cache\\{OTHER-REVISION}\\";
+  system.registry[FakeSystem::Key(RegistryRoot::kLocalMachine, key, "")] =
+      "E:\\Cache\\{OTHER-REVISION}\\";
   Start();
   EXPECT_EQ(Var("ENGINECACHE"), std::string("C:\\Users\\ann\\AppData\\Local\\") + kRevision + "\\");
 }
@@ -135,13 +139,16 @@ TEST_F(BootstrapTest, MaintenanceLoadsTheSavedProperties) {
 }
 
 TEST_F(BootstrapTest, ResumeEntriesAreRemovedAndHeadersDeclared) {
-  system.registry[FakeSystem::Key(RegistryRoot::kCurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\",
+  system.registry[FakeSystem::Key(RegistryRoot::kCurrentUser,
+                                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\",
                                   "11111111")] = "x";
   Start();
   EXPECT_TRUE(system.deleted.count(
-      FakeSystem::Key(RegistryRoot::kCurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "11111111")));
+      FakeSystem::Key(RegistryRoot::kCurrentUser,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "11111111")));
   EXPECT_TRUE(system.deleted.count(
-      FakeSystem::Key(RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "11111111")));
+      FakeSystem::Key(RegistryRoot::kLocalMachine,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "11111111")));
 }
 
 TEST(EngineCache, UninstallTarget) {
@@ -249,7 +256,8 @@ TEST_F(BootstrapTest, ARelocatedMaintenanceRunLoadsTheSavedSelectionOnce) {
   MarkEngineCacheWritten();
   SaveEngineCache(context, vars);
   std::string saved;
-  ASSERT_TRUE(files.ReadWholeFile(std::string("C:\\ProgramData\\") + kRevision + "\\setup.dat", saved));
+  ASSERT_TRUE(
+      files.ReadWholeFile(std::string("C:\\ProgramData\\") + kRevision + "\\setup.dat", saved));
   files.AddFile(std::string("E:\\Cache\\") + kRevision + "\\setup.dat", saved);
 
   Start();

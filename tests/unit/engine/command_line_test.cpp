@@ -27,10 +27,10 @@ TEST(CommandLine, Switches) {
     bool silent;
     bool update;
   } cases[] = {
-      {"/s", true, false},         {"/S", true, false},        {"-qn", true, false},
-      {"-QN", true, false},        {"/s=1", false, false},     {"/silent", false, false},
-      {"s", false, false},         {"/update", false, true},   {"-UpdateSetup", false, true},
-      {"/updates", false, false},  {"/qn /update", true, true},
+      {"/s", true, false},        {"/S", true, false},         {"-qn", true, false},
+      {"-QN", true, false},       {"/s=1", false, false},      {"/silent", false, false},
+      {"s", false, false},        {"/update", false, true},    {"-UpdateSetup", false, true},
+      {"/updates", false, false}, {"/qn /update", true, true},
   };
   for (const Case& c : cases) {
     CommandLine cl = ParseCommandLine(std::string("setup.exe ") + c.args);
@@ -57,7 +57,8 @@ TEST(CommandLine, ValuedSwitchesAreLowerCasedAndFirstMatchWins) {
 
 TEST(CommandLine, Assignments) {
   CommandLine cl = ParseCommandLine(
-      "\"C:\\a b\\setup.exe\" TARGETDIR=C:\\x=1 targetdir=D:\\y \"NAME=Two Words\" /X=1 -y=2 =v noeq");
+      "\"C:\\a b\\setup.exe\" TARGETDIR=C:\\x=1 targetdir=D:\\y \"NAME=Two Words\" /X=1 -y=2 =v "
+      "noeq");
   std::vector<std::pair<std::string, std::string>> want = {
       {"TARGETDIR", "C:\\x=1"}, {"TARGETDIR", "D:\\y"}, {"NAME", "Two Words"}};
   EXPECT_EQ(cl.assignments, want);

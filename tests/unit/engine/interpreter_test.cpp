@@ -59,7 +59,9 @@ class InterpreterTest : public ::testing::Test {
   }
   static std::vector<std::string> Mark(const char* name) { return {name, ""}; }
   // Statements read their parameters by position, so each carries its full set.
-  static std::vector<std::string> Dialog(const char* name) { return {name, "", "TRUE", "", "TRUE", "FALSE"}; }
+  static std::vector<std::string> Dialog(const char* name) {
+    return {name, "", "TRUE", "", "TRUE", "FALSE"};
+  }
 
   MemoryFileSystem files;
   SystemFacts* system = nullptr;
@@ -172,7 +174,8 @@ TEST_F(InterpreterTest, Branches) {
     ran.clear();
     EXPECT_EQ(Run(c.script), 0) << c.name;
     EXPECT_EQ(ran, c.want) << c.name;
-    EXPECT_TRUE(host.errors.empty()) << c.name << ": " << (host.errors.empty() ? "" : host.errors[0]);
+    EXPECT_TRUE(host.errors.empty())
+        << c.name << ": " << (host.errors.empty() ? "" : host.errors[0]);
   }
 }
 
@@ -213,7 +216,9 @@ TEST_F(InterpreterTest, ExitCodes) {
   } cases[] = {{"7", 7}, {"$CODE$", 42}, {"not a number", 0}, {"", 0}, {"-3", -3}};
   for (const Case& c : cases) {
     ScriptBuilder b;
-    b.Add("Set Variable", {"CODE", "42"}).Add("Terminate with Exit Code", {c.parameter}).Add("Set Variable", Mark("no"));
+    b.Add("Set Variable", {"CODE", "42"})
+        .Add("Terminate with Exit Code", {c.parameter})
+        .Add("Set Variable", Mark("no"));
     ran.clear();
     EXPECT_EQ(Run(b), c.want) << c.parameter;
     EXPECT_EQ(ran, std::vector<std::string>{"CODE"});
@@ -225,7 +230,8 @@ class FailingRegistry final : public SystemFacts {
  public:
   bool IsAdministrator() override { return false; }
   std::string Folder(SpecialFolder) override { return {}; }
-  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&, const std::string& value) override {
+  std::optional<std::string> ReadRegistryString(RegistryRoot, const std::string&,
+                                                const std::string& value) override {
     if (value == "RegisteredOwner") throw EngineError("registry unreadable");
     return std::nullopt;
   }
@@ -242,7 +248,8 @@ TEST_F(InterpreterTest, AnInitialisationErrorIsShownOnlyInAnInteractiveRun) {
   EXPECT_TRUE(host.errors.empty());
   EXPECT_EQ(Run(b, /*silent=*/false), 0);
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_NE(host.errors[0].find("Line 0: registry unreadable"), std::string::npos) << host.errors[0];
+  EXPECT_NE(host.errors[0].find("Line 0: registry unreadable"), std::string::npos)
+      << host.errors[0];
   EXPECT_TRUE(ran.empty());
 }
 
@@ -252,7 +259,8 @@ TEST_F(InterpreterTest, ErrorPath) {
   b.Add("Hide Dialog").Add("Set Variable", Mark("never"));
   EXPECT_EQ(Run(b), 0);
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0], "Test Product - Vantrell Wizard|Runtime error in setup script:\r\rLine 12: boom");
+  EXPECT_EQ(host.errors[0],
+            "Test Product - Vantrell Wizard|Runtime error in setup script:\r\rLine 12: boom");
   EXPECT_TRUE(ran.empty());
 
   host.errors.clear();
@@ -265,7 +273,8 @@ TEST_F(InterpreterTest, ErrorPath) {
   past.Add("End").Add("If", If("TITLE", "0", "x")).Add("Set Variable", Mark("never"));
   EXPECT_EQ(Run(past), 0);
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_NE(host.errors[0].find("\r\rLine 2: Unexpected end of script"), std::string::npos) << host.errors[0];
+  EXPECT_NE(host.errors[0].find("\r\rLine 2: Unexpected end of script"), std::string::npos)
+      << host.errors[0];
 }
 
 TEST_F(InterpreterTest, CompileFailureTerminatesWith314) {
@@ -304,7 +313,8 @@ TEST_F(InterpreterTest, RefreshStepsFollowVariables) {
   // The trace follows LOGGED from the statement after the one that set it.
   const auto* log = files.Find("C:\\logs\\run.log");
   ASSERT_NE(log, nullptr);
-  EXPECT_EQ(log->bytes, testing::Utf16Bytes("    </veld>\r\n    <ExitScript>\r\n    </ExitScript>\r\n"));
+  EXPECT_EQ(log->bytes,
+            testing::Utf16Bytes("    </veld>\r\n    <ExitScript>\r\n    </ExitScript>\r\n"));
 }
 
 TEST_F(InterpreterTest, CommandLineValuesWinInSilentRunsOnly) {

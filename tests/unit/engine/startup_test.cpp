@@ -3,9 +3,9 @@
 // path of exit code 11, and the engine texts carried by the archive library.
 #include <gtest/gtest.h>
 
-#include "lang/caption.h"
 #include "common/engine_error.h"
 #include "engine/startup.h"
+#include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "twins/fake_archive_library.h"
 #include "twins/recording_host.h"
@@ -42,7 +42,8 @@ class RecordingUi final : public StartupUi {
 const char* kScript =
     "Display Dialog\r\nDisplay Dialog\r\nComment\r\nDisplay Dialog\r\n$\r\n"
     "{A}\r\n{B}\r\n{C}\r\n{D}\r\n$\r\n"
-    "{A}\r\nfirst\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n{B}\r\nsecond\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n"
+    "{A}\r\nfirst\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n{B}"
+    "\r\nsecond\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n"
     "{D}\r\nthird\r\n\r\nTRUE\r\n\r\nTRUE\r\nFALSE\r\n$\r\n"
     "\r\nC\r\n\r\n\r\n$\r\n{PRODUCT}\r\nTitle\r\n$\r\n";
 
@@ -102,17 +103,42 @@ TEST_F(StartupTest, NormalRunTracesEveryStepAndCleansUp) {
   EXPECT_EQ(Start("/l=C:\\Temp\\Trace.LOG"), 0);
   EXPECT_TRUE(sawSupportFiles);
   EXPECT_TRUE(host.errors.empty()) << host.errors[0];
-  EXPECT_EQ(files.Find("C:\\Temp\\trace.log")->bytes,
-            Trace({"<Vantrell>", "  <SetupSplash>", "    <StubSize>", "    </StubSize>",
-                   "    <StubData>", "    </StubData>", "    <GlobalLists>", "    </GlobalLists>",
-                   "    <SupportDir>", "    </SupportDir>", "    <ExtractArchive>",
-                   "    </ExtractArchive>", "    <ExtractResource>", "    </ExtractResource>",
-                   "    <ResourcePath>", "    </ResourcePath>", "    <Dialogs>", "    </Dialogs>",
-                   "  </SetupSplash>", "  <RunScript>", "    <Variables>", "    </Variables>",
-                   "    <CompileScript>", "    </CompileScript>", "    <BootStrap>",
-                   "    </BootStrap>", "    <veld>", "    </veld>", "    <ExitScript>",
-                   "    </ExitScript>", "  </RunScript>", "  <Free>", "  </Free>",
-                   "  <CachedSupportDir>", "  </CachedSupportDir>", "</Vantrell>"}));
+  EXPECT_EQ(files.Find("C:\\Temp\\trace.log")->bytes, Trace({"<Vantrell>",
+                                                             "  <SetupSplash>",
+                                                             "    <StubSize>",
+                                                             "    </StubSize>",
+                                                             "    <StubData>",
+                                                             "    </StubData>",
+                                                             "    <GlobalLists>",
+                                                             "    </GlobalLists>",
+                                                             "    <SupportDir>",
+                                                             "    </SupportDir>",
+                                                             "    <ExtractArchive>",
+                                                             "    </ExtractArchive>",
+                                                             "    <ExtractResource>",
+                                                             "    </ExtractResource>",
+                                                             "    <ResourcePath>",
+                                                             "    </ResourcePath>",
+                                                             "    <Dialogs>",
+                                                             "    </Dialogs>",
+                                                             "  </SetupSplash>",
+                                                             "  <RunScript>",
+                                                             "    <Variables>",
+                                                             "    </Variables>",
+                                                             "    <CompileScript>",
+                                                             "    </CompileScript>",
+                                                             "    <BootStrap>",
+                                                             "    </BootStrap>",
+                                                             "    <veld>",
+                                                             "    </veld>",
+                                                             "    <ExitScript>",
+                                                             "    </ExitScript>",
+                                                             "  </RunScript>",
+                                                             "  <Free>",
+                                                             "  </Free>",
+                                                             "  <CachedSupportDir>",
+                                                             "  </CachedSupportDir>",
+                                                             "</Vantrell>"}));
   EXPECT_FALSE(files.DirectoryExists("C:\\Temp\\zeb1"));
   EXPECT_FALSE(files.FileExists("C:\\Temp\\zeb.tmp"));
   EXPECT_TRUE(ui.boxes.empty());
@@ -128,13 +154,16 @@ TEST_F(StartupTest, EarlyExits) {
     const char* message;
     const char* lastTraceLine;
   } cases[] = {
-      {"no script", [](StartupRig& t) { t.files.AddFile(t.env.exePath, std::string(kImageEnd, 'M')); },
-       13, "For internal use only", "    <StubSize>"},
-      {"no support archive", [](StartupRig& t) { t.files.RemoveFile("C:\\Setup Files\\setup.res"); },
-       14, "Setup resource not found", "    <ExtractArchive>"},
+      {"no script",
+       [](StartupRig& t) { t.files.AddFile(t.env.exePath, std::string(kImageEnd, 'M')); }, 13,
+       "For internal use only", "    <StubSize>"},
+      {"no support archive",
+       [](StartupRig& t) { t.files.RemoveFile("C:\\Setup Files\\setup.res"); }, 14,
+       "Setup resource not found", "    <ExtractArchive>"},
       {"damaged support archive",
        [](StartupRig& t) {
-         t.library.archives[MemoryFileSystem::Key("C:\\Setup Files\\setup.res")].extractError = 1004;
+         t.library.archives[MemoryFileSystem::Key("C:\\Setup Files\\setup.res")].extractError =
+             1004;
        },
        15, "Setup resource decompression failure", "    <ExtractArchive>"},
       {"no package",
@@ -172,7 +201,8 @@ TEST_F(StartupTest, PatchOnlySetupPassesThePackageCheck) {
   files.AddFile("C:\\Setup Files\\setup.msp", "patch");
   bool sawPatch = false;
   runScript = [&](const RunScriptContext&) {
-    sawPatch = files.FileExists("C:\\Temp\\zeb1\\setup.msp") && !files.FileExists("C:\\Temp\\zeb1\\setup.msi");
+    sawPatch = files.FileExists("C:\\Temp\\zeb1\\setup.msp") &&
+               !files.FileExists("C:\\Temp\\zeb1\\setup.msi");
     return 7;
   };
   EXPECT_EQ(Start("/qn"), 7);
@@ -209,7 +239,8 @@ TEST_F(StartupTest, ErrorsWhileRunningEndWithCode11AndCleanup) {
   EXPECT_FALSE(ui.boxes[0].owned);
   EXPECT_FALSE(files.DirectoryExists("C:\\Temp\\zeb1"));
   std::string trace = files.Find("C:\\Temp\\t.log")->bytes;
-  std::string tail = Utf16Bytes("  <RunScript>\r\n  <CachedSupportDir>\r\n  </CachedSupportDir>\r\n</Vantrell>\r\n");
+  std::string tail = Utf16Bytes(
+      "  <RunScript>\r\n  <CachedSupportDir>\r\n  </CachedSupportDir>\r\n</Vantrell>\r\n");
   EXPECT_EQ(trace.substr(trace.size() - tail.size()), tail);
 
   ui.boxes.clear();
@@ -236,7 +267,7 @@ TEST_F(StartupTest, EngineTextsCarriedByTheArchiveLibrary) {
   image[1] = 'Z';
   image[0x3C] = 0x40;
   image.replace(0x40, 4, std::string("PE\0\0", 4));
-  image[0x40 + 6] = 1;  // one section
+  image[0x40 + 6] = 1;   // one section
   image[0x40 + 20] = 0;  // no optional header
   size_t section = 0x40 + 24;
   image[section + 16] = 0x00;  // raw size 0x200
@@ -244,9 +275,11 @@ TEST_F(StartupTest, EngineTextsCarriedByTheArchiveLibrary) {
   image[section + 20] = 0x00;  // raw offset 0x200
   image[section + 21] = 0x02;
   std::string texts;
-  for (int slot = 1; slot <= kEngineTextSlots; ++slot) texts += "en" + std::to_string(slot) + "\r\n";
+  for (int slot = 1; slot <= kEngineTextSlots; ++slot)
+    texts += "en" + std::to_string(slot) + "\r\n";
   texts += "German\r\n";
-  for (int slot = 1; slot <= kEngineTextSlots; ++slot) texts += "de" + std::to_string(slot) + "\r\n";
+  for (int slot = 1; slot <= kEngineTextSlots; ++slot)
+    texts += "de" + std::to_string(slot) + "\r\n";
   files.AddFile("C:\\Setup Files\\zeb.lib", image + texts);
   files.RemoveFile("C:\\Setup Files\\setup.res");
   EXPECT_EQ(Start(""), 14);

@@ -28,11 +28,15 @@ class NoRestart final : public SystemRestart {
 class NoInstalledProducts final : public InstallerQueries {
  public:
   int QueryProductState(const std::string&) override { return -1; }
-  std::optional<std::string> ProductInfo(const std::string&, const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ProductInfo(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
 };
 
 // Statements the interpreter runs itself: they never reach the table.
-bool ServedByTheLoop(std::string_view module) { return module == "script/interpreter"; }
+bool ServedByTheLoop(std::string_view module) {
+  return module == "script/interpreter";
+}
 
 TEST(StatementTable, ListsEveryBuiltInStatementOnce) {
   std::map<std::string_view, int> listed;
@@ -53,8 +57,8 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
   NoRestart restart;
   NoInstalledProducts installed;
   InstallerRunServices installer{{}, nullptr, installed};
-  StatementServices services{archives,     files,        text,    queries, registry, programs,
-                             filePlatform, registration, restart, installer};
+  StatementServices services{archives, files,        text,         queries, registry,
+                             programs, filePlatform, registration, restart, installer};
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {

@@ -18,9 +18,10 @@ TEST(ArchivePercent, Rule) {
   struct Case {
     uint64_t done, total;
     uint32_t want;
-  } cases[] = {{1000, 4000, 26}, {0, 4000, 1}, {4000, 4000, 100}, {3999, 4000, 100},
-               {5, 0, 100}, {UINT64_MAX, UINT64_MAX, 100}};
-  for (const Case& c : cases) EXPECT_EQ(ArchivePercent(c.done, c.total), c.want) << c.done << "/" << c.total;
+  } cases[] = {{1000, 4000, 26},  {0, 4000, 1}, {4000, 4000, 100},
+               {3999, 4000, 100}, {5, 0, 100},  {UINT64_MAX, UINT64_MAX, 100}};
+  for (const Case& c : cases)
+    EXPECT_EQ(ArchivePercent(c.done, c.total), c.want) << c.done << "/" << c.total;
 }
 
 TEST(ExtractSevenZipArchive, ResultVariable) {
@@ -37,7 +38,8 @@ TEST(ExtractSevenZipArchive, ResultVariable) {
     const char* want;
   } cases[] = {
       {"$SRC$\\good.7z", "RESULT", "$PW$", true, "SUCCESS"},
-      {"C:\\in\\good.7z", "$RESULT$", "wrong", false, "The archive cannot be opened: unsupported archive or incorrect password"},
+      {"C:\\in\\good.7z", "$RESULT$", "wrong", false,
+       "The archive cannot be opened: unsupported archive or incorrect password"},
       {"C:\\in\\bad.7z", "result", "", true, "#1004"},
       {"C:\\in\\missing.7z", "RESULT", "", true, "The archive file was not found"},
   };

@@ -11,8 +11,8 @@ TEST(InstallerPropertyNames, MembershipIgnoresCase) {
   struct Case {
     const char* name;
     bool want;
-  } cases[] = {{"alluSERS", true}, {"MSILOGGING", true}, {"SourceDir", true}, {"sourcedir", true},
-               {"TARGETDIR", false}, {"", false}, {"ALLUSERS ", false}};
+  } cases[] = {{"alluSERS", true},   {"MSILOGGING", true}, {"SourceDir", true}, {"sourcedir", true},
+               {"TARGETDIR", false}, {"", false},          {"ALLUSERS ", false}};
   for (const Case& c : cases) EXPECT_EQ(IsInstallerPropertyName(c.name), c.want) << c.name;
 }
 
@@ -22,7 +22,8 @@ TEST(PropertyList, ParTextRoundTrip) {
   list.Append("P21F1A76D_1", "C:\\Program Files\\Shop\\");
   list.Append("EMPTY", "");
   const std::string text = list.SaveText();
-  EXPECT_EQ(text, "A21F1A76D\r\nFALSE\r\nP21F1A76D_1\r\nC:\\Program Files\\Shop\\\r\nEMPTY\r\n\r\n");
+  EXPECT_EQ(text,
+            "A21F1A76D\r\nFALSE\r\nP21F1A76D_1\r\nC:\\Program Files\\Shop\\\r\nEMPTY\r\n\r\n");
   PropertyList loaded;
   loaded.LoadText(text);
   EXPECT_EQ(loaded.Lines(), list.Lines());

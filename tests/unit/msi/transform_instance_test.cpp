@@ -20,7 +20,8 @@ TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
     const char* newInstance;
     bool patch;
     bool changes;
-  } cases[] = {{"TRUE", false, true}, {"-1", false, true}, {"FALSE", false, false}, {"TRUE", true, false}};
+  } cases[] = {
+      {"TRUE", false, true}, {"-1", false, true}, {"FALSE", false, false}, {"TRUE", true, false}};
   for (const Case& c : cases) {
     StatementRunner statements;
     // Wired as the engine's table does, with the case's patch.
@@ -43,7 +44,8 @@ TEST(TransformInstance, NewIdentityOnlyForANewInstanceWithoutPatch) {
 }
 
 TEST(TransformInstance, GuidsAreUpperCaseRegistryFormAndDistinct) {
-  const std::regex form("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+  const std::regex form(
+      "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
   std::set<std::string> seen;
   for (int i = 0; i < 1000; ++i) {
     const std::string guid = NewGuid();

@@ -19,22 +19,62 @@ const char* kId1 = "{7483D4EF-42D2-4140-A58B-EF8ABECE925C}";
 const char* kId2 = "{11111111-2222-3333-4444-555555555555}";
 
 std::string FullScript() {
-  return Crlf({"Comment", "Install Files", "End", "$",                  // commands
-               kId0, kId1, kId2, "$",                                   // identifiers
-               kId1, "files param 1", "$DOLLAR$", "x $DOLLAR$ y", kId0,  // pool (blocks out of order)
-               "the comment", "$wild_dollar$", "$",
-               "", "C", "", "$",                                  // markers
-               "{PRODUCT}", "My Title",                            // product code, title
-               "Windows Installer", "$",                           // plug-ins
-               "Pub", "Contact", "http://help", "http://upd", "Comments", "1.2.3",
-               "offline", "secret", "$",                           // media passwords
-               "", "OFFLINE\\", "", "$",                           // media folders
-               "  2 trailing", "VELD-PREDEF-COMPONENT", "100", "$",  // build kind, sizes
+  return Crlf({"Comment",
+               "Install Files",
+               "End",
+               "$",  // commands
+               kId0,
+               kId1,
+               kId2,
+               "$",  // identifiers
+               kId1,
+               "files param 1",
+               "$DOLLAR$",
+               "x $DOLLAR$ y",
+               kId0,  // pool (blocks out of order)
+               "the comment",
+               "$wild_dollar$",
+               "$",
+               "",
+               "C",
+               "",
+               "$",  // markers
+               "{PRODUCT}",
+               "My Title",  // product code, title
+               "Windows Installer",
+               "$",  // plug-ins
+               "Pub",
+               "Contact",
+               "http://help",
+               "http://upd",
+               "Comments",
+               "1.2.3",
+               "offline",
+               "secret",
+               "$",  // media passwords
+               "",
+               "OFFLINE\\",
+               "",
+               "$",  // media folders
+               "  2 trailing",
+               "VELD-PREDEF-COMPONENT",
+               "100",
+               "$",  // build kind, sizes
                "{REVISION}",
-               "OFFLINE", "1A\\f.txt", "OFFLINE\\21F1A76D\\1A\\", "$",
-               "TRUE", "English",
-               "21F1A76D", "1", "$",                               // headers
-               "TITLE", "Build Title", "LOOP", "#LOOP#$", "$"});  // build variables
+               "OFFLINE",
+               "1A\\f.txt",
+               "OFFLINE\\21F1A76D\\1A\\",
+               "$",
+               "TRUE",
+               "English",
+               "21F1A76D",
+               "1",
+               "$",  // headers
+               "TITLE",
+               "Build Title",
+               "LOOP",
+               "#LOOP#$",
+               "$"});  // build variables
 }
 
 TEST(ScriptReader, ReadsEveryItemInLayoutOrder) {
@@ -69,12 +109,12 @@ TEST(ScriptReader, ParameterLinesByIdentifier) {
   } cases[] = {
       {kId0, 1, "the comment"},
       {kId1, 1, "files param 1"},
-      {kId1, 2, "$"},                    // whole-line marker becomes "$"
-      {kId1, 3, "x $DOLLAR$ y"},         // inside a longer line it stays
-      {kId0, 2, "$"},                    // the marker in any letter case
-      {kId2, 1, ""},                     // no block: empty
+      {kId1, 2, "$"},             // whole-line marker becomes "$"
+      {kId1, 3, "x $DOLLAR$ y"},  // inside a longer line it stays
+      {kId0, 2, "$"},             // the marker in any letter case
+      {kId2, 1, ""},              // no block: empty
       {"{eab25353-c1d7-48fc-8064-e89dea7ba9d4}", 1, "the comment"},  // identifier case ignored
-      {kId0, 3, ""},                     // beyond the pool's end
+      {kId0, 3, ""},                                                 // beyond the pool's end
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ParameterLine(s.pools, c.id, c.n), c.want) << c.id << " line " << c.n;
@@ -105,8 +145,8 @@ TEST(ScriptReader, StatementHeaders) {
 
 TEST(ScriptReader, LanguageSelectionFlagIsExact) {
   for (const char* flag : {"TRUE", "true", "True", "", "TRUE "}) {
-    std::string text = Crlf({"$", "$", "$", "$", "", "", "$", "", "", "", "", "", "", "$", "$",
-                             "1", "$", "", "$", flag, "English", "$", "$"});
+    std::string text = Crlf({"$", "$", "$", "$", "",  "", "$", "",   "",        "",  "", "",
+                             "",  "$", "$", "1", "$", "", "$", flag, "English", "$", "$"});
     EXPECT_EQ(ReadScript(text).languageSelection, std::string(flag) == "TRUE") << flag;
   }
 }
@@ -166,10 +206,14 @@ TEST(ScriptReader, BuildKindReadsLeadingInteger) {
   struct Case {
     const char* line;
     int64_t want;
-  } cases[] = {{"2", 2}, {"  3 rest", 3}, {"x", 0}, {"-1", -1},
+  } cases[] = {{"2", 2},
+               {"  3 rest", 3},
+               {"x", 0},
+               {"-1", -1},
                {"99999999999999999999999", 999999999999999999}};
   for (const Case& c : cases) {
-    std::string text = Crlf({"$", "$", "$", "$", "", "", "$", "", "", "", "", "", "", "$", "$", c.line});
+    std::string text =
+        Crlf({"$", "$", "$", "$", "", "", "$", "", "", "", "", "", "", "$", "$", c.line});
     EXPECT_EQ(ReadScript(text).buildKind, c.want) << c.line;
   }
 }

@@ -15,7 +15,7 @@ class FakeArchiveLibrary final : public ArchiveLibrary {
  public:
   struct Archive {
     std::vector<std::pair<std::string, std::string>> entries;  // name, content
-    std::string password;  // required password, empty for none
+    std::string password;                                      // required password, empty for none
     int32_t extractError = 0;  // when non-zero, Extract fails with it
   };
 
@@ -27,9 +27,10 @@ class FakeArchiveLibrary final : public ArchiveLibrary {
   std::string lastPasswordSeen;
   int extractCalls = 0;
 
-  int32_t Extract(const char* archivePath, const char* destFolder, const ZebFileSelection* selection,
-                  uint32_t option, const char* password, ZebPasswordCallback passwordCb,
-                  ZebProgressCallback progressCb, ZebNotifyCallback, ZebQuestionCallback) override {
+  int32_t Extract(const char* archivePath, const char* destFolder,
+                  const ZebFileSelection* selection, uint32_t option, const char* password,
+                  ZebPasswordCallback passwordCb, ZebProgressCallback progressCb, ZebNotifyCallback,
+                  ZebQuestionCallback) override {
     ++extractCalls;
     lastOption = option;
     lastSelection.clear();
@@ -56,7 +57,8 @@ class FakeArchiveLibrary final : public ArchiveLibrary {
     if (!archive) return Failed(lastError_);
     if (!PasswordMatches(*archive, password, passwordCb)) return Failed(1003);
     listing_.assign(archive->entries.size(), ZebListEntry{});
-    for (size_t i = 0; i < listing_.size(); ++i) listing_[i].name = archive->entries[i].first.c_str();
+    for (size_t i = 0; i < listing_.size(); ++i)
+      listing_[i].name = archive->entries[i].first.c_str();
     *entries = listing_.data();
     *count = static_cast<int32_t>(listing_.size());
     return 42;

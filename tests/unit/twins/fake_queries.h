@@ -28,8 +28,8 @@ class FakeQueries final : public SystemQueries {
   std::unique_ptr<QueryScope> NativeFileSystem() override { return std::make_unique<Scope>(*this); }
   std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
                                         const std::string& value) override {
-    auto it =
-        strings.find({root == RegistryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
+    auto it = strings.find(
+        {root == RegistryRoot::kLocalMachine ? "HKLM\\" + key : "HKCU\\" + key, value});
     if (it == strings.end()) return std::nullopt;
     return it->second;
   }

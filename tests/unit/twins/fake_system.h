@@ -39,7 +39,8 @@ class FakeSystem final : public SystemFacts, public InstallerQueries {
     if (it == registry.end()) return std::nullopt;
     return it->second;
   }
-  void DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& value) override {
+  void DeleteRegistryValue(RegistryRoot root, const std::string& key,
+                           const std::string& value) override {
     deleted.insert(Key(root, key, value));
     registry.erase(Key(root, key, value));
   }
@@ -51,7 +52,8 @@ class FakeSystem final : public SystemFacts, public InstallerQueries {
     if (installerMissing) throw EngineError("Library not found: msi.dll");
     return installed.count(productCode) ? 5 : -1;
   }
-  std::optional<std::string> ProductInfo(const std::string& productCode, const std::string& property) override {
+  std::optional<std::string> ProductInfo(const std::string& productCode,
+                                         const std::string& property) override {
     if (installerMissing) throw EngineError("Library not found: msi.dll");
     auto it = installed.find(productCode);
     if (it == installed.end() || property != "PackageCode") return std::nullopt;

@@ -44,7 +44,9 @@ class MemoryFileSystem final : public FileSystem {
   const std::map<std::string, File>& Files() const { return files_; }
 
   bool FileExists(const std::string& path) const override { return files_.count(Key(path)) != 0; }
-  bool DirectoryExists(const std::string& path) const override { return folders_.count(Key(path)) != 0; }
+  bool DirectoryExists(const std::string& path) const override {
+    return folders_.count(Key(path)) != 0;
+  }
   bool MakeNewDirectory(const std::string& path) override {
     std::string key = Key(path);
     if (folders_.count(key) || files_.count(key) || !folders_.count(Parent(key))) return false;

@@ -19,7 +19,9 @@ class StubRun : public RunControl {
   void SetWizardStep(int) override {}
   bool Silent() const override { return silent; }
   void Rebootstrap() override { ++rebootstraps; }
-  void AddExitCleanup(std::function<void()> cleanup) override { cleanups.push_back(std::move(cleanup)); }
+  void AddExitCleanup(std::function<void()> cleanup) override {
+    cleanups.push_back(std::move(cleanup));
+  }
 
   // What the interpreter does when the run ends.
   void RunExitCleanup() {
