@@ -114,9 +114,10 @@ void LoadOldData(const RunScriptContext& context, TVariableManager& vars) {
 }
 
 void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars) {
-  CurrentRun().selectionsLoaded = false;  // a new run loads its saved selection anew
   RunIdentity& run = CurrentRun();
-  run = RunIdentity{};
+  run = RunIdentity{};  // a new run: nothing of an earlier one, its saved selection not loaded yet
+  run.installerDatabasePath = context.installerDatabasePath;
+  run.sourcePathOverride = context.commandLine ? context.commandLine->sourcePath : std::string();
   run.productCode = context.script.productCode;
   run.revisionCode = context.script.revisionCode;
   run.title = context.script.projectTitle;

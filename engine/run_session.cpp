@@ -2,7 +2,6 @@
 #include "engine/run_session.h"
 
 #include "engine/bootstrap.h"
-#include "script/run_identity.h"
 
 namespace vantrell {
 namespace {
@@ -42,9 +41,6 @@ class SessionHooks final : public RunHooks {
 }  // namespace
 
 int RunScript(const RunScriptContext& context, InterpreterHost& host, TVariableManager& vars) {
-  RunIdentity& run = CurrentRun();
-  run.installerDatabasePath = context.installerDatabasePath;
-  run.sourcePathOverride = context.commandLine ? context.commandLine->sourcePath : std::string();
   static const StatementTable noStatements;
   const StatementTable& statements = context.statements ? *context.statements : noStatements;
   SessionHooks hooks(context);

@@ -8,6 +8,7 @@
 #include "common/engine_error.h"
 #include "common/trace_log.h"
 #include "engine/run_session.h"
+#include "script/run_identity.h"
 #include "script/statements.h"
 #include "twins/memory_file_system.h"
 #include "twins/recording_host.h"
@@ -251,6 +252,19 @@ TEST_F(InterpreterTest, AnInitialisationErrorIsShownOnlyInAnInteractiveRun) {
   EXPECT_NE(host.errors[0].find("Line 0: registry unreadable"), std::string::npos)
       << host.errors[0];
   EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(InterpreterTest, StatementsSeeTheRunsPackageAndSourceOverride) {
+  commandLine.sourcePath = "E:\\Sources\\";
+  std::string package;
+  std::string sources;
+  table.Register("Hide Dialog", [&](StatementContext&) {
+    package = CurrentRun().installerDatabasePath;
+    sources = CurrentRun().sourcePathOverride;
+  });
+  Run(ScriptBuilder().Add("Hide Dialog"));
+  EXPECT_EQ(package, "C:\\Temp\\zeb1\\setup.msi");
+  EXPECT_EQ(sources, "E:\\Sources\\");
 }
 
 TEST_F(InterpreterTest, ErrorPath) {
