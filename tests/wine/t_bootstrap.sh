@@ -45,11 +45,25 @@ wine msiexec /i "$(winpath "$package")" /qn >/dev/null 2>&1
 wineserver -w
 check "same build installed: maintenance from the media is a new instance" "$(run_kind "$package_code" "$(scratch)")" 11
 # A kept variable is saved in the engine cache at the end of a run and loaded
-# by the next maintenance run.
+# by the next maintenance run. A run that installs nothing refreshes a saved
+# state that exists and makes none: here the state comes from the script's
+# own "Save Feature Selections" into the cache folder.
+dir="$(scratch)"
+where="$dir/cache.txt"
+make_script_setup "$dir" <<S
+@revision $package_code
+@title Vantrell Sample
+Write to Text File|$(winpath "$where")|\$ENGINECACHE\$|FALSE
+S
+robot run --timeout 60000 -- "$(winpath "$dir/setup.exe")" /s >/dev/null
+cache_folder="$(winepath -u "$(tr -d '\r\n' <"$where")" 2>/dev/null)"
+[ -n "$cache_folder" ] && mkdir -p "$cache_folder"
 dir="$(scratch)"
 make_script_setup "$dir" <<S
 @revision $package_code
 @title Vantrell Sample
+Set Variable|COLOR\$VELD\$VELD\$TRUE|red
+Save Feature Selections|\$ENGINECACHE\$setup.dat
 Set Variable|COLOR\$VELD\$VELD\$TRUE|blue
 Terminate with Exit Code|5
 S
