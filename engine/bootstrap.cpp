@@ -329,7 +329,8 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   for (size_t i = 0; i < script.StatementCount(); ++i) {
     std::string header = StatementHeader(script, i, /*scanning=*/true);
     if (header.empty()) continue;
-    vars.AssignVariable("A" + header, "FALSE", kInitialization);
+    // An installer property only: a script variable of the same name would
+    // reach the installer again beside the statement's own "TRUE".
     RecordProperty("A" + header, "FALSE");
   }
 

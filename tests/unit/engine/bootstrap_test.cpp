@@ -151,6 +151,26 @@ TEST_F(BootstrapTest, ResumeEntriesAreRemovedAndHeadersDeclared) {
                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "11111111")));
 }
 
+TEST_F(BootstrapTest, HeadersAreDeclaredAsInstallerPropertiesOnly) {
+  script = ScriptBuilder().Title("Shop").Add("Install Files").Add("Comment").Build();
+  script.statementHeaders = {"21F1A76D", "0"};
+  RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
+  context.exePath = "D:\\Media\\setup.exe";
+  context.system = &system;
+  context.installer = &system;
+  vars.ClearVariables();
+  DefineRunVariables(context, vars);
+  RunBootstrap(context, vars);
+  DefineInitialisationVariables(context, vars, host);
+  // The part is off for the installer; no script variable of that name appears
+  // to reach the installer a second time beside the statement's own "TRUE".
+  const std::vector<std::string> lines = Properties().Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "A21F1A76D");
+  EXPECT_EQ(lines[1], "FALSE");
+  EXPECT_FALSE(vars.VariableExists("A21F1A76D"));
+}
+
 TEST(EngineCache, UninstallTarget) {
   struct Case {
     const char* in;
