@@ -4,12 +4,12 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <winioctl.h>
 
 #include <vector>
 
 #include "common/win32/handle.h"
 #include "common/win32/registry_key.h"
+#include "common/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {
@@ -92,15 +92,7 @@ void Win32SystemFacts::HideAndCompressFolder(const std::string& folder, bool com
   DWORD attributes = GetFileAttributesA(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
-  const FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle.Valid()) return;
-  USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
-  DWORD returned = 0;
-  // File systems without compression refuse this; the folder stays as it is.
-  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
-                  &returned, nullptr);
+  SetFolderCompression(folder, compressed);
 }
 
 }  // namespace vantrell

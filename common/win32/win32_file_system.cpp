@@ -3,6 +3,7 @@
 #include "common/win32/win32_file_system.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <memory>
 
@@ -176,6 +177,17 @@ std::wstring AnsiToWide(std::string_view text) {
 std::u16string Win32TextCodec::AnsiToUtf16(std::string_view text) const {
   const std::wstring wide = AnsiToWide(text);
   return std::u16string(wide.begin(), wide.end());
+}
+
+void SetFolderCompression(const std::string& folder, bool compressed) {
+  const FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.Valid()) return;
+  USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+  DWORD returned = 0;
+  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
+                  &returned, nullptr);
 }
 
 }  // namespace vantrell

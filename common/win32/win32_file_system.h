@@ -29,6 +29,10 @@ std::string UserTempFolder();
 // Text in the system code page as UTF-16 for the wide system calls.
 std::wstring AnsiToWide(std::string_view text);
 
+// File-system default compression on, or compression off, for a folder; best
+// effort (file systems without compression refuse it).
+void SetFolderCompression(const std::string& folder, bool compressed);
+
 class Win32TextCodec final : public TextCodec {
  public:
   std::u16string AnsiToUtf16(std::string_view text) const override;

@@ -3,13 +3,13 @@
 #include "msi/win32/registration_store_win32.h"
 
 #include <windows.h>
-#include <winioctl.h>
 
 #include <vector>
 
 #include "common/ascii.h"
 #include "common/win32/handle.h"
 #include "common/win32/registry_key.h"
+#include "common/win32/win32_file_system.h"
 
 namespace vantrell {
 namespace {
@@ -96,15 +96,7 @@ bool Win32CacheFolderSystem::DeleteAtRestart(const std::string& path) {
 }
 
 void Win32CacheFolderSystem::SetCompression(const std::string& folder, bool compressed) {
-  FileHandle handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle.Valid()) return;
-  USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
-  DWORD returned = 0;
-  // File systems without compression refuse this; the folder stays as it is.
-  DeviceIoControl(handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
-                  &returned, nullptr);
+  SetFolderCompression(folder, compressed);
 }
 
 std::string Win32CacheFolderSystem::ShortPath(const std::string& path) {

@@ -27,8 +27,9 @@ constexpr const char* kRevision = "{66666666-7777-8888-9999-000000000000}";
 
 class BootstrapTest : public ::testing::Test {
  protected:
-  void Start() {
-    script = ScriptBuilder().Title("Shop").Add("Comment").Build();
+  void Start() { Start(ScriptBuilder().Title("Shop").Add("Comment").Build()); }
+  void Start(SetupScript run) {
+    script = std::move(run);
     RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
     context.exePath = "D:\\Media\\setup.exe";
     context.system = &system;
@@ -152,16 +153,10 @@ TEST_F(BootstrapTest, ResumeEntriesAreRemovedAndHeadersDeclared) {
 }
 
 TEST_F(BootstrapTest, HeadersAreDeclaredAsInstallerPropertiesOnly) {
-  script = ScriptBuilder().Title("Shop").Add("Install Files").Add("Comment").Build();
-  script.statementHeaders = {"21F1A76D", "0"};
-  RunScriptContext context{script, "C:\\Temp\\zeb1\\setup.msi", "D:\\Media\\", files};
-  context.exePath = "D:\\Media\\setup.exe";
-  context.system = &system;
-  context.installer = &system;
-  vars.ClearVariables();
-  DefineRunVariables(context, vars);
-  RunBootstrap(context, vars);
-  DefineInitialisationVariables(context, vars, host);
+  SetupScript withHeader =
+      ScriptBuilder().Title("Shop").Add("Install Files").Add("Comment").Build();
+  withHeader.statementHeaders = {"21F1A76D", "0"};
+  Start(std::move(withHeader));
   // The part is off for the installer; no script variable of that name appears
   // to reach the installer a second time beside the statement's own "TRUE".
   const std::vector<std::string> lines = Properties().Lines();
