@@ -20,7 +20,9 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
   InstallerRequest request;
   request.setupSourceFolder =
       hooks.setupSourceFolder ? hooks.setupSourceFolder(statement) : std::string();
-  if (hooks.checkSources && !hooks.checkSources(statement, flags.install)) {
+  // The search follows parameter 3 itself: an advertisement (both flags
+  // false) installs nothing from the sources.
+  if (hooks.checkSources && !hooks.checkSources(statement, flags.install && !flags.advertise)) {
     WriteSourcesNotFound(vars, resultParameter, origin);
     return;
   }
@@ -63,6 +65,9 @@ void ExecuteApplyPatch(StatementContext& statement, InstallerRunner& runner,
     WriteSourcesNotFound(vars, resultParameter, origin);
     return;
   }
+  // A web-based build runs the patch from the engine cache like its package.
+  if (CurrentRun().buildKind == kBuildKindMediaBlocks)
+    RecordProperty("MSINTEMP", vars.GetVariable("TEMPDIR"));
   InstallerRequest request;
   request.operation = InstallerOperation::kPatch;
   const size_t dot = packagePath.find_last_of(".\\");

@@ -16,8 +16,6 @@
 namespace vantrell {
 namespace {
 
-constexpr int64_t kBuildKindMediaBlocks = 2;
-
 struct RecordedValue {
   int parameter;
   int slot = 0;                 // translation slot, 0 for none

@@ -9,6 +9,7 @@
 #include "components/feature_selection_file.h"
 #include "msi/property_list.h"
 #include "script/run_identity.h"
+#include "script/script_reader.h"
 
 namespace vantrell {
 namespace {
@@ -90,7 +91,7 @@ void WriteCache(const CachedSetup& setup, const std::string& cacheFolder,
   FileSystem& files = services.files;
   files.MakeDirectories(cacheFolder);
   services.folders.SetCompression(cacheFolder, setup.compressCache);
-  if (setup.buildKind == 2 && !setup.productCode.empty()) {
+  if (setup.buildKind == kBuildKindMediaBlocks && !setup.productCode.empty()) {
     WriteIntoCache(files, cacheFolder + setup.productCode, "");
   }
   const std::string base = cacheFolder + setup.baseName;
@@ -119,7 +120,7 @@ void WriteCache(const CachedSetup& setup, const std::string& cacheFolder,
 void RemoveCache(const CachedSetup& setup, const std::string& cacheFolder,
                  RegistrationServices& services, CacheUpkeep& result) {
   FileSystem& files = services.files;
-  if (setup.buildKind == 2 && !setup.productCode.empty()) {
+  if (setup.buildKind == kBuildKindMediaBlocks && !setup.productCode.empty()) {
     files.SetNormalAttributes(cacheFolder + setup.productCode);
     files.RemoveFile(cacheFolder + setup.productCode);
   }

@@ -3,6 +3,7 @@
 
 #include "lang/engine_texts.h"
 #include "script/run_identity.h"
+#include "script/script_reader.h"
 
 namespace vantrell {
 namespace {
@@ -21,8 +22,22 @@ bool HoldsMarker(FileSystem& files, const std::string& folder, const std::string
   return files.FileExists(WithTrailingBackslash(folder) + productCode);
 }
 
+// A folder holding the marker, itself or in its "data\\" sub-folder, becomes
+// the data folder.
+bool AcceptSourceFolder(FileSystem& files, const std::string& chosen, SourceCheck& check) {
+  if (chosen.empty()) return false;
+  const std::string folder = WithTrailingBackslash(chosen);
+  for (const std::string& candidate : {folder, folder + "data\\"}) {
+    if (HoldsMarker(files, candidate, check.productCode)) {
+      check.dataFolder = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool SearchAllowed(const SourceCheck& check) {
-  if (check.buildKind == 2) return false;
+  if (check.buildKind == kBuildKindMediaBlocks) return false;
   if (check.statement == SourceStatement::kApplyPatch) return true;
   return check.maintenance && check.install;
 }
@@ -47,7 +62,7 @@ std::string SetupSourceFolder(SystemFacts& system, const SetupSourceQuery& query
 }
 
 bool CheckSetupSources(FileSystem& files, SourceFolderBrowser* browser, SourceCheck& check) {
-  const bool patchBuild = check.buildKind == 3;
+  const bool patchBuild = check.buildKind == kBuildKindPatch;
   if (patchBuild && !HoldsMarker(files, check.setupSourceFolder, check.productCode) &&
       HoldsMarker(files, check.dataFolder, check.productCode)) {
     check.setupSourceFolder = check.dataFolder;
@@ -56,20 +71,15 @@ bool CheckSetupSources(FileSystem& files, SourceFolderBrowser* browser, SourceCh
                                     check.productCode);
   if (!missing || !SearchAllowed(check)) return true;
 
+  // The setup source folder is the first candidate: a "/p=" override names
+  // the original setup folder, and a silent maintenance run has no other
+  // way to be told where the sources are.
+  if (AcceptSourceFolder(files, check.setupSourceFolder, check)) return true;
   while (true) {
     if (check.silent || browser == nullptr) return false;
     std::optional<std::string> chosen = browser->BrowseForFolder(EngineText(kTextLocateSources));
     if (!chosen) return false;
-    if (chosen->empty()) continue;
-    const std::string folder = WithTrailingBackslash(*chosen);
-    if (HoldsMarker(files, folder, check.productCode)) {
-      check.dataFolder = folder;
-      return true;
-    }
-    if (HoldsMarker(files, folder + "data\\", check.productCode)) {
-      check.dataFolder = folder + "data\\";
-      return true;
-    }
+    if (AcceptSourceFolder(files, *chosen, check)) return true;
   }
 }
 

@@ -49,6 +49,12 @@ struct RegistrationLines {
   std::string version;
 };
 
+// Build kinds with a meaning of their own: a web-based build whose data comes
+// in media blocks fetched into the engine cache, and a patch build that
+// shares the installed product's cache folder.
+inline constexpr int64_t kBuildKindMediaBlocks = 2;
+inline constexpr int64_t kBuildKindPatch = 3;
+
 struct SetupScript {
   std::vector<std::string> commands;
   std::vector<std::string> identifiers;
@@ -60,7 +66,7 @@ struct SetupScript {
   RegistrationLines registration;
   std::vector<std::string> mediaPasswords;
   std::vector<std::string> mediaFolders;
-  int64_t buildKind = 0;
+  int64_t buildKind = 0;  // kBuildKindMediaBlocks, kBuildKindPatch or another number
   std::vector<std::string> componentSizes;
   std::string revisionCode;
   std::vector<std::string> offlineFiles;

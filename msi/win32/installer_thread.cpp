@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "common/shown_window.h"
 #include "common/trace_log.h"
+#include "common/win32/folder_browser.h"
 #include "common/win32/handle.h"
+#include "common/win32/process_token.h"
 #include "common/win32/registry_key.h"
 #include "common/win32/system_facts_win32.h"
 #include "lang/caption.h"
@@ -30,6 +33,13 @@ constexpr DWORD kLogMode = 0x3FDF;
 constexpr DWORD kLogAppendAndFlush = 3;
 constexpr const char* kTempPackagesKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\TempPackages";
+
+// This user as the installer's source list names users: domain\\name.
+std::string ProcessUserAccountName() {
+  std::optional<AccountName> account = ProcessUserAccount();
+  if (!account || account->name.empty()) return {};
+  return account->domain.empty() ? account->name : account->domain + "\\" + account->name;
+}
 
 // The handler's progress accumulators live as long as the engine.
 InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
@@ -190,8 +200,15 @@ class InstallerThread {
 
     UINT code = 0;
     if (line.call == InstallerCall::kApplyPatch) {
+      // The folder goes into the product's source list for the machine and
+      // for this user, so that the patch's own source resolution finds it.
       msi::MsiSourceListAddSourceA(request_.productCode.c_str(), nullptr, 0,
                                    paths.setupSourceFolder.c_str());
+      const std::string user = ProcessUserAccountName();
+      if (!user.empty()) {
+        msi::MsiSourceListAddSourceA(request_.productCode.c_str(), user.c_str(), 0,
+                                     paths.setupSourceFolder.c_str());
+      }
       code = msi::MsiApplyPatchA(request_.packagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
                                  line.text.c_str());
     } else {
@@ -284,22 +301,39 @@ int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::str
 
 namespace vantrell {
 
+namespace {
+
+// The source search's question, owned by the dialog shown at that moment.
+class ShownWindowSourceBrowser final : public SourceFolderBrowser {
+ public:
+  std::optional<std::string> BrowseForFolder(const std::string& title) override {
+    return vantrell::BrowseForFolder(reinterpret_cast<HWND>(ShownWindow()), {}, title);
+  }
+};
+
+SourceFolderBrowser* SourceBrowser() {
+  static ShownWindowSourceBrowser browser;
+  return &browser;
+}
+
+}  // namespace
+
 ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system,
                                  RegistrationStore& registry, CacheFolderSystem& folders) {
   ApplyChangesHooks hooks;
   hooks.setupSourceFolder = [&files, &system](StatementContext& statement) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
-                                 false};
+    SetupSourceServices services{
+        files, system, statement.vars, SourceBrowser(), statement.run.Silent(), false};
     return FindSetupSourceFolder(services);
   };
   hooks.checkSources = [&files, &system](StatementContext& statement, bool install) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
-                                 false};
+    SetupSourceServices services{
+        files, system, statement.vars, SourceBrowser(), statement.run.Silent(), false};
     return CheckRunSetupSources(SourceStatement::kApplyChanges, install, services);
   };
   hooks.checkPatchSources = [&files, &system](StatementContext& statement) {
-    SetupSourceServices services{files, system, statement.vars, nullptr, statement.run.Silent(),
-                                 false};
+    SetupSourceServices services{
+        files, system, statement.vars, SourceBrowser(), statement.run.Silent(), false};
     return FindSetupSources(SourceStatement::kApplyPatch, false, services);
   };
   hooks.afterSuccess = [&files, &system, &registry, &folders](StatementContext& statement,

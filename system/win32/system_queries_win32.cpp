@@ -14,6 +14,7 @@
 #include "common/target_platform.h"
 #include "common/win32/fs_redirection.h"
 #include "common/win32/handle.h"
+#include "common/win32/process_token.h"
 #include "common/win32/registry_key.h"
 
 namespace vantrell {
@@ -114,23 +115,6 @@ bool NamesDosDevice(const std::string& path) {
 bool Unusable(const std::string& path) {
   return TooLongOrEmpty(path) || path.rfind("\\\\.\\", 0) == 0 || path.rfind("\\\\?\\", 0) == 0 ||
          NamesDosDevice(path);
-}
-
-// The token of the thread when it impersonates, else the process token.
-HANDLE OpenQueryToken() {
-  HANDLE token = nullptr;
-  if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) return token;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return token;
-  return nullptr;
-}
-
-std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls) {
-  DWORD size = 0;
-  GetTokenInformation(token, cls, nullptr, 0, &size);
-  if (size == 0) return {};
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token, cls, buffer.data(), size, &size)) return {};
-  return buffer;
 }
 
 std::string SystemDirectory() {
@@ -348,18 +332,8 @@ std::string Win32SystemQueries::ComputerName() {
 }
 
 std::string Win32SystemQueries::UserDomain() {
-  FileHandle token(OpenQueryToken());
-  if (!token.Valid()) return {};
-  std::vector<BYTE> buffer = TokenInformation(token.Get(), TokenUser);
-  if (buffer.empty()) return {};
-  PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
-  char name[256] = {};
-  char domain[256] = {};
-  DWORD nameSize = sizeof(name);
-  DWORD domainSize = sizeof(domain);
-  SID_NAME_USE use = SidTypeUnknown;
-  if (!LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return {};
-  return domain;
+  std::optional<AccountName> account = ProcessUserAccount();
+  return account ? account->domain : std::string();
 }
 
 bool Win32SystemQueries::IsWow64() {

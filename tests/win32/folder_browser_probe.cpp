@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "system/win32/folder_browser.h"
+#include "common/win32/folder_browser.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;

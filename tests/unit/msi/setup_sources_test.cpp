@@ -182,6 +182,30 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   kData,
                   kSource},
+        CheckCase{"SilentMaintenanceTakesTheSourceFolder",
+                  kChanges,
+                  true,
+                  0,
+                  true,
+                  true,
+                  {kSource + "data\\"},
+                  {},
+                  true,
+                  0,
+                  kSource + "data\\",
+                  kSource},
+        CheckCase{"SourceFolderBeforeAsking",
+                  kChanges,
+                  true,
+                  0,
+                  true,
+                  false,
+                  {kSource},
+                  {},
+                  true,
+                  0,
+                  kSource,
+                  kSource},
         CheckCase{"CancelGivesUp",
                   kChanges,
                   true,
@@ -342,6 +366,25 @@ TEST(FindSetupSources, FoundFolderBecomesTheRunsDataFolder) {
   ResetRunSetupSourceFolder();
   EXPECT_EQ(RunSetupSourceFolder(), "");
   run = RunIdentity{};
+}
+
+TEST(FindSetupSources, SilentMaintenanceFindsTheSourcesThroughTheOverride) {
+  MemoryFileSystem files;
+  files.AddFile("\\\\server\\setups\\shop\\data\\" + std::string(kProduct), "");
+  FakeSystem system;
+  TVariableManager vars;
+  vars.PutVariable("TITLE", "Shop");
+  vars.PutVariable("MAINTENANCE", "TRUE");
+  RunIdentity& run = CurrentRun();
+  run = RunIdentity{};
+  run.productCode = kProduct;
+  run.dataFolder = "C:\\Cache\\{R}\\data\\";
+  run.sourcePathOverride = "\\\\server\\setups\\shop";
+  SetupSourceServices services{files, system, vars, nullptr, true, false};
+  EXPECT_TRUE(FindSetupSources(SourceStatement::kApplyChanges, true, services));
+  EXPECT_EQ(run.dataFolder, "\\\\server\\setups\\shop\\data\\");
+  run = RunIdentity{};
+  ResetRunSetupSourceFolder();
 }
 
 TEST(FindSetupSources, SilentMaintenanceWithoutSourcesGivesUpAndKeepsTheDataFolder) {

@@ -10,7 +10,9 @@
 namespace vantrell {
 
 // The chosen folder, or nullopt when the user cancelled. `start` (when not
-// empty and present) is selected when the dialog opens.
-std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start = {});
+// empty and present) is selected when the dialog opens; `title` (when not
+// empty) is the text above the tree.
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start = {},
+                                           const std::string& title = {});
 
 }  // namespace vantrell

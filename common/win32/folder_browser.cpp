@@ -1,5 +1,5 @@
 // Folder selection through SHBrowseForFolder (see folder_browser.h).
-#include "system/win32/folder_browser.h"
+#include "common/win32/folder_browser.h"
 
 #include <shlobj.h>
 
@@ -35,13 +35,15 @@ int CALLBACK SelectStart(HWND dialog, UINT message, LPARAM item, LPARAM data) {
 
 }  // namespace
 
-std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start) {
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& start,
+                                           const std::string& title) {
   // The newer style hosts shell views, which need OLE on this thread.
   const HRESULT ole = OleInitialize(nullptr);
   char display[MAX_PATH] = {};
   BROWSEINFOA info{};
   info.hwndOwner = owner;
   info.pszDisplayName = display;
+  if (!title.empty()) info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   const DWORD attributes =
       start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(start.c_str());
