@@ -153,7 +153,10 @@ StatementTable BuildStatementTable(StatementServices& services,
   table.Register("Hide Dialog", HideDialogWithoutWindow);
 
   table.SetModule("media/extract_statement");
-  RegisterArchiveStatements(table, services.archives, files);
+  RegisterArchiveStatements(table, services.archives, files,
+                            [&platform = services.filePlatform]() -> std::shared_ptr<void> {
+                              return platform.NativeFileView();
+                            });
 
   table.SetModule("msi/install_statements");
   InstallStatementServices install;

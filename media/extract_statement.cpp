@@ -40,8 +40,8 @@ uint32_t ArchivePercent(uint64_t done, uint64_t total) {
   return percent > 100 ? 100 : static_cast<uint32_t>(percent);
 }
 
-void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library,
-                            FileSystem& files) {
+void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library, FileSystem& files,
+                            const NativeFileView& view) {
   TVariableManager& vars = statement.vars;
   ExtractionRequest request;
   request.archivePath = vars.ExpandPath(statement.Parameter(1));
@@ -55,6 +55,8 @@ void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library
   bool succeeded = false;
   std::string errorText;
   Worker worker([&](Worker&) {
+    // Redirection is a property of the thread: the worker switches it.
+    const std::shared_ptr<void> nativeView = view ? view() : nullptr;
     files.MakeDirectories(request.destination);
     succeeded = ExtractArchiveFiles(library, request, errorText);
   });
@@ -70,10 +72,12 @@ void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library
   vars.AssignVariable(name, succeeded ? "SUCCESS" : errorText, statement.Origin());
 }
 
-void RegisterArchiveStatements(StatementTable& table, ArchiveLibrary& library, FileSystem& files) {
-  table.Register("Extract 7Zip Archive", [&library, &files](StatementContext& statement) {
-    ExtractSevenZipArchive(statement, library, files);
-  });
+void RegisterArchiveStatements(StatementTable& table, ArchiveLibrary& library, FileSystem& files,
+                               NativeFileView view) {
+  table.Register("Extract 7Zip Archive",
+                 [&library, &files, view = std::move(view)](StatementContext& statement) {
+                   ExtractSevenZipArchive(statement, library, files, view);
+                 });
 }
 
 }  // namespace vantrell

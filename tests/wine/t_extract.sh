@@ -38,4 +38,27 @@ extract_case wrong "$work/locked.7z" NOPE \
   "The archive cannot be opened: unsupported archive or incorrect password" 3
 extract_case missing "$work/nothing.7z" "" "The archive file was not found" 4
 rm -rf "$temp_unix/vantrell-x"
+
+# The 64-bit file view: in x64 mode an archive extracts into the system's own
+# system32; in Win32 mode a 32-bit engine's extraction lands in syswow64.
+sys64="$WINEPREFIX/drive_c/windows/system32"
+sys32="$WINEPREFIX/drive_c/windows/syswow64"
+rm -rf "$sys64/vantrell_zx" "$sys32/vantrell_zx" "$sys64/vantrell_zw" "$sys32/vantrell_zw"
+dir="$(scratch)"
+make_script_setup "$dir" <<S
+Set 64 Bit Mode|FALSE|FALSE|TRUE
+Extract 7Zip Archive|$(winpath "$work/plain.7z")|C:\\windows\\system32\\vantrell_zx|RX|||
+Set 64 Bit Mode|TRUE|FALSE|FALSE
+Extract 7Zip Archive|$(winpath "$work/plain.7z")|C:\\windows\\system32\\vantrell_zw|RW|||
+If|RX|0|SUCCESS|TRUE
+Terminate with Exit Code|1
+End
+Terminate with Exit Code|2
+S
+check "x64 mode: extraction succeeds" "$(robot_value exit <<<"$(robot run --timeout 120000 -- "$(winpath "$dir/setup.exe")" /s)")" 1
+check "x64 mode: the files land in system32" "$([ -f "$sys64/vantrell_zx/hello.txt" ] && echo system32 || echo elsewhere)" system32
+check "x64 mode: nothing in syswow64" "$([ -e "$sys32/vantrell_zx" ] && echo present || echo absent)" absent
+skip_unless_32bit "Win32 mode extracts into syswow64" "file-system redirection" &&
+  check "Win32 mode extracts into syswow64" "$([ -f "$sys32/vantrell_zw/hello.txt" ] && echo syswow64 || echo elsewhere)" syswow64
+rm -rf "$sys64/vantrell_zx" "$sys32/vantrell_zx" "$sys64/vantrell_zw" "$sys32/vantrell_zw"
 test_done

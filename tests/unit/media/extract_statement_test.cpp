@@ -3,6 +3,8 @@
 // variable and the percentage rule.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "media/extract_statement.h"
 #include "twins/fake_archive_library.h"
 #include "twins/statement_test.h"
@@ -81,6 +83,29 @@ TEST(ExtractSevenZipArchive, WithoutResultVariableRecordsNothing) {
   EXPECT_TRUE(names.empty());
   EXPECT_EQ(library.lastOption, 1u);
   EXPECT_EQ(files.Find("C:\\dest\\a.txt")->bytes, "A");
+}
+
+// The 64-bit file view is a property of a thread: the worker that extracts
+// must hold it, from the destination folder to the last file.
+TEST(ExtractSevenZipArchive, TheWorkerHoldsTheNativeFileView) {
+  MemoryFileSystem files;
+  FakeArchiveLibrary library(files);
+  library.archives[MemoryFileSystem::Key("C:\\in\\good.7z")] = {{{"a.txt", "A"}}, "", 0};
+  std::thread::id viewThread;
+  bool extractedWhileHeld = false;
+  int views = 0;
+  StatementRunner statements(/*silent=*/true);
+  RegisterArchiveStatements(statements.table, library, files, [&]() -> std::shared_ptr<void> {
+    ++views;
+    viewThread = std::this_thread::get_id();
+    return std::shared_ptr<void>(
+        nullptr, [&](void*) { extractedWhileHeld = files.Find("C:\\dest\\a.txt") != nullptr; });
+  });
+  statements.Run("Extract 7Zip Archive", {"C:\\in\\good.7z", "C:\\dest", "R", "", "TRUE", "TRUE"});
+  EXPECT_EQ(statements.Get("R"), "SUCCESS");
+  EXPECT_EQ(views, 1);
+  EXPECT_NE(viewThread, std::this_thread::get_id());
+  EXPECT_TRUE(extractedWhileHeld);
 }
 
 }  // namespace
