@@ -64,6 +64,18 @@ std::string BusyProgressText(std::string_view dots) {
   return "Windows Installer" + std::string(dots);
 }
 
+uint32_t CallWhileBusy(const BusyRetry& retry) {
+  std::string dots;
+  for (;;) {
+    const uint32_t code = retry.call();
+    if (code != kInstallerBusy) return code;
+    dots = NextBusyDots(dots);
+    retry.showBusy(BusyProgressText(dots));
+    retry.wait(kBusyRetryMilliseconds);
+    if (retry.cancelled()) return code;
+  }
+}
+
 int RunnerResult(std::string_view cancelledValue, bool errorFlag, bool rebootFlag) {
   if (cancelledValue == "TRUE") return kInstallCancel;
   if (errorFlag) return kInstallError;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,17 @@ std::string CompleteErrorText(std::string_view errorText, std::string_view lastI
 std::string NextBusyDots(std::string_view dots);
 // "Windows Installer" followed by the dots.
 std::string BusyProgressText(std::string_view dots);
+
+// One installer call, tried again while the installer is busy with another
+// installation: between tries the progress text shows the busy dots and the
+// thread waits kBusyRetryMilliseconds; a cancel ends the tries. The last code.
+struct BusyRetry {
+  std::function<uint32_t()> call;
+  std::function<bool()> cancelled;
+  std::function<void(const std::string& progressText)> showBusy;
+  std::function<void(int milliseconds)> wait;
+};
+uint32_t CallWhileBusy(const BusyRetry& retry);
 
 // `VELD_thCancelled` "TRUE" gives 0; else the error flag -1; else the reboot flag 2; else 1.
 int RunnerResult(std::string_view cancelledValue, bool errorFlag, bool rebootFlag);

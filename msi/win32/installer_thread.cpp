@@ -212,15 +212,16 @@ class InstallerThread {
       code = msi::MsiApplyPatchA(request_.packagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
                                  line.text.c_str());
     } else {
-      std::string dots;
-      for (;;) {
-        code = msi::MsiInstallProductA(request_.packagePath.c_str(), line.text.c_str());
-        if (code != kInstallerBusy) break;
-        dots = NextBusyDots(dots);
-        ReportProgress(BusyProgressText(dots), 0, 100, 100, vars_);
-        Sleep(kBusyRetryMilliseconds);
-        if (Cancelled()) break;
-      }
+      BusyRetry retry;
+      retry.call = [&] {
+        return msi::MsiInstallProductA(request_.packagePath.c_str(), line.text.c_str());
+      };
+      retry.cancelled = [this] { return Cancelled(); };
+      retry.showBusy = [this](const std::string& text) {
+        ReportProgress(text, 0, 100, 100, vars_);
+      };
+      retry.wait = [](int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); };
+      code = CallWhileBusy(retry);
     }
     msi::MsiSetExternalUIA(nullptr, 0, nullptr);
     switch (ClassifyInstallerResult(code)) {
