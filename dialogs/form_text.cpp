@@ -430,6 +430,14 @@ class Parser {
     return SameWord(text_.substr(pos_, end - pos_), word);
   }
 
+  // A word followed by "=": a property, even when named like a keyword.
+  bool NextIsProperty() {
+    size_t end = pos_;
+    while (end < text_.size() && IsIdentChar(text_[end])) ++end;
+    while (end < text_.size() && (text_[end] == ' ' || text_[end] == '\t')) ++end;
+    return end < text_.size() && text_[end] == '=';
+  }
+
   void Enter() {
     if (++depth_ > kMaxFormNesting) Fail("nesting too deep");
   }
@@ -460,11 +468,12 @@ class Parser {
       Expect(']');
     }
     for (;;) {
-      if (NextIsWord("end")) {
+      if (NextIsWord("end") && !NextIsProperty()) {
         Word();
         break;
       }
-      if (NextIsWord("object") || NextIsWord("inherited") || NextIsWord("inline")) {
+      if ((NextIsWord("object") || NextIsWord("inherited") || NextIsWord("inline")) &&
+          !NextIsProperty()) {
         c.children.push_back(Component());
       } else {
         c.properties.push_back(Property());
@@ -533,7 +542,7 @@ class Parser {
             item.order = Integer();
             Expect(']');
           }
-          while (!NextIsWord("end")) {
+          while (!NextIsWord("end") || NextIsProperty()) {
             if (Peek() == '\0') Fail("\"end\" expected");
             item.properties.push_back(Property());
           }
