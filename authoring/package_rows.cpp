@@ -19,6 +19,10 @@ constexpr int kCompressed = 0x4000;    // file attribute: in a cabinet
 constexpr int kUncompressed = 0x2000;  // file attribute: loose source file
 constexpr int kRegistryKeyPath = 0x4;  // component attribute
 constexpr int kPermanent = 0x10;       // component attribute
+// Component attribute: the condition is read again when the product is
+// reinstalled, so that a maintenance run that skips a statement removes its
+// part and one that runs it again brings it back.
+constexpr int kTransitive = 0x40;
 
 struct Schema {
   const char* name;
@@ -350,7 +354,7 @@ class Planner {
         .Add({{"Component", key},
               {"ComponentId", guid},
               {"Directory_", directory},
-              {"Attributes", std::to_string(attributes)},
+              {"Attributes", std::to_string(attributes | kTransitive)},
               {"Condition", "A" + header + "=\"TRUE\""},
               {"KeyPath", keyPath}});
     Table("FeatureComponents").Add({{"Feature_", kFeature}, {"Component_", key}});

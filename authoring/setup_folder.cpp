@@ -244,6 +244,14 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
     fs::copy(data, t / "data", fs::copy_options::recursive, ec);
     if (ec) throw ProjectError({data.string(), 0}, "cannot copy the data folder: " + ec.message());
   }
+  // The data folder carries the source marker, an empty file named like the
+  // product code: a maintenance run started from the engine cache accepts a
+  // folder as this product's sources by it. A web-based build keeps its data
+  // in media blocks, and the engine marks its cache itself.
+  if (!script.productCode.empty() && p.buildKind != "2") {
+    fs::create_directories(t / "data", ec);
+    WriteBinaryFile(t / "data" / script.productCode, "");
+  }
   MoveIntoPlace(t, out, {base + ".exe", base + ".res", base + ".msi", "zeb.lib", "data"});
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 // shellapi.h needs the types windows.h declares.
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -30,6 +31,7 @@ constexpr char kUsage[] =
     "         SELECTOR: --title T | --title-contains T | --class C | --pid N | --hwnd H\n"
     "         click: --button TEXT [--no-wait]    close: [--no-wait]\n"
     "         shot: --out FILE.bmp [--screen]\n"
+    "       robot browse-to SELECTOR --path FOLDER\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -292,6 +294,28 @@ int CommandShot(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Selects a folder in a shell folder browser, so that its OK button returns
+// it: the path is written into the browser's process for BFFM_SETSELECTIONW.
+int CommandBrowseTo(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"path"}));
+  const std::wstring path = options.Get(L"path");
+  if (path.empty()) Usage("browse-to: --path is needed");
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
+  if (process == nullptr) throw RobotError("browse-to: cannot open the browser's process", 1);
+  const size_t bytes = (path.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  const bool written =
+      remote != nullptr && WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr);
+  if (written) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!written) throw RobotError("browse-to: cannot write into the browser's process", 1);
+  out.Line("selected", path);
+  return 0;
+}
+
 int CommandList(const std::vector<std::wstring>& args, Output& out) {
   if (!args.empty()) Usage("list takes no arguments");
   for (HWND window : VisibleTopLevelWindows()) {
@@ -305,9 +329,9 @@ int CommandList(const std::vector<std::wstring>& args, Output& out) {
 int Main(const std::vector<std::wstring>& argv) {
   using Command = std::function<int(const std::vector<std::wstring>&, Output&)>;
   const std::map<std::wstring, Command> kCommands = {
-      {L"run", CommandRun},     {L"wait", CommandWait},   {L"dump", CommandDump},
-      {L"click", CommandClick}, {L"close", CommandClose}, {L"shot", CommandShot},
-      {L"list", CommandList},
+      {L"run", CommandRun},     {L"wait", CommandWait},          {L"dump", CommandDump},
+      {L"click", CommandClick}, {L"close", CommandClose},        {L"shot", CommandShot},
+      {L"list", CommandList},   {L"browse-to", CommandBrowseTo},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

@@ -61,8 +61,93 @@ uninstall="$(reg_value "$uninstall_key" UninstallString)"
 
 cached="${uninstall#\"}"
 cached="${cached%%\"*}"
+cache_unix="$(dirname "$(winepath -u "$cached" 2>/dev/null)")"
+[ -f "$dir/out/data/{2D5E8A41-6B3C-4F0E-9A17-C84B5D2E6F03}" ] && pass "the setup's data folder holds the source marker" ||
+  fail "the setup's data folder lacks the source marker"
+
+echo "-- maintenance from the engine cache: modify and repair, silently and through the sources question"
+arp_value() { # the value under the product's own uninstall entry, in whichever view the engine wrote it
+  local v
+  v="$(reg_value "$uninstall_key" "$1")"
+  [ -n "$v" ] || v="$(wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p")"
+  printf '%s' "$v"
+}
+modify_path="$(arp_value ModifyPath)"
+check "ModifyPath is the cached engine" "$modify_path" "$cached"
+# The original setup folder, where the folder browser can show it.
+rm -rf "$WINEPREFIX/drive_c/vantrell setup sources"
+cp -r "$dir/out" "$WINEPREFIX/drive_c/vantrell setup sources"
+sources='C:\vantrell setup sources'
+# removed_help WHAT : Windows Installer removes a component whose condition
+# turned false on reinstall (it is transitive); Wine's installer leaves it.
+help_kept=""
+removed_help() {
+  if [ -e "$app/Help/en/guide.txt" ]; then
+    echo "  note  $1: Wine's installer keeps the unticked component (no transitive removal)"
+    help_kept="./Help/en/guide.txt "
+  else
+    pass "$1: the unticked component is removed"
+    help_kept=""
+  fi
+  check "$1: the rest stays" "$(installed_files)" "$help_kept./hello.cmd ./readme.txt "
+}
+maintain() { # maintain ARGS... : exit code of the cached setup started as ModifyPath with ARGS
+  robot_value exit <<<"$(robot run --timeout 180000 -- "$modify_path" "$@")"
+}
+check "silent modify without sources gives up (exit 1)" "$(maintain /s WITHHELP=FALSE)" 1
+check "silent modify without sources changes nothing" "$(installed_files)" \
+  "./Help/en/guide.txt ./hello.cmd ./readme.txt "
+check "silent modify, sources from /p=: exit 0" "$(maintain /s WITHHELP=FALSE "/p=$sources")" 0
+removed_help "silent modify"
+switched_on() { # the number of statement parts the cached property list switches on
+  tr -d '\r' <"$cache_unix/setup.par" 2>/dev/null | awk 'NR % 2 == 1 { name = $0; next }
+    name ~ /^A[0-9A-F]+$/ { last[name] = $0 } END { n = 0; for (k in last) if (last[k] == "TRUE") n++; print n }'
+}
+parts_without_help="$(switched_on)"
+check "silent modify, ticked again: exit 0" "$(maintain /s WITHHELP=TRUE "/p=$sources")" 0
+check "silent modify: the ticked component is back" "$(installed_files)" \
+  "./Help/en/guide.txt ./hello.cmd ./readme.txt "
+check "silent modify: the help statement is off without the component, on with it" \
+  "$(switched_on)" "$((parts_without_help + 1))"
+rm -f "$app/readme.txt"
+check "silent repair: exit 0" "$(maintain /s "/p=$sources")" 0
+check "silent repair: the deleted file is back" "$(head -1 "$app/readme.txt" 2>/dev/null)" "Vantrell Author Example"
+
+# Interactive: no /p=, so the engine asks for the sources; the robot picks
+# the setup folder (its data\ sub-folder holds the marker).
+interactive() { # interactive ARGS... : answers the question, prints the exit code
+  local run="$(scratch)"
+  robot_bg_run "$run/r.log" --timeout 180000 -- "$modify_path" "$@"
+  if robot wait --timeout 60000 --title "Browse for Folder" >/dev/null; then
+    robot dump --title "Browse for Folder" >"$WINE_RUN_DIR/sources-dump.txt"
+    robot browse-to --title "Browse for Folder" --path "$sources" >/dev/null
+    screenshot sources-question --title "Browse for Folder" >/dev/null
+    robot click --title "Browse for Folder" --button OK >/dev/null
+  fi
+  robot_value exit <<<"$(robot_bg_wait "$run/r.log" 200)"
+}
+check "interactive modify: exit 0" "$(interactive WITHHELP=FALSE)" 0
+grep -qx 'static=Please locate your original setup sources to continue operation' "$WINE_RUN_DIR/sources-dump.txt" &&
+  pass "interactive modify: the question's text" || fail "interactive modify: no question with the locate-sources text"
+removed_help "interactive modify"
+rm -f "$app/hello.cmd"
+check "interactive repair: exit 0" "$(interactive)" 0
+check "interactive repair: the deleted file is back, the choice kept" "$(installed_files)" \
+  "$help_kept./hello.cmd ./readme.txt "
+check "after maintenance: still registered" "$(arp_value ModifyPath)" "$cached"
+for f in setup.exe setup.msi setup.res zeb.lib setup.dat setup.par instance.dat; do
+  [ -f "$cache_unix/$f" ] && pass "after maintenance: the engine cache holds $f" || fail "after maintenance: the engine cache lacks $f"
+done
+rm -rf "$WINEPREFIX/drive_c/vantrell setup sources"
+
 out="$(robot run --timeout 180000 -- "$cached" /s REMOVE=TRUE MODIFY=FALSE)"
 check "remove: exit code 0" "$(robot_value exit <<<"$out")" 0
+if [ -n "$help_kept" ] && [ "$(installed_files)" = "$help_kept" ]; then
+  # Wine's installer dropped the unticked component from the product without
+  # removing its files, so the removal does not know them.
+  echo "  note  remove: Wine's installer leaves the files of the component it kept"
+  rm -rf "$app"
+fi
 check "remove: the files are gone" "$(installed_files)" ""
 [ -d "$app" ] && fail "remove: the application folder stays" || pass "remove: the application folder is gone"
 check "remove: the registry value is gone" "$(reg_value "$product_key" InstallDir)" ""
@@ -212,7 +297,9 @@ mkdir -p "$dir/out/data" && echo stale >"$dir/out/data/old.txt"
 author build "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/out"
 check "rebuild succeeds" "$?" 0
 check "a foreign file stays" "$(cat "$dir/out/notes.txt" 2>/dev/null)" keep
-[ -e "$dir/out/data" ] && fail "a data folder the project no longer has stays" || pass "a stale data folder goes"
+[ -e "$dir/out/data/old.txt" ] && fail "a stale data folder stays" || pass "a stale data folder goes"
+check "the new data folder holds the source marker only" "$(ls "$dir/out/data" 2>/dev/null)" \
+  "{2D5E8A41-6B3C-4F0E-9A17-C84B5D2E6F03}"
 cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "rebuild gives the same setup.exe" ||
   fail "rebuild changed setup.exe"
 
