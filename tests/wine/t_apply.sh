@@ -84,15 +84,22 @@ for f in setup.exe setup.msi setup.res zeb.lib setup.dat setup.par instance.dat;
 done
 
 # A second instance beside the installed one: a new product code from
-# "Transform Instance", installed under that code.
+# "Transform Instance", installed under that code and under a title of its
+# own; its cached copy, started as its uninstall entry says, removes it and
+# leaves the first instance alone.
 dir="$(scratch)"
 codes="$WINE_RUN_DIR/instance-codes.txt"
 make_script_setup "$dir" <<S
 @revision $package_code
 @title Vantrell Sample
 Transform Instance
+Set Variable|TITLE|Vantrell Sample Second
 Write to Text File|$(winpath "$codes")|\$PRODUCTCODE\$|FALSE
+If|REMOVE|0|TRUE|TRUE
+Apply Changes|progress|RESULT|FALSE|TRUE
+Else
 Apply Changes|progress|RESULT|TRUE|FALSE
+End
 If|RESULT|0|COMPLETE|TRUE
 Terminate with Exit Code|1
 End
@@ -103,10 +110,23 @@ check "second instance: COMPLETE" \
 second="$(tr -d '\r\n' <"$codes" 2>/dev/null)"
 [[ "$second" =~ ^\{[0-9A-F-]{36}\}$ ]] && [ "$second" != "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}" ] &&
   pass "second instance: new product code $second" || fail "second instance: product code [$second]"
-wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$second" /reg:32 >/dev/null 2>&1 &&
+second_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$second"
+wine reg query "$second_key" /reg:32 >/dev/null 2>&1 &&
   pass "second instance: installed under its own code" || fail "second instance: not installed under $second"
 check "second instance: the first is still installed" "$(product_state)" registered
-wine msiexec /x "$second" /qn >/dev/null 2>&1
+second_uninstall="$(reg_value "$uninstall_key Second" UninstallString)"
+[[ "$second_uninstall" == \"*'\setup.exe" REMOVE=TRUE MODIFY=FALSE' ]] &&
+  pass "second instance: its own entry ($second_uninstall)" || fail "second instance: UninstallString [$second_uninstall]"
+second_cache="$(dirname "$(winepath -u "$(sed 's/^"//; s/".*//' <<<"$second_uninstall")" 2>/dev/null)")"
+check "second instance: its cache names it" "$(head -1 "$second_cache/instance.dat" 2>/dev/null | tr -d '\r')" "$second"
+out="$(robot run --timeout 180000 --raw "$second_uninstall")"
+check "second instance: its uninstall entry removes it" "$(robot_value exit <<<"$out")" 1
+check "second instance: the removal acted for the second code" "$(tail -n1 "$codes" 2>/dev/null | tr -d "\r")" "$second"
+wine reg query "$second_key" /reg:32 >/dev/null 2>&1 &&
+  fail "second instance: still installed" || pass "second instance: gone from the installer"
+wine reg query "$uninstall_key Second" >/dev/null 2>&1 &&
+  fail "second instance: its entry stays" || pass "second instance: its entry is gone"
+check "second instance: the first stays installed" "$(product_state)" registered
 
 # "Is MSI Setup Installed" while installed (and for a code nobody installed).
 dir="$(scratch)"
