@@ -9,6 +9,7 @@
 #include "engine/win32/process_env.h"
 #include "engine/win32/startup_ui_win32.h"
 #include "media/win32/zeb_library.h"
+#include "msi/win32/assembly_removal_win32.h"
 #include "msi/win32/installer_queries_win32.h"
 #include "msi/win32/installer_thread.h"
 #include "msi/win32/package_editor.h"
@@ -51,9 +52,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             request.packagePath, request.operation == vantrell::InstallerOperation::kPatch);
       }),
       installer};
-  vantrell::StatementServices statementServices{
-      archives,      files,        textSystem, systemQueries, registryAccess,
-      programRunner, filePlatform, registry,   systemRestart, installerRuns};
+  vantrell::StatementServices statementServices{archives,
+                                                files,
+                                                textSystem,
+                                                systemQueries,
+                                                registryAccess,
+                                                programRunner,
+                                                filePlatform,
+                                                registry,
+                                                systemRestart,
+                                                installerRuns,
+                                                vantrell::ReadPackageAssemblies,
+                                                vantrell::WriteAssemblyCacheTool};
 
   vantrell::StartupServices services{files, archives, ui, trace};
   services.runScript = [&](const vantrell::RunScriptContext& context) {

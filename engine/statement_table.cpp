@@ -97,7 +97,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Reboot Computer", "system/reboot_statements"},
       {"Register Assembly", ""},
       {"Register Library", "system/file_statements"},
-      {"Remove Assemblies", ""},
+      {"Remove Assemblies", "msi/remove_assemblies"},
       {"Replace String", "text/text_statements"},
       {"Run .NET Installer Class", ""},
       {"Run Light Mode Setup", "system/run_statements"},
@@ -165,6 +165,21 @@ StatementTable BuildStatementTable(StatementServices& services,
 
   table.SetModule("msi/apply_changes");
   RegisterInstallerRunStatements(table, services.installer);
+
+  table.SetModule("msi/remove_assemblies");
+  AssemblyRemovalServices assemblies;
+  assemblies.packageAssemblies = services.packageAssemblies;
+  assemblies.writeCacheTool = services.writeCacheTool;
+  assemblies.runHidden = [&programs = services.programs](
+                             const std::string& program, const std::string& parameters,
+                             const std::string& folder) -> std::optional<uint32_t> {
+    ShellRequest request{program, parameters, folder, /*hidden=*/true, /*wait=*/true};
+    const Launch launch = programs.ShellExecuteAndWait(request);
+    if (launch.outcome != Launch::Outcome::kRan) return std::nullopt;
+    return launch.exitStatus;
+  };
+  assemblies.windowsFolder = [&queries = services.queries] { return queries.WindowsFolder(); };
+  RegisterRemoveAssemblies(table, assemblies);
 
   table.SetModule("msi/transform_instance");
   table.Register("Transform Instance", [&files](StatementContext& s) {

@@ -13,6 +13,7 @@
 #include "engine/run_session.h"
 #include "media/archive_files.h"
 #include "msi/apply_changes.h"
+#include "msi/remove_assemblies.h"
 #include "script/statements.h"
 #include "system/file_statement_platform.h"
 #include "system/program_runner.h"
@@ -44,6 +45,10 @@ struct StatementServices {
   RegistrationStore& registration;
   SystemRestart& restart;
   InstallerRunServices installer;
+  // The package's assemblies and the engine's cache tool; the programs run
+  // through `programs`.
+  std::function<std::vector<CacheAssembly>(const std::string& packagePath)> packageAssemblies;
+  std::function<std::string(const std::string& folder)> writeCacheTool;
 };
 
 // The handlers of one run. The program that started a self-extracting
