@@ -164,6 +164,26 @@ rm -rf "$dir/data"
 check "Apply Patch: sources not found in a silent run is not ERROR" \
   "$(robot_value exit <<<"$(robot run --timeout 120000 -- "$(winpath "$dir/setup.exe")" /s)")" 2
 
+# A patch that succeeds: Wine's installer cannot generate transforms
+# (MsiDatabaseGenerateTransform answers 120), so the patch made through it
+# carries none; the engine applies it to the installed product and reports
+# COMPLETE with no error text.
+dir="$(scratch)"
+make_script_setup "$dir" <<S
+@revision $package_code
+Apply Patch|PATCHED
+Write to Text File|$(winpath "$dir/why.txt")|[\$PATCHED\$][\$LASTERROR\$]|FALSE
+Terminate with Exit Code|1
+S
+wine "$TESTBIN/make_patch.exe" - - "$(winpath "$dir/setup.msp")" \
+  "{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}" "{9D3C2B1A-0F9E-4D8C-B7A6-5E4D3C2B1A09}" >/dev/null 2>&1
+check "a patch is made" "$?" 0
+mkdir -p "$dir/data" && : >"$dir/data/{5B0C6D2E-7D3A-4E7B-9C1F-2A6E8D4F1B30}"
+robot run --timeout 180000 -- "$(winpath "$dir/setup.exe")" /s >/dev/null
+check "Apply Patch: a patch that applies gives COMPLETE and no error" "$(tr -d '\r\n' <"$dir/why.txt" 2>/dev/null)" \
+  "[COMPLETE][]"
+check "Apply Patch: the product stays installed" "$(product_state)" registered
+
 out="$(robot run --timeout 180000 -- "$cached_exe" /s REMOVE=TRUE MODIFY=FALSE)"
 check "remove from the cached copy: COMPLETE" "$(robot_value exit <<<"$out")" 1
 [ -z "$(installed_file)" ] && pass "remove: the file is gone" || fail "remove: file left"
