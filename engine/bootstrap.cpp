@@ -9,6 +9,8 @@
 #include "common/target_platform.h"
 #include "components/component_table.h"
 #include "components/feature_selection_file.h"
+#include "lang/engine_texts.h"
+#include "lang/translations.h"
 #include "msi/install_statements.h"
 #include "msi/property_list.h"
 #include "msi/registration.h"
@@ -224,6 +226,66 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   }
 }
 
+void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars) {
+  const SetupScript& script = context.script;
+  TranslationState& translations = Translations();
+  translations.Reset();
+  translations.SetBuildExpansion(
+      [&script](std::string_view text) { return ExpandBuildVariables(script, text); });
+  vars.AssignVariable("LANGUAGE", "", kInitialization);
+  const std::string support = WithTrailingBackslash(context.supportFolder);
+  if (!context.files.FileExists(support + script.projectTitle + ".mtx")) return;
+
+  std::vector<std::string> paths;
+  for (const FileSystem::Entry& entry : context.files.List(support)) {
+    if (!entry.directory) paths.push_back(support + entry.name);
+  }
+  bool defaultOffered = false;
+  const std::vector<std::string> languages =
+      OfferedLanguages(paths, support, script.defaultLanguage, defaultOffered);
+  std::string current = defaultOffered ? script.defaultLanguage : std::string();
+  const bool maintenance = TextToBool(vars.GetVariable("MAINTENANCE"));
+  const RunIdentity& run = CurrentRun();
+  const size_t dot = run.exePath.find_last_of(".\\");
+  const bool patch = dot != std::string::npos && run.exePath[dot] == '.' &&
+                     context.files.FileExists(run.exePath.substr(0, dot) + ".msp");
+  if (!languages.empty() && script.languageSelection && !maintenance && !patch) {
+    // The choice falls on the preselected language until the language
+    // dialog can be shown.
+    current = languages[PreselectLanguage(languages, script.defaultLanguage, context.userLanguage)];
+  }
+  if (maintenance || patch) {
+    const std::string lanFile =
+        EngineCacheFolder(TextToBool(vars.GetVariable("ALLUSERS")), System(context), vars) +
+        run.baseName + ".lan";
+    std::string bytes;
+    if (context.files.ReadWholeFile(lanFile, bytes)) current = LineReader(bytes).Next();
+  }
+  vars.AssignVariable("LANGUAGE", current, kInitialization);
+}
+
+void RefreshTranslations(const RunScriptContext& context, TVariableManager& vars) {
+  const std::string support = WithTrailingBackslash(context.supportFolder);
+  const FileSystem& files = context.files;
+  auto lines = [&files](const std::string& path) {
+    std::string bytes;
+    return files.ReadWholeFile(path, bytes) ? SplitLines(bytes) : std::vector<std::string>();
+  };
+  const bool loaded =
+      Translations().Refresh(vars.GetVariable("LANGUAGE"), [&](const std::string& language) {
+        TranslationFiles loadedFiles;
+        loadedFiles.map = lines(support + "translations.Map");
+        loadedFiles.translated = lines(support + "translations." + language);
+        loadedFiles.original = lines(support + "translations.Original");
+        loadedFiles.matrix = lines(support + context.script.projectTitle + ".mtx");
+        return loadedFiles;
+      });
+  if (!loaded) return;
+  std::string shared;
+  if (files.ReadWholeFile(support + "shared.translations." + Translations().Current(), shared))
+    LoadEngineTexts(shared, context.userLanguage);
+}
+
 void DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
                                    InterpreterHost& host) {
   static const CommandLine kNone;
@@ -334,7 +396,7 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
     RecordProperty("A" + header, "FALSE");
   }
 
-  vars.AssignVariable("LANGUAGE", "", kInitialization);
+  SelectLanguageAtStart(context, vars);
 
   std::vector<std::string> overrides;
   for (const auto& [name, value] : cl.assignments) {

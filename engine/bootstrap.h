@@ -35,4 +35,12 @@ void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars
 
 // Saves the kept variables and selections in the engine cache after a run.
 void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars);
+// The start-up choice of the setup language from the support folder's
+// translation files, published in LANGUAGE.
+void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars);
+
+// Before every statement: loads the files of LANGUAGE's language when it
+// changed, with the language's shared engine texts.
+void RefreshTranslations(const RunScriptContext& context, TVariableManager& vars);
+
 }  // namespace vantrell

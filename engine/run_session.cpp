@@ -31,6 +31,7 @@ class SessionHooks final : public RunHooks {
   void Refresh(TVariableManager& vars) override {
     RelocateEngineCache(context_, vars, lastOverride_);
     RefreshEngineCacheVariables(context_, vars);
+    RefreshTranslations(context_, vars);
   }
 
  private:

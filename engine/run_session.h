@@ -26,6 +26,7 @@ struct RunScriptContext {
   SystemFacts* system = nullptr;               // none: no administrator, folders or registry
   InstallerQueries* installer = nullptr;       // none: nothing installed
   const StatementTable* statements = nullptr;  // none: only the control-flow statements run
+  std::string userLanguage;                    // display name of the user's interface language
 };
 
 // Returns the exit code the script left (0 unless a statement set one).

@@ -73,6 +73,7 @@ class Startup {
       context.exePath = env_.exePath;
       context.tempFolder = state_.tempFolder;
       context.supportFolder = state_.supportFolder;
+      context.userLanguage = env_.userLanguage;
       exitCode_ = svc_.runScript ? svc_.runScript(context) : 0;
       TraceLine("  </RunScript>");
       TraceLine("  <Free>");

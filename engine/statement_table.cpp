@@ -5,6 +5,7 @@
 
 #include "components/component_statements.h"
 #include "dialogs/dialog_statements.h"
+#include "lang/translations.h"
 #include "media/extract_statement.h"
 #include "msi/install_statements.h"
 #include "msi/transform_instance.h"
@@ -86,7 +87,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Install Service", "msi/install_statements"},
       {"Is MSI Setup Installed", "msi/apply_changes"},
       {"Load Feature Selections", "components/component_statements"},
-      {"Localization Variable", ""},
+      {"Localization Variable", "text/text_statements"},
       {"Mathematics", "text/text_statements"},
       {"MessageBalloon", ""},
       {"MessageBox", ""},
@@ -133,8 +134,20 @@ StatementTable BuildStatementTable(StatementServices& services,
   FileSystem& files = services.files;
   TextSystem& text = services.text;
 
+  // Statement texts go through the run's translations while a language is current.
+  auto translated = [](const std::string& original, const std::string& key,
+                       int slot) -> std::optional<std::string> {
+    if (!Translations().Active()) return std::nullopt;
+    return Translations().Lookup(original, key, slot);
+  };
+
   table.SetModule("text/text_statements");
-  RegisterTextStatements(table, text);
+  TextStatementOptions textOptions;
+  textOptions.translate = [translated](const std::string& identifier, int slot,
+                                       const std::string& original) {
+    return translated(original, identifier, slot);
+  };
+  RegisterTextStatements(table, text, textOptions);
 
   table.SetModule("vars/conditions");
   table.Register("Evaluate Expression", [](StatementContext& s) {
@@ -143,7 +156,7 @@ StatementTable BuildStatementTable(StatementServices& services,
 
   table.SetModule("components/component_statements");
   RegisterComponentStatements(
-      table, ComponentServices{files, nullptr, [&text](const std::function<void()>& work) {
+      table, ComponentServices{files, translated, [&text](const std::function<void()>& work) {
                                  auto view = text.NativeFileView();
                                  work();
                                }});

@@ -15,6 +15,7 @@
 #include "common/trace_log.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
+#include "lang/translations.h"
 #include "script/background.h"
 #include "vars/integer_text.h"
 
@@ -279,6 +280,7 @@ class ScriptRun final : public RunControl {
       return;
     }
     ConditionLines lines{Parameter(i, 1), Parameter(i, 2), Parameter(i, 3), Parameter(i, 4)};
+    TranslateCondition(i, lines);
     bool holds = ConditionHolds(lines, vars_, ansiUpper_);
     if (!elseIf || blocks_.empty()) blocks_.push_back(false);
     if (holds) {
@@ -286,6 +288,19 @@ class ScriptRun final : public RunControl {
     } else {
       skipToBranch_ = true;
     }
+  }
+
+  // While a language is current the variable line (slot 1) and the expanded
+  // comparison value (slot 2) go through the translations; a value without
+  // a translation stays as written, so it is expanded once only.
+  void TranslateCondition(size_t i, ConditionLines& lines) const {
+    const TranslationState& translations = Translations();
+    if (!translations.Active()) return;
+    const std::string key = Identifier(i);
+    lines.line1 = translations.Lookup(lines.line1, key, 1);
+    const std::string expanded = vars_.ExpandVariables(lines.line3);
+    const std::string translated = translations.Lookup(expanded, key, 2);
+    if (translated != expanded) lines.line3 = translated;
   }
 
   void RunEnd() {

@@ -10,6 +10,7 @@
 
 #include "common/ascii.h"
 #include "common/engine_error.h"
+#include "lang/translations.h"
 #include "script/background.h"
 #include "script/statements.h"
 #include "text/find_files.h"
@@ -43,6 +44,20 @@ std::string NameOf(const std::string& line) {
 
 std::string PathExpanded(const StatementContext& s, int n) {
   return s.vars.ExpandPath(s.Expanded(n));
+}
+
+void LocalizationVariable(TextState& state, StatementContext& s) {
+  static const std::string kOrigin = "Localization Variable Action";
+  std::string name = TVariableManager::StripReference(s.Parameter(1));
+  if (name.empty()) name = s.Parameter(1);
+  s.vars.DeclareResultVariable(name, kOrigin);
+  std::string value = s.Expanded(2);
+  if (state.options.translate) {
+    if (auto translated = state.options.translate(LocalizationVariableKey(name), 1, value)) {
+      value = s.vars.ExpandVariables(*translated);
+    }
+  }
+  s.vars.AssignVariable(name, value, kOrigin);
 }
 
 void SetVariable(TextState& state, StatementContext& s) {
@@ -244,6 +259,7 @@ void RegisterTextStatements(StatementTable& table, TextSystem& system,
   using Handler = void (*)(TextState&, StatementContext&);
   const std::pair<std::string_view, Handler> handlers[] = {
       {"Set Variable", SetVariable},
+      {"Localization Variable", LocalizationVariable},
       {"Parse String", ParseString},
       {"Replace String", ReplaceString},
       {"Convert Case", ConvertCase},
