@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "authoring/command_reference.h"
 #include "authoring/identifiers.h"
 #include "common/ascii.h"
 #include "common/file_routines.h"
@@ -134,6 +135,22 @@ std::string FormattedLiteral(std::string_view text) {
 
 std::string Param(const Statement& s, size_t n) {
   return n >= 1 && n <= s.parameters.size() ? s.parameters[n - 1] : std::string();
+}
+
+// Where parameter n is written: its own line, else the command's.
+SourceRef At(const Statement& s, size_t n) {
+  if (n >= 1 && n <= s.parameterLines.size() && s.parameterLines[n - 1] > 0)
+    return {s.where.file, s.parameterLines[n - 1]};
+  return s.where;
+}
+
+// A mistake in parameter n, named as the command reference names it.
+ProjectError ParamError(const Statement& s, size_t n, const std::string& message) {
+  std::string title = "\"" + s.command + "\" parameter " + std::to_string(n);
+  if (const CommandInfo* command = FindCommand(s.command);
+      command && n >= 1 && n <= command->params.size())
+    title += " (" + command->params[n - 1].name + ")";
+  return ProjectError(At(s, n), title + ": " + message);
 }
 
 bool IsShortNameChar(char c) {
@@ -373,8 +390,7 @@ class Planner {
   std::vector<Source> CollectSources(const Statement& s) {
     std::string pattern = Param(s, 1);
     bool recurse = Param(s, 2) == "TRUE";
-    if (pattern.empty())
-      throw ProjectError(s.where, "Install Files: line 1 must name the files to install");
+    if (pattern.empty()) throw ParamError(s, 1, "must name the files to install");
     std::replace(pattern.begin(), pattern.end(), '\\', '/');
     fs::path path = project_.folder / pattern;
     std::error_code ec;
@@ -389,11 +405,11 @@ class Planner {
       mask = path.filename().string();
       folder = path.parent_path();
       if (mask.find_first_of("*?") == std::string::npos || !fs::is_directory(folder, ec))
-        throw ProjectError(s.where, "Install Files: not found: " + path.string());
+        throw ProjectError(At(s, 1), "Install Files: not found: " + path.string());
     }
     Walk(folder, fs::path(), mask, recurse, found);
     if (found.empty())
-      throw ProjectError(s.where, "Install Files: no file matches " + path.string());
+      throw ProjectError(At(s, 1), "Install Files: no file matches " + path.string());
     return found;
   }
 
@@ -436,7 +452,7 @@ class Planner {
       std::error_code ec;
       uintmax_t size = fs::file_size(source.file, ec);
       if (ec || size > 0x7FFFFFFF)
-        throw ProjectError(s.where, "Install Files: cannot read " + source.file.string());
+        throw ProjectError(At(s, 1), "Install Files: cannot read " + source.file.string());
       std::string name = source.file.filename().string();
       Table("File").Add({{"File", fileKey},
                          {"Component_", component->second},
@@ -468,11 +484,11 @@ class Planner {
         {"0", "0"}, {"1", "1"}, {"2", "2"}, {"3", "3"}};
     auto root = kRoots.find(Param(s, 2));
     if (root == kRoots.end())
-      throw ProjectError(s.where,
-                         "Write Registry: line 2 must be a root key code the installer "
-                         "writes: 0 (classes root), 1 (current user), 2 (local machine) "
-                         "or 3 (users), found: \"" +
-                             Param(s, 2) + "\"");
+      throw ParamError(s, 2,
+                       "must be a root key code the installer "
+                       "writes: 0 (classes root), 1 (current user), 2 (local machine) "
+                       "or 3 (users), found: \"" +
+                           Param(s, 2) + "\"");
     std::string kind = Param(s, 1).empty() ? "0" : Param(s, 1);
     std::string data = Value(s, 5, header, 3);
     std::string value;
@@ -480,8 +496,7 @@ class Planner {
       value = !data.empty() && data[0] == '#' ? "#" + data : data;
     } else if (kind == "1") {
       if (Param(s, 5).find('$') == std::string::npos && !ToNumber(Param(s, 5)))
-        throw ProjectError(s.where, "Write Registry: a number value must be decimal, found: \"" +
-                                        Param(s, 5) + "\"");
+        throw ParamError(s, 5, "a number value must be decimal, found: \"" + Param(s, 5) + "\"");
       value = "#" + data;
     } else if (kind == "2") {
       value = "#%" + data;
@@ -491,17 +506,15 @@ class Planner {
           hex.size() % 2 == 0 && std::all_of(hex.begin(), hex.end(), [](char c) {
             return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
           });
-      if (!valid)
-        throw ProjectError(s.where,
-                           "Write Registry: binary data must be pairs of hexadecimal digits");
+      if (!valid) throw ParamError(s, 5, "binary data must be pairs of hexadecimal digits");
       value = "#x" + hex;
     } else {
-      throw ProjectError(s.where,
-                         "Write Registry: line 1 must be a value kind: 0 (text), "
-                         "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
-                             Param(s, 1) + "\"");
+      throw ParamError(s, 1,
+                       "must be a value kind: 0 (text), "
+                       "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
+                           Param(s, 1) + "\"");
     }
-    if (Param(s, 3).empty()) throw ProjectError(s.where, "Write Registry: line 3 must name a key");
+    if (Param(s, 3).empty()) throw ParamError(s, 3, "must name a key");
     EnsureTargetDir();
     std::string registryKey = "VR" + header;
     int attributes = kRegistryKeyPath | (Param(s, 6) == "TRUE" ? kPermanent : 0);
@@ -523,7 +536,7 @@ class Planner {
 
   void CreateShortcut(const Statement& s, const std::string& header) {
     std::string name = Param(s, 2);
-    if (name.empty()) throw ProjectError(s.where, "Create Shortcut: line 2 must name the shortcut");
+    if (name.empty()) throw ParamError(s, 2, "must name the shortcut");
     std::string directory = RunTimeDirectory(header, 1);
     std::string component = AddComponent(header, 0, directory, 0, "");
     // The folder goes with the product when it is left empty.
@@ -549,17 +562,14 @@ class Planner {
 
   static std::string RequiredName(const Statement& s, size_t line, const std::string& what) {
     std::string name = Param(s, line);
-    if (name.empty())
-      throw ProjectError(s.where,
-                         s.command + ": line " + std::to_string(line) + " must name " + what);
+    if (name.empty()) throw ParamError(s, line, "must name " + what);
     return name;
   }
 
   void DeleteFiles(const Statement& s, const std::string& header) {
     int mode = (Param(s, 3) == "TRUE" ? 1 : 0) | (Param(s, 4) == "TRUE" ? 2 : 0);
     if (mode == 0)
-      throw ProjectError(s.where,
-                         "Delete Files: line 3 or 4 must be TRUE (delete at install, at removal)");
+      throw ParamError(s, 3, "this or parameter 4 must be TRUE (delete at install, at removal)");
     std::string name = RequiredName(s, 2, "the file or mask");
     std::string component = PlainComponent(header);
     Table("RemoveFile")
@@ -588,11 +598,11 @@ class Planner {
         {"", "0"}, {"0", "0"}, {"1", "1"}, {"2", "3"}};
     auto action = kActions.find(Param(s, 3));
     if (action == kActions.end())
-      throw ProjectError(s.where,
-                         "Edit INI File: line 3 must be 0 (write the value), 1 (write it "
-                         "only when the key is absent) or 2 (add it to a comma list), "
-                         "found: \"" +
-                             Param(s, 3) + "\"");
+      throw ParamError(s, 3,
+                       "must be 0 (write the value), 1 (write it "
+                       "only when the key is absent) or 2 (add it to a comma list), "
+                       "found: \"" +
+                           Param(s, 3) + "\"");
     std::string name = RequiredName(s, 2, "the INI file");
     std::vector<std::string> used;
     std::string component = PlainComponent(header);
@@ -620,10 +630,10 @@ class Planner {
       prefix = "-";
       value += ";[~]";
     } else {
-      throw ProjectError(s.where,
-                         "Set Environment: line 4 must be 0 (set), 1 (append) or 2 "
-                         "(prepend), found: \"" +
-                             Param(s, 4) + "\"");
+      throw ParamError(s, 4,
+                       "must be 0 (set), 1 (append) or 2 "
+                       "(prepend), found: \"" +
+                           Param(s, 4) + "\"");
     }
     if (Param(s, 3) == "TRUE") prefix += "*";
     std::string component = PlainComponent(header);

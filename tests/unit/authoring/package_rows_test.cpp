@@ -354,18 +354,19 @@ TEST(PackagePlanTest, LinesThePackageCannotCarryFailAtTheStatement) {
   const std::pair<Statement, std::string> cases[] = {
       {Make("Install Files", {"missing", "FALSE", "$T$"}, 7), "not found"},
       {Make("Install Files", {"app\\*.none", "FALSE", "$T$"}, 7), "no file matches"},
-      {Make("Install Files", {"", "FALSE", "$T$"}, 7), "line 1"},
+      {Make("Install Files", {"", "FALSE", "$T$"}, 7), "parameter 1 (files)"},
       {with(2, "4"), "root key code"},
       {with(2, "x"), "root key code"},
       {with(1, "9"), "value kind"},
       {with(1, "1"), "decimal"},
       {with(1, "3"), "hexadecimal"},
-      {with(3, ""), "line 3"},
-      {Make("Create Shortcut", {"t", "", "f", "", "", ""}, 7), "line 2"},
-      {Make("Delete Files", {"d", "*.x", "FALSE", "FALSE"}, 7), "line 3 or 4"},
-      {Make("Edit INI File", {"d", "a.ini", "5", "s", "k", "v"}, 7), "line 3"},
-      {Make("Set Environment", {"", "v", "FALSE", "0"}, 7), "line 1"},
-      {Make("Set Environment", {"X", "v", "FALSE", "3"}, 7), "line 4"},
+      {with(3, ""), "parameter 3 (key)"},
+      {Make("Create Shortcut", {"t", "", "f", "", "", ""}, 7), "parameter 2 (name)"},
+      {Make("Delete Files", {"d", "*.x", "FALSE", "FALSE"}, 7),
+       "parameter 3 (on-install): this or parameter 4"},
+      {Make("Edit INI File", {"d", "a.ini", "5", "s", "k", "v"}, 7), "parameter 3 (mode)"},
+      {Make("Set Environment", {"", "v", "FALSE", "0"}, 7), "parameter 1 (name)"},
+      {Make("Set Environment", {"X", "v", "FALSE", "3"}, 7), "parameter 4 (mode)"},
   };
   for (const auto& [statement, text] : cases) {
     Fixture f(folder.Path(), {statement});
