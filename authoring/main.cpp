@@ -237,6 +237,8 @@ int Dump(const std::vector<std::string>& args) {
                  "missing items); building the dump gives an equivalent but not identical script");
   }
   Project& p = dumped.project;
+  // What the script reads from outside it, declared so the dump builds again.
+  p.inputVariables = UndefinedVariables(p);
   if (args.size() == 1) {
     std::cout << FormatProjectText(p) << "\n# ---- " << scriptName << " ----\n"
               << FormatScriptText(p.statements);

@@ -59,6 +59,9 @@ struct Project {
   std::vector<std::string> componentSizes;  // pairs
   std::vector<std::string> offlineFiles;    // triples
   std::vector<std::string> buildVariables;  // pairs
+  // Variables the setup gets from outside the script (the command line, a
+  // dialog control): known to the checks, not carried.
+  std::vector<std::string> inputVariables;
 
   std::string package;  // .msi or .wxs, relative to folder; empty: none
   std::string support;  // folder packed into BASE.res; empty: none

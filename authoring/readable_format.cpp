@@ -78,6 +78,7 @@ const std::vector<KeyRule>& KeyRules() {
       {"base-name", 1, false, [](Project& p) { return &p.baseName; }, {}},
       {"script", 1, true, {}, [](Project& p) { return &p.scripts; }},
       {"plugin", 1, true, {}, [](Project& p) { return &p.pluginCommands; }},
+      {"input-variable", 1, true, {}, [](Project& p) { return &p.inputVariables; }},
       {"media-password", 2, true, {}, [](Project& p) { return &p.mediaPasswords; }},
       {"component-size", 2, true, {}, [](Project& p) { return &p.componentSizes; }},
       {"variable", 2, true, {}, [](Project& p) { return &p.buildVariables; }},
@@ -354,6 +355,7 @@ std::string FormatProjectText(const Project& p) {
   list("component-size", p.componentSizes, 2);
   list("offline-file", p.offlineFiles, 3);
   list("variable", p.buildVariables, 2);
+  list("input-variable", p.inputVariables, 1);
   out += "\n";
   if (!p.package.empty()) single("package", p.package);
   if (!p.support.empty()) single("support", p.support);

@@ -195,6 +195,7 @@ class Checker {
     (void)CompileScript(none, predefined_);
     for (const char* name : kRunNames) predefined_.PutVariable(name, "");
     written_ = WrittenVariables(p.statements);
+    for (const std::string& name : p.inputVariables) written_.insert(AsciiUpper(name));
     for (const Statement& s : p.statements) {
       if (s.command == "Define Component" && !s.parameters.empty())
         components_.insert(AsciiUpper(s.parameters[0]));
@@ -304,7 +305,9 @@ class Checker {
   }
 
   static std::string UndefinedHint() {
-    return " (no statement of the script sets it and the engine does not predefine it)";
+    return " (no statement of the script sets it and the engine does not predefine it; a "
+           "variable given on the command line or by a dialog is declared in the project file "
+           "with \"input-variable = NAME\")";
   }
 
   std::string ComponentHint(const std::string& value) const {
@@ -364,6 +367,20 @@ void ResolveParameterNames(Statement& s, std::vector<Diagnostic>& out) {
     s.parameterLines.push_back(lines[i]);
   }
   s.parameterNames.clear();
+}
+
+std::vector<std::string> UndefinedVariables(Project& project) {
+  std::vector<std::string> names;
+  const std::string marker = "variable not defined: ";
+  for (const Diagnostic& d : Checker(project).Run()) {
+    size_t at = d.message.find(marker);
+    if (at == std::string::npos) continue;
+    std::string name = d.message.substr(at + marker.size());
+    name = VariableName(name.substr(0, name.find(' ')));
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+      names.push_back(name);
+  }
+  return names;
 }
 
 std::vector<Diagnostic> CheckStatements(Project& project) {

@@ -28,6 +28,10 @@ void ResolveParameterNames(Statement& statement, std::vector<Diagnostic>& out);
 // statement order.
 std::vector<Diagnostic> CheckStatements(Project& project);
 
+// The variables the statements use that neither the script nor the engine
+// defines, in order of first use: what a dump declares as input variables.
+std::vector<std::string> UndefinedVariables(Project& project);
+
 // The project settings that must hold before anything is built: the codes
 // are braced GUIDs (written back upper-cased), build-kind is a number.
 std::vector<Diagnostic> CheckSettings(Project& project);

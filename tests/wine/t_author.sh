@@ -80,6 +80,8 @@ revision-code = {0E9B4C71-58A2-4D36-B1F0-2C7A9E6D3B58}
 package = more.wxs
 support = support
 script = more.vscript
+# The test passes WORK on the setup's command line.
+input-variable = WORK
 P
 cat >"$proj/more.wxs" <<'W'
 <?xml version="1.0" encoding="utf-8"?>

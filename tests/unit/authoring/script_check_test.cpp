@@ -88,7 +88,9 @@ TEST(ScriptCheckTest, EachMistakeIsReportedAtItsParameter) {
       {"undefined target",
        "Install Files\n  > a\n  > FALSE\n  > $INSTALLDIR$\\bin\n",
        {"4: \"Install Files\" parameter 3 (target-folder): variable not defined: $INSTALLDIR$ (no "
-        "statement of the script sets it and the engine does not predefine it)"}},
+        "statement of the script sets it and the engine does not predefine it; a variable given "
+        "on the command line or by a dialog is declared in the project file with "
+        "\"input-variable = NAME\")"}},
       {"misspelled component",
        "Define Component\n  > Application\n  > TRUE\n  > d\n"
        "Get Component State\n  > Aplication\n  > R\n",
@@ -97,7 +99,8 @@ TEST(ScriptCheckTest, EachMistakeIsReportedAtItsParameter) {
       {"variable read in place",
        "Convert Case\n  > NOPE\n  > TRUE\n",
        {"2: \"Convert Case\" parameter 1 (variable): variable not defined: NOPE (no statement of "
-        "the script sets it and the engine does not predefine it)"}},
+        "the script sets it and the engine does not predefine it; a variable given on the command "
+        "line or by a dialog is declared in the project file with \"input-variable = NAME\")"}},
   };
   for (const Case& c : cases) EXPECT_EQ(Findings(c.script), c.findings) << c.what;
 }
@@ -119,6 +122,17 @@ TEST(ScriptCheckTest, WhatTheScriptOrEngineDefinesPasses) {
   };
   for (const char* script : scripts)
     EXPECT_EQ(Findings(script), std::vector<std::string>{}) << script;
+}
+
+TEST(ScriptCheckTest, InputVariablesAreKnownAndADumpDeclaresThem) {
+  const std::string script =
+      "Create Folder\n  > $WORK$\\made\nIf\n  > MODE\n  > 0\n  > $WORK$\n  > TRUE\nEnd\n";
+  Project p = Make(script);
+  EXPECT_EQ(UndefinedVariables(p), (std::vector<std::string>{"WORK", "MODE"}));
+  p.inputVariables = {"work", "MODE"};
+  EXPECT_TRUE(CheckStatements(p).empty());
+  Project again = ParseProjectText(FormatProjectText(p), "t.vproj");
+  EXPECT_EQ(again.inputVariables, p.inputVariables);
 }
 
 TEST(ScriptCheckTest, EveryFindingOfAScriptInOneRun) {
