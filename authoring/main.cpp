@@ -189,8 +189,6 @@ int Build(const std::vector<std::string>& args) {
   std::vector<Diagnostic> statements = CheckStatements(project);
   found.insert(found.end(), statements.begin(), statements.end());
   AddEngineCheck(project, found);
-  if (project.package.empty())
-    found.push_back({project.file, "no package: the setup will end with exit code 16", false});
   if (project.support.empty())
     found.push_back(
         {project.file, "no support folder: the setup will end with exit code 14", false});

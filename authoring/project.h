@@ -63,9 +63,10 @@ struct Project {
   // dialog control): known to the checks, not carried.
   std::vector<std::string> inputVariables;
 
-  std::string package;  // .msi or .wxs, relative to folder; empty: none
-  std::string support;  // folder packed into BASE.res; empty: none
-  std::string data;     // folder copied to data\; empty: none
+  std::string upgradeCode;  // for the package made from the project; empty: derived
+  std::string package;      // .msi or .wxs, relative to folder; empty: made from the project
+  std::string support;      // folder packed into BASE.res; empty: none
+  std::string data;         // folder copied to data\; empty: none
   std::string baseName = "setup";
   std::vector<std::string> scripts;          // script files in run order
   std::vector<SourceRef> scriptRefs;         // where each script entry is written

@@ -73,6 +73,7 @@ const std::vector<KeyRule>& KeyRules() {
       {"language-selection", 1, false, [](Project& p) { return &p.languageSelection; }, {}},
       {"default-language", 1, false, [](Project& p) { return &p.defaultLanguage; }, {}},
       {"package", 1, false, [](Project& p) { return &p.package; }, {}},
+      {"upgrade-code", 1, false, [](Project& p) { return &p.upgradeCode; }, {}},
       {"support", 1, false, [](Project& p) { return &p.support; }, {}},
       {"data", 1, false, [](Project& p) { return &p.data; }, {}},
       {"base-name", 1, false, [](Project& p) { return &p.baseName; }, {}},
@@ -357,6 +358,7 @@ std::string FormatProjectText(const Project& p) {
   list("variable", p.buildVariables, 2);
   list("input-variable", p.inputVariables, 1);
   out += "\n";
+  if (!p.upgradeCode.empty()) single("upgrade-code", p.upgradeCode);
   if (!p.package.empty()) single("package", p.package);
   if (!p.support.empty()) single("support", p.support);
   if (!p.data.empty()) single("data", p.data);

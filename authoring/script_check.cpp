@@ -407,6 +407,7 @@ std::vector<Diagnostic> CheckSettings(Project& p) {
   };
   guid("product-code", p.productCode);
   guid("revision-code", p.revisionCode);
+  if (!p.upgradeCode.empty()) guid("upgrade-code", p.upgradeCode);
   if (!IsStrictInteger(p.buildKind) ||
       p.buildKind.find_first_not_of("+-0123456789") != std::string::npos)
     out.push_back({where("build-kind"),

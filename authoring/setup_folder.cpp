@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "authoring/package_identity.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "common/ascii.h"
@@ -264,7 +265,14 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
               {o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", (t / (base + ".res")).string(), "."},
               support);
   }
-  if (!p.package.empty()) {
+  if (p.package.empty()) {
+    progress("building " + base + ".msi from the project's identity");
+    const fs::path source = t / ".identity.wxs";
+    WriteBinaryFile(source, IdentityPackageSource(p));
+    tools.Run("building the package from the project's identity",
+              {o.wixl, "-o", (t / (base + ".msi")).string(), source.string()}, t);
+    fs::remove(source, ec);
+  } else {
     fs::path package = Resolve(p, p.package);
     if (!fs::is_regular_file(package, ec))
       throw ProjectError(p.file, "package not found: " + package.string());
@@ -279,12 +287,12 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
     } else {
       throw ProjectError(p.file, "package must be a .msi or a .wxs file: " + p.package);
     }
-    progress("adding the statements' rows to " + base + ".msi");
-    fs::path work = t / ".package";
-    fs::create_directories(work, ec);
-    EditPackage(p, script, t / (base + ".msi"), work, o, tools);
-    fs::remove_all(work, ec);
   }
+  progress("adding the statements' rows to " + base + ".msi");
+  const fs::path work = t / ".package";
+  fs::create_directories(work, ec);
+  EditPackage(p, script, t / (base + ".msi"), work, o, tools);
+  fs::remove_all(work, ec);
   if (!p.data.empty()) {
     fs::path data = Resolve(p, p.data);
     if (!fs::is_directory(data, ec))
