@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::string_view kKeepMarker = "$VELD$VELD$";
 constexpr std::string_view kPredefinedComponent = "VELD-PREDEF-COMPONENT";
+// An editor's marker that scripts may carry; the engine passes over it.
+constexpr std::string_view kFoldingMarker = "Code Folding Region";
 
 // Names the run defines beyond those the engine's check knows: the run's
 // own spellings of three settings, the group-policy path, the progress
@@ -231,6 +233,7 @@ class Checker {
 
   void Check(const Statement& s) {
     if (IsPlugin(s.command)) return;  // plug-in statements: the plug-in reads its lines
+    if (s.command == kFoldingMarker) return;
     const CommandInfo* command = FindCommand(s.command);
     if (!command) {
       std::string message = "unknown command " + Quoted(s.command);

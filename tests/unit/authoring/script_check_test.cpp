@@ -115,7 +115,10 @@ TEST(ScriptCheckTest, WhatTheScriptOrEngineDefinesPasses) {
       "MessageBox\n  > $TITLE$ costs $5\n  > $\n  > $CODE$\n  > 1\n  >\n"
       "Terminate with Exit Code\n  > $1F\n",
       // Code 5 asks whether any name exists; plug-ins and switched-off statements are theirs.
-      "If\n  > ANYTHING\n  > 5\n  >\n  > TRUE\nEnd\nfile dialog\n  > x\nFrobnicate\n  @off\n",
+      "If\n  > ANYTHING\n  > 5\n  >\n  > TRUE\nEnd\nfile dialog\n  > x\nFrobnicate\n  @off\n"
+      "Code Folding Region\n  > x\n",
+      // Package statements may carry lines the engine does not read.
+      "Install Files\n  > a\n  > FALSE\n  > $TARGETDIR$\n  > more\n",
       // Comments take any lines; the predefined component; lower-case truth values.
       "Comment\n  > a\n  > b\nGet Component State\n  > VELD-PREDEF-COMPONENT\n  >\n"
       "Set 64 Bit Mode\n  > true\n  > false\n  > -1\n",
