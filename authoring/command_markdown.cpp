@@ -130,8 +130,8 @@ std::string CommandReferenceMarkdown() {
       if (p.literal && p.kind != ParamKind::kVariable)
         notes += notes.empty() ? "as written" : ", as written";
       std::string meaning = Cell(p.meaning) + (notes.empty() ? "" : " (*" + notes + "*)");
-      out +=
-          "| " + std::to_string(i + 1) + " | `" + p.name + "` | " + kind + " | " + meaning + " |\n";
+      out.append("| ").append(std::to_string(i + 1)).append(" | `").append(p.name);
+      out.append("` | ").append(kind).append(" | ").append(meaning).append(" |\n");
     }
     if (c.moreLines) out += "\nFurther lines are allowed and not read by the engine.\n";
     for (const ParamInfo& p : c.params) {

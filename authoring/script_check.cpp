@@ -289,8 +289,13 @@ class Checker {
     }
     if (!p.literal) {
       for (const std::string& name : References(value)) {
-        if (!Known(name))
-          Error(where, title + ": variable not defined: $" + name + "$" + UndefinedHint());
+        if (Known(name)) continue;
+        std::string message = title;
+        message.append(": variable not defined: $")
+            .append(name)
+            .append("$")
+            .append(UndefinedHint());
+        Error(where, std::move(message));
       }
     }
     if (i == 0 && IsComponentQuery(s.command) && !value.empty() && !HasReference(value) &&
@@ -307,7 +312,7 @@ class Checker {
            command == "Delete Component";
   }
 
-  static std::string UndefinedHint() {
+  static const char* UndefinedHint() {
     return " (no statement of the script sets it and the engine does not predefine it; a "
            "variable given on the command line or by a dialog is declared in the project file "
            "with \"input-variable = NAME\")";

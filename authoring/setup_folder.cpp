@@ -144,19 +144,19 @@ void MoveIntoPlace(const fs::path& temp, const fs::path& out,
 // Reads the package's tables, plans the statements' rows and writes them in.
 void EditPackage(const Project& p, const CarriedScript& script, const fs::path& msi,
                  const fs::path& work, const FolderOptions& o, const ToolRunner& tools) {
-  auto Run = [&](const std::vector<std::string>& args, const fs::path& folder,
+  auto run = [&](const std::vector<std::string>& args, const fs::path& folder,
                  const fs::path& output = {}) {
     tools.Run("adding the statements' rows to the package", args, folder, output);
   };
   fs::path package = fs::absolute(msi);
   fs::path listing = work / "tables.txt";
-  Run({o.msiinfo, "tables", package.string()}, work, listing);
+  run({o.msiinfo, "tables", package.string()}, work, listing);
   std::map<std::string, PackageTable> existing;
   const std::vector<std::string>& wanted = PackageTableNames();
   for (const std::string& name : SplitLines(ReadBinaryFile(listing))) {
     if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
     fs::path exported = work / (name + ".exported");
-    Run({o.msiinfo, "export", package.string(), name}, work, exported);
+    run({o.msiinfo, "export", package.string(), name}, work, exported);
     existing.emplace(name,
                      ParseTableArchive(ReadBinaryFile(exported), p.package + " (" + name + ")"));
   }
@@ -168,7 +168,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   // The package code is the build's revision code and the product code the
   // project's, whatever the package source says.
   fs::path summary = work / "summary.txt";
-  Run({o.msiinfo, "suminfo", package.string()}, work, summary);
+  run({o.msiinfo, "suminfo", package.string()}, work, summary);
   std::map<std::string, std::string> info;
   for (const std::string& line : SplitLines(ReadBinaryFile(summary))) {
     size_t colon = line.find(": ");
@@ -176,7 +176,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   }
   if (!EqualsIgnoreCase(info["Revision number (UUID)"], p.revisionCode)) {
     // "-s" takes every argument after it, so it runs on its own.
-    Run({o.msibuild, package.string(), "-s", info["Subject"], info["Author"], info["Template"],
+    run({o.msibuild, package.string(), "-s", info["Subject"], info["Author"], info["Template"],
          p.revisionCode},
         work);
   }
@@ -202,7 +202,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
     tools.Run("packing the installed files into a cabinet", pack, staging);
     edit.insert(edit.end(), {"-a", plan.cabinetStream, (work / plan.cabinetStream).string()});
   }
-  Run(edit, work);
+  run(edit, work);
 }
 
 }  // namespace
