@@ -178,6 +178,46 @@ std::string ShortPart(std::string_view text, size_t limit) {
 }
 
 // Builds the new rows; tables are fetched from the existing ones on first use.
+// The columns that carry what a statement's lines decide, per table; the
+// first names the row's component.
+const std::vector<std::pair<std::string, std::vector<std::string>>>& ContentColumns() {
+  static const std::vector<std::pair<std::string, std::vector<std::string>>> columns = {
+      {"File", {"Component_", "FileName", "FileSize"}},
+      {"Registry", {"Component_", "Root", "Key", "Name", "Value"}},
+      {"Shortcut", {"Component_", "Name", "Target", "Arguments", "Description"}},
+      {"RemoveFile", {"Component_", "FileName", "InstallMode"}},
+      {"MoveFile", {"Component_", "SourceName", "DestName", "Options"}},
+      {"IniFile", {"Component_", "FileName", "Section", "Key", "Value", "Action"}},
+      {"Environment", {"Component_", "Name", "Value"}},
+  };
+  return columns;
+}
+
+// The rows of a statement's components (VC + header, VC + header + "_k"),
+// reduced to the given columns; a short|long name counts by its long part.
+std::multiset<std::string> StatementRows(const PackageTable& table,
+                                         const std::vector<std::string>& columns,
+                                         const std::string& header) {
+  std::multiset<std::string> rows;
+  const std::string key = "VC" + header;
+  int component = table.Column(columns.front());
+  if (component < 0) return rows;
+  for (const auto& row : table.rows) {
+    const std::string& owner = row[static_cast<size_t>(component)];
+    if (owner != key && owner.rfind(key + "_", 0) != 0) continue;
+    std::string projected;
+    for (size_t i = 1; i < columns.size(); ++i) {
+      int at = table.Column(columns[i]);
+      std::string field = at < 0 ? "" : row[static_cast<size_t>(at)];
+      if (columns[i] == "FileName" || columns[i] == "Name")
+        field = field.substr(field.find('|') + 1);
+      projected.append(field).append("\t");
+    }
+    rows.insert(std::move(projected));
+  }
+  return rows;
+}
+
 class Planner {
  public:
   Planner(const Project& project, const std::map<std::string, PackageTable>& existing)
@@ -215,6 +255,32 @@ class Planner {
     std::string key = "VC" + header;
     return std::any_of(component->rows.begin(), component->rows.end(),
                        [&](const auto& row) { return row[0] == key; });
+  }
+
+  // A kept package's rows for a statement against the rows its lines make
+  // now: true when they differ (the statement was edited after the package
+  // was made). Statements whose rows cannot be made here (files not beside
+  // the project, commands the tool does not make) count as unchanged.
+  bool KeptRowsDiffer(const Statement& s, const std::string& header) const {
+    const std::map<std::string, PackageTable> none;
+    Planner fresh(project_, none);
+    try {
+      fresh.AddStatement(s, header);
+    } catch (const ProjectError&) {
+      return false;
+    }
+    if (!fresh.plan_.warnings.empty()) return false;
+    for (const auto& [table, columns] : ContentColumns()) {
+      auto made = fresh.plan_.tables.find(table);
+      std::multiset<std::string> now = made == fresh.plan_.tables.end()
+                                           ? std::multiset<std::string>()
+                                           : StatementRows(made->second, columns, header);
+      const PackageTable* existing = Existing(table);
+      std::multiset<std::string> kept =
+          existing ? StatementRows(*existing, columns, header) : std::multiset<std::string>();
+      if (now != kept) return true;
+    }
+    return false;
   }
 
   void MarkCabinetFilesCompressed() {
@@ -762,7 +828,17 @@ PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
     std::optional<long> index = ToNumber(script.statementHeaders[i + 1]);
     if (!index || *index < 0 || static_cast<size_t>(*index) >= project.statements.size()) continue;
     const Statement& s = project.statements[static_cast<size_t>(*index)];
-    if (s.marker == "C" || planner.HasRowsOf(script.statementHeaders[i])) continue;
+    if (s.marker == "C") continue;
+    if (planner.HasRowsOf(script.statementHeaders[i])) {
+      if (planner.KeptRowsDiffer(s, script.statementHeaders[i]))
+        planner.Plan().warnings.push_back(
+            {s.where, "the package already holds this statement's rows (component VC" +
+                          script.statementHeaders[i] +
+                          "), made from other lines: the package's rows are kept and the "
+                          "edit does not reach the package; name a package without them to "
+                          "make them again"});
+      continue;
+    }
     planner.AddStatement(s, script.statementHeaders[i]);
   }
   planner.Finish();

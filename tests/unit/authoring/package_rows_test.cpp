@@ -343,6 +343,42 @@ TEST(PackagePlanTest, SkipsSwitchedOffStatementsRowsMadeBeforeAndWarnsAboutOther
   EXPECT_NE(plan.warnings[0].message.find("AA2=\"TRUE\""), std::string::npos);
 }
 
+TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
+  ProjectFolder folder;
+  const std::vector<std::string> registry = {"0", "2", "Software\\A", "Dir", "v1", "FALSE", ""};
+  const std::vector<std::string> shortcut = {"$T$\\a.txt", "Read Me", "$P$", "d", "", ""};
+  // The package as a first build made it, kept as a dumped setup keeps it.
+  PackagePlan first =
+      Fixture(folder.Path(), {Make("Write Registry", registry), Make("Create Shortcut", shortcut)})
+          .Plan();
+  struct Case {
+    const char* what;
+    size_t statement;  // 0 the registry value, 1 the shortcut
+    size_t line;
+    const char* value;
+    bool reported;
+  } cases[] = {
+      {"unchanged", 0, 5, "v1", false},
+      {"registry value edited", 0, 5, "v2", true},
+      {"registry key edited", 0, 3, "Software\\B", true},
+      {"shortcut renamed", 1, 2, "Read Me Too", true},
+      {"shortcut's unused line", 1, 6, "x", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> r = registry;
+    std::vector<std::string> l = shortcut;
+    (c.statement == 0 ? r : l)[c.line - 1] = c.value;
+    Fixture f(folder.Path(), {Make("Write Registry", r, 3), Make("Create Shortcut", l, 11)});
+    PackagePlan plan = f.Plan(first.tables);
+    ASSERT_EQ(plan.warnings.size(), c.reported ? 1u : 0u) << c.what;
+    if (!c.reported) continue;
+    EXPECT_EQ(plan.warnings[0].where.line, c.statement == 0 ? 3 : 11) << c.what;
+    EXPECT_NE(plan.warnings[0].message.find("already holds this statement's rows"),
+              std::string::npos)
+        << c.what;
+  }
+}
+
 TEST(PackagePlanTest, LinesThePackageCannotCarryFailAtTheStatement) {
   ProjectFolder folder;
   const std::vector<std::string> registry = {"0", "2", "K", "N", "v", "FALSE", "FALSE"};
