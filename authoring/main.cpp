@@ -13,6 +13,7 @@
 #include "authoring/assemble.h"
 #include "authoring/carried_script.h"
 #include "authoring/command_reference.h"
+#include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "authoring/readable_format.h"
 #include "authoring/script_check.h"
@@ -193,6 +194,7 @@ int Build(const std::vector<std::string>& args) {
     found.push_back(
         {project.file, "no support folder: the setup will end with exit code 14", false});
   if (!Report(found, strict)) return kProjectError;
+  AddComputedComponentSizes(project);
   CompiledScript compiled = CompileProject(project);
   options.warn = [strict](const Warning& w) {
     if (strict) throw ProjectError(w.where, w.message + " (--strict)");

@@ -247,6 +247,12 @@ class Planner {
 
   PackagePlan& Plan() { return plan_; }
 
+  std::vector<fs::path> FilesOf(const Statement& s) {
+    std::vector<fs::path> files;
+    for (const Source& source : CollectSources(s)) files.push_back(source.file);
+    return files;
+  }
+
   // A package that the tool made before (a dumped setup's) holds the
   // statement's rows already.
   bool HasRowsOf(const std::string& header) const {
@@ -817,6 +823,30 @@ std::string ShortLongName(const std::string& name, std::vector<std::string>& use
       used.push_back(shortName);
       return shortName + "|" + name;
     }
+  }
+}
+
+void AddComputedComponentSizes(Project& project) {
+  std::vector<std::pair<std::string, uint64_t>> totals;
+  const std::map<std::string, PackageTable> none;
+  for (const Statement& s : project.statements) {
+    if (s.component.empty() || s.marker == "C" || s.command != "Install Files") continue;
+    auto total = std::find_if(totals.begin(), totals.end(), [&](const auto& t) {
+      return EqualsIgnoreCase(t.first, s.component);
+    });
+    if (total == totals.end()) total = totals.insert(totals.end(), {s.component, 0});
+    for (const fs::path& file : Planner(project, none).FilesOf(s)) {
+      std::error_code ec;
+      uintmax_t size = fs::file_size(file, ec);
+      if (!ec) total->second += size;
+    }
+  }
+  std::vector<std::string>& sizes = project.componentSizes;
+  for (const auto& [name, total] : totals) {
+    bool given = false;
+    for (size_t i = 0; i + 1 < sizes.size(); i += 2)
+      given = given || EqualsIgnoreCase(sizes[i], name);
+    if (!given) sizes.insert(sizes.end(), {name, std::to_string(total)});
   }
 }
 

@@ -39,6 +39,7 @@ struct Statement {
   std::string identifier;  // fixed by the author, or empty
   std::string header;      // fixed by the author, or empty
   std::string media;       // media folder, e.g. "OFFLINE\"
+  std::string component;   // "Install Files": the component its files count for
   std::string scriptKey;   // the script file as named in the project
   SourceRef where;
 };

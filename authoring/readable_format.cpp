@@ -288,6 +288,8 @@ void ParseScriptText(std::string_view text, const std::string& name, const std::
         current->header = value;
       } else if (word == "media") {
         current->media = value;
+      } else if (word == "component") {
+        current->component = value;
       } else {
         throw ProjectError({name, lineNo}, "unknown attribute: @" + std::string(word));
       }
@@ -383,6 +385,7 @@ std::string FormatScriptText(const std::vector<Statement>& statements) {
     if (!s.identifier.empty()) out += "  @id" + FormatValue(s.identifier) + "\n";
     if (!s.header.empty()) out += "  @header" + FormatValue(s.header) + "\n";
     if (!s.media.empty()) out += "  @media" + FormatValue(s.media) + "\n";
+    if (!s.component.empty()) out += "  @component" + FormatValue(s.component) + "\n";
     // Lines the command reference names are written with their names; any
     // other line that would read as named is kept positional between bars.
     const CommandInfo* command = FindCommand(s.command);

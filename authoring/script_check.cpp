@@ -244,6 +244,15 @@ class Checker {
       Error(s.where, message);
       return;
     }
+    if (!s.component.empty()) {
+      if (s.command != "Install Files") {
+        Error(s.where, "@component applies to \"Install Files\" only");
+      } else if (!components_.count(AsciiUpper(s.component)) &&
+                 !EqualsIgnoreCase(s.component, kPredefinedComponent)) {
+        Error(s.where, "@component: no \"Define Component\" defines the component " +
+                           Quoted(s.component) + ComponentHint(s.component));
+      }
+    }
     const size_t want = command->params.size();
     const size_t have = s.parameters.size();
     if (have < want) {

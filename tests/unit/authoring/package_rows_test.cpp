@@ -343,6 +343,24 @@ TEST(PackagePlanTest, SkipsSwitchedOffStatementsRowsMadeBeforeAndWarnsAboutOther
   EXPECT_NE(plan.warnings[0].message.find("AA2=\"TRUE\""), std::string::npos);
 }
 
+TEST(ComponentSizeTest, InstallFilesCountForTheirComponentUnlessASizeIsGiven) {
+  ProjectFolder folder;
+  auto files = [](const char* pattern, const char* recurse, const char* component) {
+    Statement s = Make("Install Files", {pattern, recurse, "$T$"});
+    s.component = component;
+    return s;
+  };
+  Statement off = files("app", "TRUE", "Main");
+  off.marker = "C";
+  Fixture f(folder.Path(), {files("app", "FALSE", "Main"),         // readme.txt 7, tool.exe 4
+                            files("app\\docs", "TRUE", "Docs"),    // given below
+                            files("single.dll", "FALSE", "main"),  // 5, letter case aside
+                            files("app", "TRUE", ""), off});
+  f.project.componentSizes = {"Docs", "99"};
+  AddComputedComponentSizes(f.project);
+  EXPECT_EQ(f.project.componentSizes, (std::vector<std::string>{"Docs", "99", "Main", "16"}));
+}
+
 TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
   ProjectFolder folder;
   const std::vector<std::string> registry = {"0", "2", "Software\\A", "Dir", "v1", "FALSE", ""};

@@ -96,6 +96,13 @@ TEST(ScriptCheckTest, EachMistakeIsReportedAtItsParameter) {
        "Get Component State\n  > Aplication\n  > R\n",
        {"6: \"Get Component State\" parameter 1 (name): no \"Define Component\" defines the "
         "component \"Aplication\"; did you mean \"Application\"?"}},
+      {"component attribute",
+       "Define Component\n  > Application\n  > TRUE\n  > d\n"
+       "Install Files\n  @component Aplication\n  > a\n  > FALSE\n  > $TARGETDIR$\n"
+       "Create Folder\n  @component Application\n  > $TARGETDIR$\n",
+       {"5: @component: no \"Define Component\" defines the component \"Aplication\"; did you "
+        "mean \"Application\"?",
+        "10: @component applies to \"Install Files\" only"}},
       {"variable read in place",
        "Convert Case\n  > NOPE\n  > TRUE\n",
        {"2: \"Convert Case\" parameter 1 (variable): variable not defined: NOPE (no statement of "
