@@ -1,16 +1,17 @@
 // Readable project <-> carried script, and the build-time compilation check.
 #include "authoring/assemble.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 
 #include "authoring/identifiers.h"
+#include "authoring/script_check.h"
 #include "common/ascii.h"
 #include "script/compile_check.h"
 #include "script/script_reader.h"
-#include "script/statements.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell::authoring {
@@ -26,12 +27,6 @@ bool IsDecimal(std::string_view t) {
     if (t[i] < '0' || t[i] > '9') return false;
   }
   return true;
-}
-
-// Known to the engine: its built-in names, and "Label", which the run's
-// label table serves rather than a statement handler.
-bool IsEngineCommand(const std::string& command) {
-  return command == "Label" || IsBuiltInCommand(command);
 }
 
 // A statement index as the header list writes it: plain decimal digits.
@@ -68,14 +63,18 @@ const Statement& UnbalancedAt(const std::vector<Statement>& statements) {
 }  // namespace
 
 CarriedScript AssembleScript(const Project& p, const std::vector<bool>& installType) {
+  auto keyAt = [&](const std::string& key) {
+    auto it = p.keyRefs.find(key);
+    return it != p.keyRefs.end() ? it->second : p.file;
+  };
   if (!IsBracedGuid(p.productCode))
-    throw ProjectError(p.file,
+    throw ProjectError(keyAt("product-code"),
                        "product-code must be a GUID in braces, found: \"" + p.productCode + "\"");
   if (!IsBracedGuid(p.revisionCode))
-    throw ProjectError(p.file,
+    throw ProjectError(keyAt("revision-code"),
                        "revision-code must be a GUID in braces, found: \"" + p.revisionCode + "\"");
   if (!IsDecimal(p.buildKind))
-    throw ProjectError(p.file,
+    throw ProjectError(keyAt("build-kind"),
                        "build-kind must be a decimal number, found: \"" + p.buildKind + "\"");
 
   CarriedScript c;
@@ -161,35 +160,31 @@ CarriedScript AssembleScript(const Project& p, const std::vector<bool>& installT
   return c;
 }
 
-CompiledScript CompileProject(const Project& p) {
+CompiledScript CompileProject(const Project& written) {
+  // Lines written by name go to their positions first (a no-op once checked).
+  Project p = written;
+  std::vector<Diagnostic> ignored;
+  for (Statement& s : p.statements) ResolveParameterNames(s, ignored);
   CompiledScript out;
   CarriedScript unchecked = AssembleScript(p, {});
   SetupScript script = ReadScript(WriteCarriedScript(unchecked));
   TVariableManager vars;
   CompileResult result = CompileScript(script, vars);
   if (!result.Passed()) {
+    // One line per message: the engine's texts may hold a carriage return.
+    std::string message = result.message;
+    std::replace(message.begin(), message.end(), '\r', ' ');
     if (result.statement == CompileResult::kUnbalancedBlocks && !p.statements.empty()) {
-      throw ProjectError(UnbalancedAt(p.statements).where, result.message);
+      throw ProjectError(UnbalancedAt(p.statements).where, message);
     }
     size_t index = static_cast<size_t>(result.statement);
-    throw ProjectError(index < p.statements.size() ? p.statements[index].where : p.file,
-                       result.message);
+    throw ProjectError(index < p.statements.size() ? p.statements[index].where : p.file, message);
   }
   std::vector<bool> installType(p.statements.size(), false);
   for (size_t i = 0; i < result.installStates.size() && i < installType.size(); ++i) {
     installType[i] = result.installStates[i] == "FALSE";
   }
   out.script = AssembleScript(p, installType);
-
-  for (const Statement& s : p.statements) {
-    if (s.marker == "C" || IsEngineCommand(s.command)) continue;
-    bool plugin = false;
-    for (const std::string& name : p.pluginCommands)
-      plugin = plugin || EqualsIgnoreCase(name, s.command);
-    if (!plugin)
-      out.warnings.push_back(
-          {s.where, "unknown command \"" + s.command + "\": the engine will do nothing for it"});
-  }
   return out;
 }
 

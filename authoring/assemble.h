@@ -24,12 +24,12 @@ CarriedScript AssembleScript(const Project& project, const std::vector<bool>& in
 
 struct CompiledScript {
   CarriedScript script;
-  std::vector<Warning> warnings;  // unknown command names
 };
 
-// Assembles, runs the compilation check on the carried bytes and gives the
-// install-type statements their headers. A failing check throws ProjectError
-// with the check's exact message.
+// Assembles, runs the engine's compilation check on the carried bytes and
+// gives the install-type statements their headers. A failing check throws
+// ProjectError with the check's message (a carriage return in it becomes a
+// blank). Lines written by name are put in their positions first.
 CompiledScript CompileProject(const Project& project);
 
 struct DumpedProject {

@@ -1,6 +1,7 @@
 // vantrell-author: builds a setup folder from a readable project, and shows
 // the script carried by a setup executable in the readable form.
-// Exit codes: 0 done, 1 project error (one message with file and line), 2 usage.
+// Exit codes: 0 done, 1 project error (each finding with its file and line), 2 usage.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,8 +12,11 @@
 
 #include "authoring/assemble.h"
 #include "authoring/carried_script.h"
+#include "authoring/command_reference.h"
+#include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "authoring/readable_format.h"
+#include "authoring/script_check.h"
 #include "authoring/setup_folder.h"
 
 #ifdef _WIN32
@@ -32,6 +36,7 @@ constexpr int kUsage = 2;
 constexpr const char* kUsageText =
     "usage: vantrell-author build PROJECT OUT [options]\n"
     "       vantrell-author dump SETUP.exe [OUTDIR]\n"
+    "       vantrell-author commands\n"
     "       vantrell-author --help | --version\n";
 
 constexpr const char* kHelpText =
@@ -46,11 +51,17 @@ constexpr const char* kHelpText =
     "  --zeb PATH      the archive library (default: zeb.lib beside the engine)\n"
     "  --7zz PROGRAM   the 7-Zip program that packs the support files (default: 7zz)\n"
     "  --wixl PROGRAM  the program that builds a .wxs package (default: wixl)\n"
+    "  --strict        treat warnings as errors\n"
     "  -v, --verbose   a progress line for each long step\n"
+    "        Every mistake found in the project is reported, each with its file and\n"
+    "        line; nothing is built while there is one.\n"
     "dump    Prints the readable form of the script carried by SETUP.exe, or\n"
     "        writes it to OUTDIR as BASE.vproj and BASE.vscript, with BASE.msi,\n"
     "        the unpacked support files and data\\ when they lie beside SETUP.exe;\n"
     "        building OUTDIR's project gives the same carried script.\n"
+    "commands\n"
+    "        Prints the command reference (authoring/COMMANDS.md): every command with\n"
+    "        its parameter lines, their names, kinds and codes.\n"
     "\n"
     "Exit codes: 0 done, 1 project error, 2 usage.\n"
     "The readable format is described in authoring/FORMAT.md.\n";
@@ -85,20 +96,67 @@ fs::path DefaultEngine() {
   return candidates.front();
 }
 
-void PrintWarning(const SourceRef& where, const std::string& message) {
+void Print(const SourceRef& where, const char* severity, const std::string& message) {
   std::cerr << where.file;
   if (where.line > 0) std::cerr << ":" << where.line;
-  std::cerr << ": warning: " << message << "\n";
+  std::cerr << ": " << severity << ": " << message << "\n";
+}
+
+void PrintWarning(const SourceRef& where, const std::string& message) {
+  Print(where, "warning", message);
+}
+
+// The engine's own check, after the author's: its one message is added unless
+// a finding already points into the statement it names.
+void AddEngineCheck(const Project& project, std::vector<Diagnostic>& found) {
+  try {
+    (void)CompileProject(project);
+  } catch (const ProjectError& e) {
+    const Statement* statement = nullptr;
+    for (const Statement& s : project.statements) {
+      if (s.where.file == e.Where().file && s.where.line == e.Where().line) statement = &s;
+    }
+    for (const Diagnostic& d : found) {
+      if (!d.error || d.where.file != e.Where().file) continue;
+      if (d.where.line == e.Where().line) return;
+      if (statement && std::find(statement->parameterLines.begin(), statement->parameterLines.end(),
+                                 d.where.line) != statement->parameterLines.end())
+        return;
+    }
+    found.push_back({e.Where(), e.Message(), true});
+  }
+}
+
+// Prints every finding; true when the build may go on.
+bool Report(const std::vector<Diagnostic>& found, bool strict) {
+  size_t errors = 0;
+  size_t warnings = 0;
+  for (const Diagnostic& d : found) {
+    Print(d.where, d.error ? "error" : "warning", d.message);
+    ++(d.error ? errors : warnings);
+  }
+  if (errors == 0 && (!strict || warnings == 0)) return true;
+  std::cerr << "vantrell-author: " << errors << " error" << (errors == 1 ? "" : "s");
+  if (warnings > 0)
+    std::cerr << ", " << warnings << " warning" << (warnings == 1 ? "" : "s")
+              << (strict ? " (--strict: warnings count as errors)" : "");
+  std::cerr << "; nothing was built\n";
+  return false;
 }
 
 int Build(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   FolderOptions options;
   bool verbose = false;
+  bool strict = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "-v" || a == "--verbose") {
       verbose = true;
+      continue;
+    }
+    if (a == "--strict") {
+      strict = true;
       continue;
     }
     if (!a.empty() && a[0] == '-') {
@@ -128,13 +186,20 @@ int Build(const std::vector<std::string>& args) {
   if (verbose)
     options.progress("checking the script (" + std::to_string(project.statements.size()) +
                      " statements)");
-  CompiledScript compiled = CompileProject(project);
-  for (const Warning& w : compiled.warnings) PrintWarning(w.where, w.message);
-  if (project.package.empty())
-    PrintWarning(project.file, "no package: the setup will end with exit code 16");
+  std::vector<Diagnostic> found = CheckSettings(project);
+  std::vector<Diagnostic> statements = CheckStatements(project);
+  found.insert(found.end(), statements.begin(), statements.end());
+  AddEngineCheck(project, found);
   if (project.support.empty())
-    PrintWarning(project.file, "no support folder: the setup will end with exit code 14");
-  options.warn = [](const Warning& w) { PrintWarning(w.where, w.message); };
+    found.push_back(
+        {project.file, "no support folder: the setup will end with exit code 14", false});
+  if (!Report(found, strict)) return kProjectError;
+  AddComputedComponentSizes(project);
+  CompiledScript compiled = CompileProject(project);
+  options.warn = [strict](const Warning& w) {
+    if (strict) throw ProjectError(w.where, w.message + " (--strict)");
+    PrintWarning(w.where, w.message);
+  };
   BuildSetupFolder(project, compiled.script, options, positional[1]);
   if (verbose)
     options.progress("built " + (fs::path(positional[1]) / (project.baseName + ".exe")).string());
@@ -172,6 +237,8 @@ int Dump(const std::vector<std::string>& args) {
                  "missing items); building the dump gives an equivalent but not identical script");
   }
   Project& p = dumped.project;
+  // What the script reads from outside it, declared so the dump builds again.
+  p.inputVariables = UndefinedVariables(p);
   if (args.size() == 1) {
     std::cout << FormatProjectText(p) << "\n# ---- " << scriptName << " ----\n"
               << FormatScriptText(p.statements);
@@ -230,6 +297,11 @@ int main(int argc, char** argv) {
   try {
     if (args[0] == "build") return Build(rest);
     if (args[0] == "dump") return Dump(rest);
+    if (args[0] == "commands") {
+      if (!rest.empty()) return Usage("commands takes no arguments");
+      std::cout << CommandReferenceMarkdown();
+      return kDone;
+    }
     return Usage("unknown command: " + args[0]);
   } catch (const ProjectError& e) {
     std::cerr << "vantrell-author: " << e.what() << "\n";

@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "authoring/command_reference.h"
 #include "authoring/identifiers.h"
 #include "common/ascii.h"
 #include "common/file_routines.h"
@@ -140,6 +141,22 @@ std::string Param(const Statement& s, size_t n) {
   return n >= 1 && n <= s.parameters.size() ? s.parameters[n - 1] : std::string();
 }
 
+// Where parameter n is written: its own line, else the command's.
+SourceRef At(const Statement& s, size_t n) {
+  if (n >= 1 && n <= s.parameterLines.size() && s.parameterLines[n - 1] > 0)
+    return {s.where.file, s.parameterLines[n - 1]};
+  return s.where;
+}
+
+// A mistake in parameter n, named as the command reference names it.
+ProjectError ParamError(const Statement& s, size_t n, const std::string& message) {
+  std::string title = "\"" + s.command + "\" parameter " + std::to_string(n);
+  if (const CommandInfo* command = FindCommand(s.command);
+      command && n >= 1 && n <= command->params.size())
+    title += " (" + command->params[n - 1].name + ")";
+  return ProjectError(At(s, n), title + ": " + message);
+}
+
 bool IsShortNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '!' ||
          c == '#' || c == '$' || c == '%' || c == '&' || c == '@' || c == '~';
@@ -165,6 +182,46 @@ std::string ShortPart(std::string_view text, size_t limit) {
 }
 
 // Builds the new rows; tables are fetched from the existing ones on first use.
+// The columns that carry what a statement's lines decide, per table; the
+// first names the row's component.
+const std::vector<std::pair<std::string, std::vector<std::string>>>& ContentColumns() {
+  static const std::vector<std::pair<std::string, std::vector<std::string>>> columns = {
+      {"File", {"Component_", "FileName", "FileSize"}},
+      {"Registry", {"Component_", "Root", "Key", "Name", "Value"}},
+      {"Shortcut", {"Component_", "Name", "Target", "Arguments", "Description"}},
+      {"RemoveFile", {"Component_", "FileName", "InstallMode"}},
+      {"MoveFile", {"Component_", "SourceName", "DestName", "Options"}},
+      {"IniFile", {"Component_", "FileName", "Section", "Key", "Value", "Action"}},
+      {"Environment", {"Component_", "Name", "Value"}},
+  };
+  return columns;
+}
+
+// The rows of a statement's components (VC + header, VC + header + "_k"),
+// reduced to the given columns; a short|long name counts by its long part.
+std::multiset<std::string> StatementRows(const PackageTable& table,
+                                         const std::vector<std::string>& columns,
+                                         const std::string& header) {
+  std::multiset<std::string> rows;
+  const std::string key = "VC" + header;
+  int component = table.Column(columns.front());
+  if (component < 0) return rows;
+  for (const auto& row : table.rows) {
+    const std::string& owner = row[static_cast<size_t>(component)];
+    if (owner != key && owner.rfind(key + "_", 0) != 0) continue;
+    std::string projected;
+    for (size_t i = 1; i < columns.size(); ++i) {
+      int at = table.Column(columns[i]);
+      std::string field = at < 0 ? "" : row[static_cast<size_t>(at)];
+      if (columns[i] == "FileName" || columns[i] == "Name")
+        field = field.substr(field.find('|') + 1);
+      projected.append(field).append("\t");
+    }
+    rows.insert(std::move(projected));
+  }
+  return rows;
+}
+
 class Planner {
  public:
   Planner(const Project& project, const std::map<std::string, PackageTable>& existing)
@@ -194,6 +251,12 @@ class Planner {
 
   PackagePlan& Plan() { return plan_; }
 
+  std::vector<fs::path> FilesOf(const Statement& s) {
+    std::vector<fs::path> files;
+    for (const Source& source : CollectSources(s)) files.push_back(source.file);
+    return files;
+  }
+
   // A package that the tool made before (a dumped setup's) holds the
   // statement's rows already.
   bool HasRowsOf(const std::string& header) const {
@@ -202,6 +265,32 @@ class Planner {
     std::string key = "VC" + header;
     return std::any_of(component->rows.begin(), component->rows.end(),
                        [&](const auto& row) { return row[0] == key; });
+  }
+
+  // A kept package's rows for a statement against the rows its lines make
+  // now: true when they differ (the statement was edited after the package
+  // was made). Statements whose rows cannot be made here (files not beside
+  // the project, commands the tool does not make) count as unchanged.
+  bool KeptRowsDiffer(const Statement& s, const std::string& header) const {
+    const std::map<std::string, PackageTable> none;
+    Planner fresh(project_, none);
+    try {
+      fresh.AddStatement(s, header);
+    } catch (const ProjectError&) {
+      return false;
+    }
+    if (!fresh.plan_.warnings.empty()) return false;
+    for (const auto& [table, columns] : ContentColumns()) {
+      auto made = fresh.plan_.tables.find(table);
+      std::multiset<std::string> now = made == fresh.plan_.tables.end()
+                                           ? std::multiset<std::string>()
+                                           : StatementRows(made->second, columns, header);
+      const PackageTable* existing = Existing(table);
+      std::multiset<std::string> kept =
+          existing ? StatementRows(*existing, columns, header) : std::multiset<std::string>();
+      if (now != kept) return true;
+    }
+    return false;
   }
 
   void MarkCabinetFilesCompressed() {
@@ -377,8 +466,7 @@ class Planner {
   std::vector<Source> CollectSources(const Statement& s) {
     std::string pattern = Param(s, 1);
     bool recurse = Param(s, 2) == "TRUE";
-    if (pattern.empty())
-      throw ProjectError(s.where, "Install Files: line 1 must name the files to install");
+    if (pattern.empty()) throw ParamError(s, 1, "must name the files to install");
     std::replace(pattern.begin(), pattern.end(), '\\', '/');
     fs::path path = project_.folder / pattern;
     std::error_code ec;
@@ -393,11 +481,11 @@ class Planner {
       mask = path.filename().string();
       folder = path.parent_path();
       if (mask.find_first_of("*?") == std::string::npos || !fs::is_directory(folder, ec))
-        throw ProjectError(s.where, "Install Files: not found: " + path.string());
+        throw ProjectError(At(s, 1), "Install Files: not found: " + path.string());
     }
     Walk(folder, fs::path(), mask, recurse, found);
     if (found.empty())
-      throw ProjectError(s.where, "Install Files: no file matches " + path.string());
+      throw ProjectError(At(s, 1), "Install Files: no file matches " + path.string());
     return found;
   }
 
@@ -440,7 +528,7 @@ class Planner {
       std::error_code ec;
       uintmax_t size = fs::file_size(source.file, ec);
       if (ec || size > 0x7FFFFFFF)
-        throw ProjectError(s.where, "Install Files: cannot read " + source.file.string());
+        throw ProjectError(At(s, 1), "Install Files: cannot read " + source.file.string());
       std::string name = source.file.filename().string();
       Table("File").Add({{"File", fileKey},
                          {"Component_", component->second},
@@ -472,11 +560,11 @@ class Planner {
         {"0", "0"}, {"1", "1"}, {"2", "2"}, {"3", "3"}};
     auto root = kRoots.find(Param(s, 2));
     if (root == kRoots.end())
-      throw ProjectError(s.where,
-                         "Write Registry: line 2 must be a root key code the installer "
-                         "writes: 0 (classes root), 1 (current user), 2 (local machine) "
-                         "or 3 (users), found: \"" +
-                             Param(s, 2) + "\"");
+      throw ParamError(s, 2,
+                       "must be a root key code the installer "
+                       "writes: 0 (classes root), 1 (current user), 2 (local machine) "
+                       "or 3 (users), found: \"" +
+                           Param(s, 2) + "\"");
     std::string kind = Param(s, 1).empty() ? "0" : Param(s, 1);
     std::string data = Value(s, 5, header, 3);
     std::string value;
@@ -484,8 +572,7 @@ class Planner {
       value = !data.empty() && data[0] == '#' ? "#" + data : data;
     } else if (kind == "1") {
       if (Param(s, 5).find('$') == std::string::npos && !ToNumber(Param(s, 5)))
-        throw ProjectError(s.where, "Write Registry: a number value must be decimal, found: \"" +
-                                        Param(s, 5) + "\"");
+        throw ParamError(s, 5, "a number value must be decimal, found: \"" + Param(s, 5) + "\"");
       value = "#" + data;
     } else if (kind == "2") {
       value = "#%" + data;
@@ -495,17 +582,15 @@ class Planner {
           hex.size() % 2 == 0 && std::all_of(hex.begin(), hex.end(), [](char c) {
             return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
           });
-      if (!valid)
-        throw ProjectError(s.where,
-                           "Write Registry: binary data must be pairs of hexadecimal digits");
+      if (!valid) throw ParamError(s, 5, "binary data must be pairs of hexadecimal digits");
       value = "#x" + hex;
     } else {
-      throw ProjectError(s.where,
-                         "Write Registry: line 1 must be a value kind: 0 (text), "
-                         "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
-                             Param(s, 1) + "\"");
+      throw ParamError(s, 1,
+                       "must be a value kind: 0 (text), "
+                       "1 (number), 2 (expandable text) or 3 (binary), found: \"" +
+                           Param(s, 1) + "\"");
     }
-    if (Param(s, 3).empty()) throw ProjectError(s.where, "Write Registry: line 3 must name a key");
+    if (Param(s, 3).empty()) throw ParamError(s, 3, "must name a key");
     EnsureTargetDir();
     std::string registryKey = "VR" + header;
     int attributes = kRegistryKeyPath | (Param(s, 6) == "TRUE" ? kPermanent : 0);
@@ -527,7 +612,7 @@ class Planner {
 
   void CreateShortcut(const Statement& s, const std::string& header) {
     std::string name = Param(s, 2);
-    if (name.empty()) throw ProjectError(s.where, "Create Shortcut: line 2 must name the shortcut");
+    if (name.empty()) throw ParamError(s, 2, "must name the shortcut");
     std::string directory = RunTimeDirectory(header, 1);
     std::string component = AddComponent(header, 0, directory, 0, "");
     // The folder goes with the product when it is left empty.
@@ -553,17 +638,14 @@ class Planner {
 
   static std::string RequiredName(const Statement& s, size_t line, const std::string& what) {
     std::string name = Param(s, line);
-    if (name.empty())
-      throw ProjectError(s.where,
-                         s.command + ": line " + std::to_string(line) + " must name " + what);
+    if (name.empty()) throw ParamError(s, line, "must name " + what);
     return name;
   }
 
   void DeleteFiles(const Statement& s, const std::string& header) {
     int mode = (Param(s, 3) == "TRUE" ? 1 : 0) | (Param(s, 4) == "TRUE" ? 2 : 0);
     if (mode == 0)
-      throw ProjectError(s.where,
-                         "Delete Files: line 3 or 4 must be TRUE (delete at install, at removal)");
+      throw ParamError(s, 3, "this or parameter 4 must be TRUE (delete at install, at removal)");
     std::string name = RequiredName(s, 2, "the file or mask");
     std::string component = PlainComponent(header);
     Table("RemoveFile")
@@ -592,11 +674,11 @@ class Planner {
         {"", "0"}, {"0", "0"}, {"1", "1"}, {"2", "3"}};
     auto action = kActions.find(Param(s, 3));
     if (action == kActions.end())
-      throw ProjectError(s.where,
-                         "Edit INI File: line 3 must be 0 (write the value), 1 (write it "
-                         "only when the key is absent) or 2 (add it to a comma list), "
-                         "found: \"" +
-                             Param(s, 3) + "\"");
+      throw ParamError(s, 3,
+                       "must be 0 (write the value), 1 (write it "
+                       "only when the key is absent) or 2 (add it to a comma list), "
+                       "found: \"" +
+                           Param(s, 3) + "\"");
     std::string name = RequiredName(s, 2, "the INI file");
     std::vector<std::string> used;
     std::string component = PlainComponent(header);
@@ -624,10 +706,10 @@ class Planner {
       prefix = "-";
       value += ";[~]";
     } else {
-      throw ProjectError(s.where,
-                         "Set Environment: line 4 must be 0 (set), 1 (append) or 2 "
-                         "(prepend), found: \"" +
-                             Param(s, 4) + "\"");
+      throw ParamError(s, 4,
+                       "must be 0 (set), 1 (append) or 2 "
+                       "(prepend), found: \"" +
+                           Param(s, 4) + "\"");
     }
     if (Param(s, 3) == "TRUE") prefix += "*";
     std::string component = PlainComponent(header);
@@ -748,6 +830,30 @@ std::string ShortLongName(const std::string& name, std::vector<std::string>& use
   }
 }
 
+void AddComputedComponentSizes(Project& project) {
+  std::vector<std::pair<std::string, uint64_t>> totals;
+  const std::map<std::string, PackageTable> none;
+  for (const Statement& s : project.statements) {
+    if (s.component.empty() || s.marker == "C" || s.command != "Install Files") continue;
+    auto total = std::find_if(totals.begin(), totals.end(), [&](const auto& t) {
+      return EqualsIgnoreCase(t.first, s.component);
+    });
+    if (total == totals.end()) total = totals.insert(totals.end(), {s.component, 0});
+    for (const fs::path& file : Planner(project, none).FilesOf(s)) {
+      std::error_code ec;
+      uintmax_t size = fs::file_size(file, ec);
+      if (!ec) total->second += size;
+    }
+  }
+  std::vector<std::string>& sizes = project.componentSizes;
+  for (const auto& [name, total] : totals) {
+    bool given = false;
+    for (size_t i = 0; i + 1 < sizes.size(); i += 2)
+      given = given || EqualsIgnoreCase(sizes[i], name);
+    if (!given) sizes.insert(sizes.end(), {name, std::to_string(total)});
+  }
+}
+
 PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
                         const std::map<std::string, PackageTable>& existing) {
   Planner planner(project, existing);
@@ -756,7 +862,17 @@ PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
     std::optional<long> index = ToNumber(script.statementHeaders[i + 1]);
     if (!index || *index < 0 || static_cast<size_t>(*index) >= project.statements.size()) continue;
     const Statement& s = project.statements[static_cast<size_t>(*index)];
-    if (s.marker == "C" || planner.HasRowsOf(script.statementHeaders[i])) continue;
+    if (s.marker == "C") continue;
+    if (planner.HasRowsOf(script.statementHeaders[i])) {
+      if (planner.KeptRowsDiffer(s, script.statementHeaders[i]))
+        planner.Plan().warnings.push_back(
+            {s.where, "the package already holds this statement's rows (component VC" +
+                          script.statementHeaders[i] +
+                          "), made from other lines: the package's rows are kept and the "
+                          "edit does not reach the package; name a package without them to "
+                          "make them again"});
+      continue;
+    }
     planner.AddStatement(s, script.statementHeaders[i]);
   }
   planner.Finish();

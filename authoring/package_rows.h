@@ -56,6 +56,12 @@ struct PackagePlan {
   bool Empty() const { return tables.empty() && cabinet.empty(); }
 };
 
+// The sizes of the components that "Install Files" statements name with
+// @component: the sum of their files' sizes, appended to the project's
+// component sizes for every component that has no size given there.
+// Throws ProjectError for files that are missing, as the package build does.
+void AddComputedComponentSizes(Project& project);
+
 // The edits the package needs for the project's install-type statements (the
 // headers come from the assembled script), given the package's existing
 // tables among PackageTableNames(). Files in the package's own cabinets are

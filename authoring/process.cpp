@@ -33,10 +33,16 @@ std::string QuoteArgument(const std::string& arg) {
   return out + "\"";
 }
 
+HANDLE OpenInherited(const std::filesystem::path& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
-               const std::filesystem::path& output) {
+               const std::filesystem::path& output, const std::filesystem::path& errors) {
   std::string line;
   for (const std::string& arg : args) line += (line.empty() ? "" : " ") + QuoteArgument(arg);
   STARTUPINFOA startup{};
@@ -44,19 +50,23 @@ int RunProgram(const std::vector<std::string>& args, const std::filesystem::path
   PROCESS_INFORMATION process{};
   std::string cwd = folder.string();
   HANDLE out = INVALID_HANDLE_VALUE;
-  if (!output.empty()) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    out = CreateFileW(output.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return -1;
+  HANDLE err = INVALID_HANDLE_VALUE;
+  if (!output.empty() && (out = OpenInherited(output)) == INVALID_HANDLE_VALUE) return -1;
+  if (!errors.empty() && (err = OpenInherited(errors)) == INVALID_HANDLE_VALUE) {
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    return -1;
+  }
+  const bool redirected = out != INVALID_HANDLE_VALUE || err != INVALID_HANDLE_VALUE;
+  if (redirected) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdOutput = out != INVALID_HANDLE_VALUE ? out : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = err != INVALID_HANDLE_VALUE ? err : GetStdHandle(STD_ERROR_HANDLE);
   }
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, out != INVALID_HANDLE_VALUE,
-                                0, nullptr, cwd.c_str(), &startup, &process);
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, redirected, 0, nullptr,
+                                cwd.c_str(), &startup, &process);
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
   if (!started) return -1;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
@@ -69,7 +79,7 @@ int RunProgram(const std::vector<std::string>& args, const std::filesystem::path
 #else
 
 int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
-               const std::filesystem::path& output) {
+               const std::filesystem::path& output, const std::filesystem::path& errors) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -80,6 +90,11 @@ int RunProgram(const std::vector<std::string>& args, const std::filesystem::path
                               : open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (sink < 0 && !output.empty()) _exit(126);
     if (sink >= 0) dup2(sink, STDOUT_FILENO);
+    if (!errors.empty()) {
+      int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (log < 0) _exit(126);
+      dup2(log, STDERR_FILENO);
+    }
     if (chdir(folder.c_str()) != 0) _exit(127);
     execvp(argv[0], argv.data());
     _exit(127);  // not found: reported like a program that could not start

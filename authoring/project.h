@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,11 +31,16 @@ class ProjectError : public std::runtime_error {
 struct Statement {
   std::string command;
   std::vector<std::string> parameters;  // exact texts; "$" is the whole-line dollar
-  std::string marker;                   // "" runs, "C" is switched off
-  std::string identifier;               // fixed by the author, or empty
-  std::string header;                   // fixed by the author, or empty
-  std::string media;                    // media folder, e.g. "OFFLINE\"
-  std::string scriptKey;                // the script file as named in the project
+  // Per parameter: the name it was written with ("" for a positional line)
+  // and its line in the file. Names are resolved into positions by the check.
+  std::vector<std::string> parameterNames;
+  std::vector<int> parameterLines;
+  std::string marker;      // "" runs, "C" is switched off
+  std::string identifier;  // fixed by the author, or empty
+  std::string header;      // fixed by the author, or empty
+  std::string media;       // media folder, e.g. "OFFLINE\"
+  std::string component;   // "Install Files": the component its files count for
+  std::string scriptKey;   // the script file as named in the project
   SourceRef where;
 };
 
@@ -54,13 +60,18 @@ struct Project {
   std::vector<std::string> componentSizes;  // pairs
   std::vector<std::string> offlineFiles;    // triples
   std::vector<std::string> buildVariables;  // pairs
+  // Variables the setup gets from outside the script (the command line, a
+  // dialog control): known to the checks, not carried.
+  std::vector<std::string> inputVariables;
 
-  std::string package;  // .msi or .wxs, relative to folder; empty: none
-  std::string support;  // folder packed into BASE.res; empty: none
-  std::string data;     // folder copied to data\; empty: none
+  std::string upgradeCode;  // for the package made from the project; empty: derived
+  std::string package;      // .msi or .wxs, relative to folder; empty: made from the project
+  std::string support;      // folder packed into BASE.res; empty: none
+  std::string data;         // folder copied to data\; empty: none
   std::string baseName = "setup";
-  std::vector<std::string> scripts;   // script files in run order
-  std::vector<SourceRef> scriptRefs;  // where each script entry is written
+  std::vector<std::string> scripts;          // script files in run order
+  std::vector<SourceRef> scriptRefs;         // where each script entry is written
+  std::map<std::string, SourceRef> keyRefs;  // where each single key is written
 
   std::vector<Statement> statements;
 };

@@ -5,6 +5,8 @@
 #include <functional>
 #include <sstream>
 
+#include "authoring/command_reference.h"
+
 namespace vantrell::authoring {
 namespace {
 
@@ -71,11 +73,13 @@ const std::vector<KeyRule>& KeyRules() {
       {"language-selection", 1, false, [](Project& p) { return &p.languageSelection; }, {}},
       {"default-language", 1, false, [](Project& p) { return &p.defaultLanguage; }, {}},
       {"package", 1, false, [](Project& p) { return &p.package; }, {}},
+      {"upgrade-code", 1, false, [](Project& p) { return &p.upgradeCode; }, {}},
       {"support", 1, false, [](Project& p) { return &p.support; }, {}},
       {"data", 1, false, [](Project& p) { return &p.data; }, {}},
       {"base-name", 1, false, [](Project& p) { return &p.baseName; }, {}},
       {"script", 1, true, {}, [](Project& p) { return &p.scripts; }},
       {"plugin", 1, true, {}, [](Project& p) { return &p.pluginCommands; }},
+      {"input-variable", 1, true, {}, [](Project& p) { return &p.inputVariables; }},
       {"media-password", 2, true, {}, [](Project& p) { return &p.mediaPasswords; }},
       {"component-size", 2, true, {}, [](Project& p) { return &p.componentSizes; }},
       {"variable", 2, true, {}, [](Project& p) { return &p.buildVariables; }},
@@ -99,6 +103,47 @@ bool IsKey(std::string_view key) {
     if (!ok) return false;
   }
   return true;
+}
+
+// A UTF-8 byte order mark that an editor put in front of the text.
+std::string_view WithoutBom(std::string_view text) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
+  return text;
+}
+
+// A command line without its trailing "# comment": a "#" after a blank ends
+// the name, unless the name is quoted between bars.
+std::string_view CommandText(std::string_view trimmed) {
+  if (trimmed.front() == '|') {
+    size_t close = trimmed.find('|', 1);
+    if (close != std::string_view::npos) {
+      std::string_view rest = Trim(trimmed.substr(close + 1));
+      if (rest.empty() || rest.front() == '#') return trimmed.substr(0, close + 1);
+    }
+    return trimmed;
+  }
+  for (size_t i = 1; i < trimmed.size(); ++i) {
+    if (trimmed[i] == '#' && IsBlank(trimmed[i - 1])) return Trim(trimmed.substr(0, i));
+  }
+  return trimmed;
+}
+
+bool IsNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// The "name" of a "> name: value" line when the statement's command has a
+// parameter of that name; empty for a positional line. A value between bars
+// is always positional.
+std::string_view ParameterName(const Statement& s, std::string_view written) {
+  if (written.size() >= 2 && written.front() == '|' && written.back() == '|') return {};
+  size_t end = 0;
+  while (end < written.size() && IsNameChar(written[end])) ++end;
+  if (end == 0 || end >= written.size() || written[end] != ':') return {};
+  const CommandInfo* command = FindCommand(s.command);
+  std::string_view name = written.substr(0, end);
+  return command && FindParameter(*command, name) >= 0 ? name : std::string_view();
 }
 
 std::string ReadFile(const std::filesystem::path& path, const SourceRef& from) {
@@ -194,6 +239,7 @@ Project ParseProjectText(std::string_view text, const std::string& name) {
       }
       seen.push_back(rule->key);
     }
+    if (!rule->repeated) p.keyRefs[std::string(rule->key)] = {name, lineNo};
     open = rule;
     openLine = lineNo;
     values.push_back(ParseValue(line.substr(eq + 1)));
@@ -205,13 +251,12 @@ Project ParseProjectText(std::string_view text, const std::string& name) {
 void ParseScriptText(std::string_view text, const std::string& name, const std::string& scriptKey,
                      std::vector<Statement>& statements) {
   Statement* current = nullptr;
-  std::vector<std::string_view> lines = Lines(text);
+  std::vector<std::string_view> lines = Lines(WithoutBom(text));
   for (size_t i = 0; i < lines.size(); ++i) {
     int lineNo = static_cast<int>(i) + 1;
     std::string_view line = lines[i];
     std::string_view trimmed = Trim(line);
     if (trimmed.empty() || trimmed.front() == '#') continue;
-    bool indented = IsBlank(line.front());
     if (trimmed.front() == '>' || trimmed.front() == '@') {
       if (!current) {
         throw ProjectError({name, lineNo},
@@ -219,7 +264,12 @@ void ParseScriptText(std::string_view text, const std::string& name, const std::
                                " line must follow a command line");
       }
       if (trimmed.front() == '>') {
-        current->parameters.push_back(ParseValue(trimmed.substr(1)));
+        std::string_view written = Trim(trimmed.substr(1));
+        std::string_view paramName = ParameterName(*current, written);
+        current->parameters.push_back(
+            ParseValue(paramName.empty() ? written : written.substr(paramName.size() + 1)));
+        current->parameterNames.emplace_back(paramName);
+        current->parameterLines.push_back(lineNo);
         continue;
       }
       std::string_view rest = trimmed.substr(1);
@@ -238,21 +288,20 @@ void ParseScriptText(std::string_view text, const std::string& name, const std::
         current->header = value;
       } else if (word == "media") {
         current->media = value;
+      } else if (word == "component") {
+        current->component = value;
       } else {
         throw ProjectError({name, lineNo}, "unknown attribute: @" + std::string(word));
       }
       continue;
     }
-    if (indented) {
-      throw ProjectError({name, lineNo},
-                         "malformed block: an indented line must start with \">\" or \"@\"");
-    }
-    std::string command(Trim(line));
+    std::string command(CommandText(trimmed));
     if (command.size() >= 2 && command.front() == '|' && command.back() == '|') {
       command = command.substr(1, command.size() - 2);
     } else if (command.front() == '|') {
       throw ProjectError({name, lineNo}, "malformed command name: a quoted name ends with \"|\"");
     }
+    if (command.empty()) throw ProjectError({name, lineNo}, "a command line names no command");
     statements.push_back(Statement{});
     current = &statements.back();
     current->command = std::move(command);
@@ -266,7 +315,7 @@ Project LoadProject(const std::filesystem::path& projectFile) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(projectFile, ec))
     throw ProjectError(at, "project file not found");
-  Project p = ParseProjectText(ReadFile(projectFile, at), projectFile.string());
+  Project p = ParseProjectText(WithoutBom(ReadFile(projectFile, at)), projectFile.string());
   p.folder = projectFile.parent_path();
   if (p.scripts.empty())
     throw ProjectError(at, "the project names no script file (\"script = FILE\")");
@@ -309,7 +358,9 @@ std::string FormatProjectText(const Project& p) {
   list("component-size", p.componentSizes, 2);
   list("offline-file", p.offlineFiles, 3);
   list("variable", p.buildVariables, 2);
+  list("input-variable", p.inputVariables, 1);
   out += "\n";
+  if (!p.upgradeCode.empty()) single("upgrade-code", p.upgradeCode);
   if (!p.package.empty()) single("package", p.package);
   if (!p.support.empty()) single("support", p.support);
   if (!p.data.empty()) single("data", p.data);
@@ -334,7 +385,20 @@ std::string FormatScriptText(const std::vector<Statement>& statements) {
     if (!s.identifier.empty()) out += "  @id" + FormatValue(s.identifier) + "\n";
     if (!s.header.empty()) out += "  @header" + FormatValue(s.header) + "\n";
     if (!s.media.empty()) out += "  @media" + FormatValue(s.media) + "\n";
-    for (const std::string& value : s.parameters) out += "  >" + FormatValue(value) + "\n";
+    if (!s.component.empty()) out += "  @component" + FormatValue(s.component) + "\n";
+    // Lines the command reference names are written with their names; any
+    // other line that would read as named is kept positional between bars.
+    const CommandInfo* command = FindCommand(s.command);
+    for (size_t i = 0; i < s.parameters.size(); ++i) {
+      const std::string& value = s.parameters[i];
+      if (command && i < command->params.size()) {
+        out += "  > " + command->params[i].name + ":" + FormatValue(value) + "\n";
+      } else if (!ParameterName(s, value).empty()) {
+        out += "  > |" + value + "|\n";
+      } else {
+        out += "  >" + FormatValue(value) + "\n";
+      }
+    }
   }
   return out;
 }

@@ -12,13 +12,14 @@
 //   comment:= blanks? "#" anything
 //   entry  := key blanks? "=" value      key: letters, digits and "-"
 //   part   := blanks? ">" value          the entry's next value (pairs, triples)
-// Script file:
+// Script file (a UTF-8 byte order mark in front is skipped):
 //   file      := { blank | comment | command | attribute | parameter }
-//   command   := a line not starting with blank, tab, "#", ">", "@" or "|",
-//                taken whole with trailing blanks dropped; or "|" name "|"
+//   command   := blanks? name [blanks "#" comment]; name does not start
+//                with "#", ">", "@" or "|"; or "|" name "|"
 //   attribute := blanks? "@" word [blanks value]   belongs to the statement above:
-//                @off, @marker V, @id GUID, @header HEX, @media V
-//   parameter := blanks? ">" value                 the statement's next parameter
+//                @off, @marker V, @id GUID, @header HEX, @media V, @component NAME
+//   parameter := blanks? ">" [pname ":"] value     the statement's next parameter, or
+//                the one named pname in the command reference
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "authoring/package_identity.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "common/ascii.h"
@@ -50,8 +51,9 @@ class TemporaryFolder {
   fs::path path_;
 };
 
+// Every path handed to a tool is absolute: the tools run in other folders.
 fs::path Resolve(const Project& p, const std::string& relative) {
-  return p.folder / relative;
+  return fs::absolute(p.folder / relative);
 }
 
 bool EndsWithIgnoreCase(const std::string& text, std::string_view suffix) {
@@ -64,13 +66,53 @@ bool EndsWithIgnoreCase(const std::string& text, std::string_view suffix) {
   return true;
 }
 
-void Run(const std::vector<std::string>& args, const fs::path& folder,
-         const fs::path& output = {}) {
-  int code = RunProgram(args, folder, output);
-  if (code == -1)
-    throw ProjectError({args[0], 0}, "cannot run the program (is it installed and on PATH?)");
-  if (code != 0) throw ProjectError({args[0], 0}, "failed with exit code " + std::to_string(code));
+// The first lines of a tool's error output, as one line each.
+std::string ToolMessage(const fs::path& errors) {
+  std::error_code ec;
+  if (!fs::is_regular_file(errors, ec)) return "";
+  std::string text;
+  size_t shown = 0;
+  for (const std::string& line : SplitLines(ReadBinaryFile(errors))) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    if (++shown > 8) {
+      text += "\n  ...";
+      break;
+    }
+    std::string clean = line;
+    std::replace(clean.begin(), clean.end(), '\r', ' ');
+    text += "\n  " + clean;
+  }
+  return text;
 }
+
+// Runs the outside tools of a build; a failure names the step and carries
+// the tool's own words, and words on success become a warning.
+class ToolRunner {
+ public:
+  ToolRunner(const FolderOptions& options, SourceRef project, fs::path errors)
+      : options_(options), project_(std::move(project)), errors_(std::move(errors)) {}
+
+  void Run(const std::string& step, const std::vector<std::string>& args, const fs::path& folder,
+           const fs::path& output = {}) const {
+    int code = RunProgram(args, folder, output, errors_);
+    const std::string said = ToolMessage(errors_);
+    std::error_code ec;
+    fs::remove(errors_, ec);
+    if (code == -1)
+      throw ProjectError(
+          project_, step + ": cannot run " + args[0] + " (is it installed and on PATH?)" + said);
+    if (code != 0)
+      throw ProjectError(project_, step + ": " + args[0] + " failed with exit code " +
+                                       std::to_string(code) + said);
+    if (!said.empty() && options_.warn)
+      options_.warn({project_, step + ": " + args[0] + " says:" + said});
+  }
+
+ private:
+  const FolderOptions& options_;
+  SourceRef project_;
+  fs::path errors_;
+};
 
 // Replaces OUT's entries by the temporary folder's; entries a previous build
 // made and this one does not are removed so the folder never mixes builds.
@@ -101,16 +143,20 @@ void MoveIntoPlace(const fs::path& temp, const fs::path& out,
 
 // Reads the package's tables, plans the statements' rows and writes them in.
 void EditPackage(const Project& p, const CarriedScript& script, const fs::path& msi,
-                 const fs::path& work, const FolderOptions& o) {
+                 const fs::path& work, const FolderOptions& o, const ToolRunner& tools) {
+  auto run = [&](const std::vector<std::string>& args, const fs::path& folder,
+                 const fs::path& output = {}) {
+    tools.Run("adding the statements' rows to the package", args, folder, output);
+  };
   fs::path package = fs::absolute(msi);
   fs::path listing = work / "tables.txt";
-  Run({o.msiinfo, "tables", package.string()}, work, listing);
+  run({o.msiinfo, "tables", package.string()}, work, listing);
   std::map<std::string, PackageTable> existing;
   const std::vector<std::string>& wanted = PackageTableNames();
   for (const std::string& name : SplitLines(ReadBinaryFile(listing))) {
     if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
     fs::path exported = work / (name + ".exported");
-    Run({o.msiinfo, "export", package.string(), name}, work, exported);
+    run({o.msiinfo, "export", package.string(), name}, work, exported);
     existing.emplace(name,
                      ParseTableArchive(ReadBinaryFile(exported), p.package + " (" + name + ")"));
   }
@@ -122,7 +168,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   // The package code is the build's revision code and the product code the
   // project's, whatever the package source says.
   fs::path summary = work / "summary.txt";
-  Run({o.msiinfo, "suminfo", package.string()}, work, summary);
+  run({o.msiinfo, "suminfo", package.string()}, work, summary);
   std::map<std::string, std::string> info;
   for (const std::string& line : SplitLines(ReadBinaryFile(summary))) {
     size_t colon = line.find(": ");
@@ -130,7 +176,7 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
   }
   if (!EqualsIgnoreCase(info["Revision number (UUID)"], p.revisionCode)) {
     // "-s" takes every argument after it, so it runs on its own.
-    Run({o.msibuild, package.string(), "-s", info["Subject"], info["Author"], info["Template"],
+    run({o.msibuild, package.string(), "-s", info["Subject"], info["Author"], info["Template"],
          p.revisionCode},
         work);
   }
@@ -145,16 +191,18 @@ void EditPackage(const Project& p, const CarriedScript& script, const fs::path& 
     fs::path staging = work / "cabinet";
     std::error_code ec;
     fs::create_directories(staging, ec);
+    // gcab stores each path as given: the files go in by name, from the
+    // staging folder, so the cabinet holds the keys the File table expects.
     std::vector<std::string> pack{o.gcab, "-c", "-z", "-n", (work / plan.cabinetStream).string()};
     for (const CabinetFile& file : plan.cabinet) {
       fs::copy_file(file.source, staging / file.key, fs::copy_options::overwrite_existing, ec);
       if (ec) throw ProjectError({file.source.string(), 0}, "cannot read: " + ec.message());
-      pack.push_back((staging / file.key).string());
+      pack.push_back(file.key);
     }
-    Run(pack, work);
+    tools.Run("packing the installed files into a cabinet", pack, staging);
     edit.insert(edit.end(), {"-a", plan.cabinetStream, (work / plan.cabinetStream).string()});
   }
-  Run(edit, work);
+  run(edit, work);
 }
 
 }  // namespace
@@ -191,7 +239,8 @@ std::string AppendScript(std::string_view engine, std::string_view script,
 }
 
 void BuildSetupFolder(const Project& p, const CarriedScript& script, const FolderOptions& o,
-                      const fs::path& out) {
+                      const fs::path& written) {
+  const fs::path out = fs::absolute(written).lexically_normal();
   auto progress = [&](const std::string& line) {
     if (o.progress) o.progress(line);
   };
@@ -202,6 +251,7 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
 
   TemporaryFolder temp(out);
   const fs::path& t = temp.Path();
+  const ToolRunner tools(o, p.file, t / ".tool-errors.txt");
   WriteBinaryFile(t / (base + ".exe"), exe);
   WriteBinaryFile(t / "zeb.lib", zeb);
 
@@ -211,11 +261,18 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
     if (!fs::is_directory(support, ec))
       throw ProjectError(p.file, "support folder not found: " + support.string());
     progress("packing support files into " + base + ".res");
-    Run({o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", fs::absolute(t / (base + ".res")).string(),
-         "."},
-        support);
+    tools.Run("packing the support files",
+              {o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", (t / (base + ".res")).string(), "."},
+              support);
   }
-  if (!p.package.empty()) {
+  if (p.package.empty()) {
+    progress("building " + base + ".msi from the project's identity");
+    const fs::path source = t / ".identity.wxs";
+    WriteBinaryFile(source, IdentityPackageSource(p));
+    tools.Run("building the package from the project's identity",
+              {o.wixl, "-o", (t / (base + ".msi")).string(), source.string()}, t);
+    fs::remove(source, ec);
+  } else {
     fs::path package = Resolve(p, p.package);
     if (!fs::is_regular_file(package, ec))
       throw ProjectError(p.file, "package not found: " + package.string());
@@ -225,17 +282,17 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
     } else if (EndsWithIgnoreCase(p.package, ".wxs")) {
       progress("building " + base + ".msi from " + package.filename().string());
       fs::path folder = package.parent_path().empty() ? fs::path(".") : package.parent_path();
-      Run({o.wixl, "-o", fs::absolute(t / (base + ".msi")).string(), package.filename().string()},
-          folder);
+      tools.Run("building the package from " + package.filename().string(),
+                {o.wixl, "-o", (t / (base + ".msi")).string(), package.string()}, folder);
     } else {
       throw ProjectError(p.file, "package must be a .msi or a .wxs file: " + p.package);
     }
-    progress("adding the statements' rows to " + base + ".msi");
-    fs::path work = t / ".package";
-    fs::create_directories(work, ec);
-    EditPackage(p, script, t / (base + ".msi"), work, o);
-    fs::remove_all(work, ec);
   }
+  progress("adding the statements' rows to " + base + ".msi");
+  const fs::path work = t / ".package";
+  fs::create_directories(work, ec);
+  EditPackage(p, script, t / (base + ".msi"), work, o, tools);
+  fs::remove_all(work, ec);
   if (!p.data.empty()) {
     fs::path data = Resolve(p, p.data);
     if (!fs::is_directory(data, ec))

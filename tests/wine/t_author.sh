@@ -165,6 +165,8 @@ revision-code = {0E9B4C71-58A2-4D36-B1F0-2C7A9E6D3B58}
 package = more.wxs
 support = support
 script = more.vscript
+# The test passes WORK on the setup's command line.
+input-variable = WORK
 P
 cat >"$proj/more.wxs" <<'W'
 <?xml version="1.0" encoding="utf-8"?>
@@ -303,6 +305,18 @@ check "the new data folder holds the source marker only" "$(ls "$dir/out/data" 2
 cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "rebuild gives the same setup.exe" ||
   fail "rebuild changed setup.exe"
 
+echo "-- a relative output folder, a script file with a byte order mark"
+mkdir -p "$dir/rel"
+cp -r "$VANTRELL_ROOT/examples/author/." "$dir/rel/project"
+{ printf '\xef\xbb\xbf'; cat "$VANTRELL_ROOT/examples/author/main.vscript"; } >"$dir/rel/project/main.vscript"
+(cd "$dir/rel" && author build project/example.vproj out 2>"$dir/rel/build.err")
+check "relative output folder: builds" "$?" 0
+check "relative output folder: quiet" "$(cat "$dir/rel/build.err")" ""
+cmp -s "$dir/out/setup.exe" "$dir/rel/out/setup.exe" && pass "relative output folder: the same setup.exe" ||
+  fail "relative output folder: setup.exe differs"
+check "relative output folder: the files' cabinet" \
+  "$(msiinfo streams "$dir/rel/out/setup.msi" | grep -c '^vantrell1.cab$')" 1
+
 echo "-- a failing check builds nothing"
 mkdir -p "$dir/bad"
 cp "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/bad/p.vproj"
@@ -310,8 +324,11 @@ sed -i 's|^package = .*||; s|^support = .*||' "$dir/bad/p.vproj"
 printf 'Comment\n  > first\nIf\n  > UNDEFINED_NAME\n  > 0\n  > x\n  > TRUE\nEnd\n' >"$dir/bad/main.vscript"
 msg="$(author build "$dir/bad/p.vproj" "$dir/bad-out" 2>&1)"
 check "failing check: exit code 1" "$?" 1
-check "failing check: file, line and message" "$msg" \
-  "vantrell-author: $dir/bad/main.vscript:3: Variable not defined: UNDEFINED_NAME"
+first="$(head -1 <<<"$msg")"
+check "failing check: file, parameter line, name and message" "${first%% (no statement*}" \
+  "$dir/bad/main.vscript:4: error: \"If\" parameter 1 (variable): variable not defined: UNDEFINED_NAME"
+check "failing check: summary" "$(tail -1 <<<"$msg")" \
+  "vantrell-author: 1 error, 1 warning; nothing was built"
 [ -e "$dir/bad-out" ] && fail "failing check left an output folder" || pass "failing check left no output"
 
 test_done

@@ -10,6 +10,7 @@
 
 #include "authoring/identifiers.h"
 #include "authoring/readable_format.h"
+#include "authoring/script_check.h"
 
 namespace vantrell::authoring {
 namespace {
@@ -156,19 +157,6 @@ TEST(CompileReportTest, FailuresNameTheStatementsFileAndLine) {
   }
 }
 
-TEST(CompileReportTest, UnknownCommandsAreWarnedNotRefused) {
-  CompiledScript c =
-      CompileProject(Make("Frobnicate\n  > x\n"
-                          "file dialog\n"
-                          "Label\n  > here\n"
-                          "Mystery\n  @off\n"));
-  ASSERT_EQ(c.warnings.size(), 1u);
-  EXPECT_EQ(c.warnings[0].where.line, 1);
-  EXPECT_EQ(c.warnings[0].message,
-            "unknown command \"Frobnicate\": the engine will do nothing for it");
-  EXPECT_EQ(c.script.commands.size(), 4u);
-}
-
 TEST(DumpTest, DumpThenBuildGivesTheSameBytes) {
   const std::string script =
       "Comment\n  > $\n  > |  padded  |\n  > $NAME$ and $DOLLAR$\n"
@@ -228,8 +216,9 @@ std::string SourceText(const std::string& relative) {
 
 TEST(ExampleTest, ExampleProjectChecksCleanAndIsDocumentedWhole) {
   Project p = LoadProject(std::string(VANTRELL_SOURCE_DIR) + "/examples/author/example.vproj");
+  std::vector<Diagnostic> found = CheckStatements(p);
+  for (const Diagnostic& d : found) ADD_FAILURE() << d.where.line << ": " << d.message;
   CompiledScript c = CompileProject(p);
-  EXPECT_TRUE(c.warnings.empty());
   auto fixed = std::find(c.script.identifiers.begin(), c.script.identifiers.end(),
                          "{0D6F2B8E-5A41-4C3D-9E7A-2B1C8F4D6A90}");
   EXPECT_NE(fixed, c.script.identifiers.end());

@@ -344,6 +344,60 @@ TEST(PackagePlanTest, SkipsSwitchedOffStatementsRowsMadeBeforeAndWarnsAboutOther
   EXPECT_NE(plan.warnings[0].message.find("AA2=\"TRUE\""), std::string::npos);
 }
 
+TEST(ComponentSizeTest, InstallFilesCountForTheirComponentUnlessASizeIsGiven) {
+  ProjectFolder folder;
+  auto files = [](const char* pattern, const char* recurse, const char* component) {
+    Statement s = Make("Install Files", {pattern, recurse, "$T$"});
+    s.component = component;
+    return s;
+  };
+  Statement off = files("app", "TRUE", "Main");
+  off.marker = "C";
+  Fixture f(folder.Path(), {files("app", "FALSE", "Main"),         // readme.txt 7, tool.exe 4
+                            files("app\\docs", "TRUE", "Docs"),    // given below
+                            files("single.dll", "FALSE", "main"),  // 5, letter case aside
+                            files("app", "TRUE", ""), off});
+  f.project.componentSizes = {"Docs", "99"};
+  AddComputedComponentSizes(f.project);
+  EXPECT_EQ(f.project.componentSizes, (std::vector<std::string>{"Docs", "99", "Main", "16"}));
+}
+
+TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
+  ProjectFolder folder;
+  const std::vector<std::string> registry = {"0", "2", "Software\\A", "Dir", "v1", "FALSE", ""};
+  const std::vector<std::string> shortcut = {"$T$\\a.txt", "Read Me", "$P$", "d", "", ""};
+  // The package as a first build made it, kept as a dumped setup keeps it.
+  PackagePlan first =
+      Fixture(folder.Path(), {Make("Write Registry", registry), Make("Create Shortcut", shortcut)})
+          .Plan();
+  struct Case {
+    const char* what;
+    size_t statement;  // 0 the registry value, 1 the shortcut
+    size_t line;
+    const char* value;
+    bool reported;
+  } cases[] = {
+      {"unchanged", 0, 5, "v1", false},
+      {"registry value edited", 0, 5, "v2", true},
+      {"registry key edited", 0, 3, "Software\\B", true},
+      {"shortcut renamed", 1, 2, "Read Me Too", true},
+      {"shortcut's unused line", 1, 6, "x", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> r = registry;
+    std::vector<std::string> l = shortcut;
+    (c.statement == 0 ? r : l)[c.line - 1] = c.value;
+    Fixture f(folder.Path(), {Make("Write Registry", r, 3), Make("Create Shortcut", l, 11)});
+    PackagePlan plan = f.Plan(first.tables);
+    ASSERT_EQ(plan.warnings.size(), c.reported ? 1u : 0u) << c.what;
+    if (!c.reported) continue;
+    EXPECT_EQ(plan.warnings[0].where.line, c.statement == 0 ? 3 : 11) << c.what;
+    EXPECT_NE(plan.warnings[0].message.find("already holds this statement's rows"),
+              std::string::npos)
+        << c.what;
+  }
+}
+
 TEST(PackagePlanTest, LinesThePackageCannotCarryFailAtTheStatement) {
   ProjectFolder folder;
   const std::vector<std::string> registry = {"0", "2", "K", "N", "v", "FALSE", "FALSE"};
@@ -355,18 +409,19 @@ TEST(PackagePlanTest, LinesThePackageCannotCarryFailAtTheStatement) {
   const std::pair<Statement, std::string> cases[] = {
       {Make("Install Files", {"missing", "FALSE", "$T$"}, 7), "not found"},
       {Make("Install Files", {"app\\*.none", "FALSE", "$T$"}, 7), "no file matches"},
-      {Make("Install Files", {"", "FALSE", "$T$"}, 7), "line 1"},
+      {Make("Install Files", {"", "FALSE", "$T$"}, 7), "parameter 1 (files)"},
       {with(2, "4"), "root key code"},
       {with(2, "x"), "root key code"},
       {with(1, "9"), "value kind"},
       {with(1, "1"), "decimal"},
       {with(1, "3"), "hexadecimal"},
-      {with(3, ""), "line 3"},
-      {Make("Create Shortcut", {"t", "", "f", "", "", ""}, 7), "line 2"},
-      {Make("Delete Files", {"d", "*.x", "FALSE", "FALSE"}, 7), "line 3 or 4"},
-      {Make("Edit INI File", {"d", "a.ini", "5", "s", "k", "v"}, 7), "line 3"},
-      {Make("Set Environment", {"", "v", "FALSE", "0"}, 7), "line 1"},
-      {Make("Set Environment", {"X", "v", "FALSE", "3"}, 7), "line 4"},
+      {with(3, ""), "parameter 3 (key)"},
+      {Make("Create Shortcut", {"t", "", "f", "", "", ""}, 7), "parameter 2 (name)"},
+      {Make("Delete Files", {"d", "*.x", "FALSE", "FALSE"}, 7),
+       "parameter 3 (on-install): this or parameter 4"},
+      {Make("Edit INI File", {"d", "a.ini", "5", "s", "k", "v"}, 7), "parameter 3 (mode)"},
+      {Make("Set Environment", {"", "v", "FALSE", "0"}, 7), "parameter 1 (name)"},
+      {Make("Set Environment", {"X", "v", "FALSE", "3"}, 7), "parameter 4 (mode)"},
   };
   for (const auto& [statement, text] : cases) {
     Fixture f(folder.Path(), {statement});

@@ -141,8 +141,6 @@ TEST(ScriptParserTest, ErrorsNameTheLine) {
       {"@off\n", 1, "an attribute line must follow a command line"},
       {"Comment\n  @colour red\n", 2, "unknown attribute: @colour"},
       {"Comment\n  @off yes\n", 2, "@off takes no value"},
-      {"Comment\n  text without marker\n", 2,
-       "malformed block: an indented line must start with \">\" or \"@\""},
       {"If\n|broken\n", 2, "malformed command name: a quoted name ends with \"|\""},
   };
   for (const Case& c : cases) {
