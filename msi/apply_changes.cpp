@@ -1,6 +1,8 @@
 // "Apply Changes" on the interpreter thread (contract in apply_changes.h).
 #include "msi/apply_changes.h"
 
+#include "lang/language_table.h"
+#include "lang/translations.h"
 #include "msi/install_result.h"
 #include "msi/install_statements.h"
 #include "msi/property_list.h"
@@ -29,6 +31,9 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
 
   const std::string temp = vars.GetVariable("TEMPDIR");
   RecordProperty("MSINTEMP", temp);
+  // The package learns the chosen setup language.
+  if (Translations().Active())
+    QueueProperty("ProductLanguage", LanguageToLcid(Translations().Current()));
 
   request.operation = InstallerOperation::kPackage;
   request.packagePath = packagePath;

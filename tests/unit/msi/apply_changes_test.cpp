@@ -6,7 +6,10 @@
 // retry of an installer call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+
+#include "lang/translations.h"
 
 #include "msi/apply_changes.h"
 #include "msi/install_result.h"
@@ -206,6 +209,25 @@ TEST_F(InstallerRunTest, SearchedSourcesBecomeTheRequestsDataFolder) {
   statements.Run("Apply Changes", {"", "RESULT", "TRUE", "FALSE"});
   ASSERT_EQ(runner.requests.size(), 1u);
   EXPECT_EQ(runner.requests[0].dataFolder, "F:\\Found\\data\\");
+}
+
+TEST_F(InstallerRunTest, TheChosenLanguageReachesThePackage) {
+  for (const char* language : {"German", ""}) {
+    ResetInstallRecording();
+    Translations().Reset();
+    Translations().SetCurrent(language);
+    StatementRunner statements(/*silent=*/true);
+    RunnerTwin runner;
+    HookLog log;
+    Register(statements, runner, log);
+    statements.Run("Apply Changes", {"", "RESULT", "TRUE", "FALSE"});
+    std::vector<std::string> queued;
+    for (const QueuedProperty& p : PropertyQueue()) queued.push_back(p.name + "=" + p.value);
+    const bool sent =
+        std::find(queued.begin(), queued.end(), "ProductLanguage=1031") != queued.end();
+    EXPECT_EQ(sent, std::string(language) == "German") << language;
+  }
+  Translations().Reset();
 }
 
 TEST_F(InstallerRunTest, PatchRunsBesideThePackageWithoutUpkeep) {
