@@ -486,6 +486,21 @@ std::optional<std::vector<std::string>> ParseSetText(std::string_view text) {
   return elements;
 }
 
+PictureData SplitPictureData(std::string_view data) {
+  PictureData picture;
+  if (data.empty() || data.size() < 1U + static_cast<uint8_t>(data[0])) return picture;
+  size_t nameLength = static_cast<uint8_t>(data[0]);
+  picture.className = std::string(data.substr(1, nameLength));
+  std::string_view rest = data.substr(1 + nameLength);
+  if (rest.size() >= 4) {
+    uint32_t size = 0;
+    for (int i = 3; i >= 0; --i) size = (size << 8) | static_cast<uint8_t>(rest[i]);
+    if (size == rest.size() - 4) rest.remove_prefix(4);
+  }
+  picture.image = rest;
+  return picture;
+}
+
 FormControl::FormControl(const ClassDescriptor& descriptor, const FormComponent& component,
                          FormControl* parent, Form* form)
     : descriptor_(&descriptor),

@@ -133,4 +133,14 @@ std::optional<int> ParseCharset(std::string_view text);
 // "[a,b]" into its element names; nullopt when the brackets are missing.
 std::optional<std::vector<std::string>> ParseSetText(std::string_view text);
 
+// A picture property's data: the picture class name as a short string, then
+// the picture in that class's file format, which some classes (bitmaps, JPEG
+// images) precede with its 32-bit size. Empty class name when the data is
+// too short for its name.
+struct PictureData {
+  std::string className;   // "TBitmap", "TIcon", "TPngImage", "TJPEGImage"
+  std::string_view image;  // the file image, without the size
+};
+PictureData SplitPictureData(std::string_view data);
+
 }  // namespace vantrell

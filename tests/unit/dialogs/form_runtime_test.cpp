@@ -346,6 +346,26 @@ TEST(FormRuntimeTest, ParsesColoursCharsetsAndSets) {
   EXPECT_EQ(ParseSetText("a,b"), std::nullopt);
 }
 
+TEST(FormRuntimeTest, SplitsPictureDataIntoClassAndImage) {
+  struct Case {
+    std::string data, className, image;
+  } cases[] = {
+      {std::string("\x07TBitmap\x02\0\0\0BM", 14), "TBitmap", "BM"},  // sized
+      {std::string("\x05TIcon\0\0\x01\0\x01\0", 12), "TIcon",
+       std::string("\0\0\x01\0\x01\0", 6)},  // not sized
+      {std::string("\x07TBitmap\x09\0\0\0BM", 14), "TBitmap",
+       std::string("\x09\0\0\0BM", 6)},  // a size that is not the rest's is image
+      {"\x04TPng", "TPng", ""},
+      {"\x09TShort", "", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    PictureData p = SplitPictureData(c.data);
+    EXPECT_EQ(p.className, c.className) << c.className;
+    EXPECT_EQ(p.image, c.image) << c.className;
+  }
+}
+
 // The real form files: the one whose classes are all registered builds and
 // writes back its own bytes; each other names its first foreign class.
 TEST(FormRuntimeTest, RealFormsBuildOrNameTheirForeignClass) {
