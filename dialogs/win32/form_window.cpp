@@ -704,7 +704,31 @@ void FormWindow::CreateControl(ControlView& view) {
     SetWindowSubclass(window, ForwardingProc, kForwardingId, reinterpret_cast<DWORD_PTR>(&view));
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
+  if (Is(c, "TLabel") && c.Truth("AutoSize")) FitLabel(view);
   Fill(view);
+}
+
+void FormWindow::FitLabel(ControlView& view) {
+  // An auto-sized label takes the size of its text in the font it shows
+  // with (a word-wrapped one keeps its width); its left and top stay.
+  const FormControl& c = *view.control;
+  std::wstring text = WideText(c, "Caption");
+  if (text.empty()) return;
+  HDC dc = GetDC(view.window);
+  if (dc == nullptr) return;
+  RECT r{0, 0, view.bounds.width, 0};
+  {
+    SelectedObject font(dc, view.font);
+    UINT flags = DT_EXPANDTABS | DT_CALCRECT;
+    if (c.Truth("WordWrap")) flags |= DT_WORDBREAK;
+    if (!c.Truth("ShowAccelChar")) flags |= DT_NOPREFIX;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  }
+  ReleaseDC(view.window, dc);
+  if (!c.Truth("WordWrap")) view.bounds.width = r.right - r.left;
+  view.bounds.height = r.bottom - r.top;
+  SetWindowPos(view.window, nullptr, 0, 0, view.bounds.width, view.bounds.height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::Fill(ControlView& view) {

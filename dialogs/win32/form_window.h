@@ -68,6 +68,7 @@ class FormWindow {
   void CreateChildren(ControlView& parent);
   void CreateControl(ControlView& view);
   void ApplyAppearance(ControlView& view);
+  void FitLabel(ControlView& view);
   void Fill(ControlView& view);
   void OrderSiblings(ControlView& parent);
   void ShowActiveSheet(ControlView& pageControl);

@@ -130,8 +130,12 @@ controls=(
   "AgreeBox    12,100,200,17      18,150,300,26"
   "Progress    12,140,376,17      18,210,564,26"
   "Next        313,220,75,25      470,330,112,38"
-  "Heading     12,10,250,16       18,15,375,24"
-  "NameLabel   12,68,60,13        18,102,90,20"
+)
+# Auto-sized labels keep their place and take the size of their text.
+#  label       place (96)   at 144
+labels=(
+  "Heading     12,10        18,15"
+  "NameLabel   12,68        18,102"
 )
 
 show_form 96 "$dir/report96.txt" "$dir/run96.log"
@@ -147,6 +151,14 @@ for row in "${controls[@]}"; do
   read -r name at96 _ <<<"$row"
   check "96 dpi: $name placed as designed" "$(report_bounds "$dir/report96.txt" "$name")" "$at96"
 done
+for row in "${labels[@]}"; do
+  read -r name at96 _ <<<"$row"
+  IFS=, read -r l t w h <<<"$(report_bounds "$dir/report96.txt" "$name")"
+  check "96 dpi: $name keeps its place" "$l,$t" "$at96"
+  if [ "${w:-0}" -gt 20 ] && [ "${h:-0}" -gt 8 ] && [ "$w" -lt 400 ]; then pass "96 dpi: $name sized to its text (${w}x$h)"
+  else fail "96 dpi: $name sized ${w:-?}x${h:-?}"; fi
+  printf -v "size96_$name" "%s" "$h"
+done
 png="$(screenshot forms-probe-96 --title "Form Runtime Test")"
 if [ -n "$png" ] && [ -f "$png" ]; then pass "screenshot at 96 dpi: $png"; else fail "no screenshot at 96 dpi"; fi
 robot close --title "Form Runtime Test" >/dev/null
@@ -158,6 +170,14 @@ check "144 dpi: client size scaled" "$(sed -n 's/^client=//p' "$dir/report144.tx
 for row in "${controls[@]}"; do
   read -r name _ at144 <<<"$row"
   check "144 dpi: $name scaled by 1.5" "$(report_bounds "$dir/report144.txt" "$name")" "$at144"
+done
+for row in "${labels[@]}"; do
+  read -r name _ at144 <<<"$row"
+  IFS=, read -r l t w h <<<"$(report_bounds "$dir/report144.txt" "$name")"
+  check "144 dpi: $name keeps its scaled place" "$l,$t" "$at144"
+  was="size96_$name"
+  if [ "${h:-0}" -gt "${!was:-0}" ]; then pass "144 dpi: $name's text is taller (${!was} -> $h)"
+  else fail "144 dpi: $name's height ${h:-?} not above ${!was:-?}"; fi
 done
 png="$(screenshot forms-probe-144 --title "Form Runtime Test")"
 if [ -n "$png" ] && [ -f "$png" ]; then pass "screenshot at 144 dpi: $png"; else fail "no screenshot at 144 dpi"; fi
