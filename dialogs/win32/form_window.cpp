@@ -18,6 +18,7 @@ namespace {
 constexpr wchar_t kContainerClass[] = L"VantrellFormContainer";
 constexpr wchar_t kPaintedClass[] = L"VantrellPaintedControl";
 constexpr UINT_PTR kForwardingId = 1;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
 
 bool Is(const FormControl& control, std::string_view className) {
   return EqualsIgnoreCase(control.Descriptor().name, className);
@@ -530,10 +531,62 @@ void FormWindow::CreateChildren(ControlView& parent) {
   OrderSiblings(parent);
 }
 
+int FormWindow::Place(ControlView& view) {
+  const FormControl& c = *view.control;
+  view.bounds = scale_.Apply(DesignBounds(c));
+  if (Is(c, "TTabSheet")) {
+    // A page fills the display area of its page control.
+    RECT area;
+    GetClientRect(view.parent->window, &area);
+    TabCtrl_AdjustRect(view.parent->window, FALSE, &area);
+    view.bounds = {area.left, area.top, area.right - area.left, area.bottom - area.top};
+  }
+  int height = view.bounds.height;
+  if (c.Has("DropDownCount") && Ident(c, "Style") != "csSimple") {
+    // A combo box's window includes its dropped-down list.
+    int rows = static_cast<int>(std::clamp<int64_t>(c.Integer("DropDownCount", 8), 1, 100));
+    height += scale_.Apply(rows * static_cast<int32_t>(c.Integer("ItemHeight", 13))) + 2;
+  }
+  return height;
+}
+
+void FormWindow::Rescale(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  scale_ = FormScale(form_, dpi);
+  ApplyAppearance(*root_);
+  SendMessageW(root_->window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
+  root_->bounds = scale_.Apply(DesignBounds(*root_->control));
+  RECT frame{0, 0, root_->bounds.width, root_->bounds.height};
+  if (suggested != nullptr) {
+    frame = *suggested;
+  } else {
+    RECT window;
+    GetWindowRect(root_->window, &window);
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_STYLE)),
+                       FALSE, static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_EXSTYLE)));
+    OffsetRect(&frame, window.left - frame.left, window.top - frame.top);
+  }
+  SetWindowPos(root_->window, nullptr, frame.left, frame.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Parents come before their children in views_, so each is placed in a
+  // parent that already has its new size and font.
+  for (const auto& view : views_) {
+    ApplyAppearance(*view);
+    if (view->window == nullptr) continue;
+    int height = Place(*view);
+    MoveWindow(view->window, view->bounds.left, view->bounds.top, view->bounds.width, height,
+               FALSE);
+    SendMessageW(view->window, WM_SETFONT, reinterpret_cast<WPARAM>(view->font), FALSE);
+    if (Is(*view->control, "TLabel") && view->control->Truth("AutoSize")) FitLabel(*view);
+  }
+  RedrawWindow(root_->window, nullptr, nullptr,
+               RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void FormWindow::CreateControl(ControlView& view) {
   const FormControl& c = *view.control;
   HWND parentWindow = view.parent->window;
-  view.bounds = scale_.Apply(DesignBounds(c));
+  int height = Place(view);
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
   DWORD exStyle = 0;
   if (c.Truth("Visible")) style |= WS_VISIBLE;
@@ -542,7 +595,6 @@ void FormWindow::CreateControl(ControlView& view) {
   const wchar_t* windowClass = nullptr;
   std::wstring text;
   bool singleBorder = Ident(c, "BorderStyle") == "bsSingle";
-  int height = view.bounds.height;
   if (IsPainted(c)) {
     windowClass = kPaintedClass;
     view.painted = true;
@@ -552,14 +604,7 @@ void FormWindow::CreateControl(ControlView& view) {
     style |= WS_CLIPCHILDREN;
     exStyle |= WS_EX_CONTROLPARENT;
     if (Is(c, "TPanel") && singleBorder) style |= WS_BORDER;
-    if (Is(c, "TTabSheet")) {
-      // A page fills the display area of its page control.
-      RECT area;
-      GetClientRect(parentWindow, &area);
-      TabCtrl_AdjustRect(parentWindow, FALSE, &area);
-      view.bounds = {area.left, area.top, area.right - area.left, area.bottom - area.top};
-      style &= ~WS_VISIBLE;
-    }
+    if (Is(c, "TTabSheet")) style &= ~WS_VISIBLE;  // ShowActiveSheet shows one
   } else if (IsAny(c, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) {
     windowClass = L"EDIT";
     if (singleBorder) exStyle |= WS_EX_CLIENTEDGE;
@@ -632,11 +677,6 @@ void FormWindow::CreateControl(ControlView& view) {
              : comboStyle == "csSimple"     ? CBS_SIMPLE
                                             : CBS_DROPDOWN;
     if (c.Truth("Sorted")) style |= CBS_SORT;
-    if (comboStyle != "csSimple") {
-      // The window's height includes the dropped-down list.
-      int rows = static_cast<int>(std::clamp<int64_t>(c.Integer("DropDownCount", 8), 1, 100));
-      height += scale_.Apply(rows * static_cast<int32_t>(c.Integer("ItemHeight", 13))) + 2;
-    }
     text = WideText(c, "Text");
   } else if (Is(c, "TPageControl")) {
     windowClass = WC_TABCONTROLW;
@@ -861,6 +901,12 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
       if (brush != 0) return brush;
       break;
     }
+    case kDpiChanged:
+      if (view == view->owner->root_.get()) {
+        view->owner->Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+      }
+      break;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == TCN_SELCHANGE) {

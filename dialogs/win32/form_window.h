@@ -57,6 +57,10 @@ class FormWindow {
   const ControlView* View(std::string_view name) const;
   const std::vector<std::unique_ptr<ControlView>>& Views() const { return views_; }
   int Dpi() const { return dpi_; }
+  // Places, sizes and fonts everything anew for dpi (the form's answer to
+  // WM_DPICHANGED, which passes the window rectangle the system suggests;
+  // without one the window keeps its top-left corner).
+  void Rescale(int dpi, const RECT* suggested = nullptr);
 
  private:
   static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,6 +73,7 @@ class FormWindow {
   void CreateControl(ControlView& view);
   void ApplyAppearance(ControlView& view);
   void FitLabel(ControlView& view);
+  int Place(ControlView& view);  // sets bounds; returns the window's height
   void Fill(ControlView& view);
   void OrderSiblings(ControlView& parent);
   void ShowActiveSheet(ControlView& pageControl);

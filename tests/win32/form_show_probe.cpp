@@ -1,5 +1,7 @@
 // Shows a form file as the dialogs do and reports what it made of it.
-// Usage: form_show_probe FORM.dfm [--dpi N] [--report FILE]
+// Usage: form_show_probe FORM.dfm [--dpi N] [--rescale N] [--report FILE]
+// --rescale sends the shown form WM_DPICHANGED for N pixels per inch (without
+// a suggested rectangle) before the report is written.
 // The report (UTF-8, key=value lines) gives the form's caption and client
 // size and, per control in file order, its name, class, text and the window's
 // bounds in its parent's client area as measured on the live window. The
@@ -97,10 +99,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring file = argv[1];
   std::wstring reportFile;
   int dpi = 0;
+  int rescale = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
     std::wstring option = argv[i];
     if (option == L"--dpi") dpi = _wtoi(argv[i + 1]);
     if (option == L"--report") reportFile = argv[i + 1];
+    if (option == L"--rescale") rescale = _wtoi(argv[i + 1]);
   }
   if (dpi <= 0) {
     HDC screen = GetDC(nullptr);
@@ -117,6 +121,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vantrell::FormWindow window(form, dpi);
     ShowWindow(window.Handle(), SW_SHOW);
     UpdateWindow(window.Handle());
+    if (rescale > 0) {
+      constexpr UINT kDpiChanged = 0x02E0;
+      SendMessageW(window.Handle(), kDpiChanged, MAKEWPARAM(rescale, rescale), 0);
+    }
     if (!reportFile.empty()) {
       std::ofstream out(reportFile.c_str(), std::ios::binary);
       Report(window, out);

@@ -107,11 +107,12 @@ if ! "$COMPILE" "$dir/probe.txt" "$dir/probe.dfm"; then
   test_done
 fi
 
-# show_form DPI REPORT LOG : starts the probe on probe.dfm and waits for its window.
+# show_form DPI REPORT LOG [PROBE-OPTIONS] : starts the probe on probe.dfm and waits for its window.
 show_form() {
   local dpi="$1" report="$2" log="$3"
+  shift 3
   rm -f "$report"
-  robot_bg_run "$log" --timeout 60000 -- "$PROBE" "$(winpath "$dir/probe.dfm")" --dpi "$dpi" \
+  robot_bg_run "$log" --timeout 60000 -- "$PROBE" "$(winpath "$dir/probe.dfm")" --dpi "$dpi" "$@" \
     --report "$(winpath "$report")"
   robot wait --timeout 30000 --title "Form Runtime Test" >/dev/null
   for _ in $(seq 50); do [ -s "$report" ] && break; sleep 0.1; done
@@ -183,6 +184,23 @@ png="$(screenshot forms-probe-144 --title "Form Runtime Test")"
 if [ -n "$png" ] && [ -f "$png" ]; then pass "screenshot at 144 dpi: $png"; else fail "no screenshot at 144 dpi"; fi
 robot close --title "Form Runtime Test" >/dev/null
 robot_bg_wait "$dir/run144.log" >/dev/null
+
+# Shown at 96, then told that its monitor now has 144 (WM_DPICHANGED): the
+# same places and sizes as when shown at 144 from the start.
+show_form 96 "$dir/rescaled.txt" "$dir/rescaled.log" --rescale 144
+check "rescaled to 144 dpi: client size" "$(sed -n 's/^client=//p' "$dir/rescaled.txt")" "600,390"
+for row in "${controls[@]}"; do
+  read -r name _ at144 <<<"$row"
+  check "rescaled to 144 dpi: $name" "$(report_bounds "$dir/rescaled.txt" "$name")" "$at144"
+done
+for name in Heading NameLabel; do
+  check "rescaled to 144 dpi: $name as shown at 144" "$(report_bounds "$dir/rescaled.txt" "$name")" \
+    "$(report_bounds "$dir/report144.txt" "$name")"
+done
+png="$(screenshot forms-probe-rescaled --title "Form Runtime Test")"
+if [ -n "$png" ] && [ -f "$png" ]; then pass "screenshot after rescaling: $png"; else fail "no screenshot after rescaling"; fi
+robot close --title "Form Runtime Test" >/dev/null
+robot_bg_wait "$dir/rescaled.log" >/dev/null
 
 # A real form file: bevels, labels, a bitmap picture and a bitmap button.
 if [ -f "$FORMS/K7LER_KingCal_Kingprop.dfm" ]; then
