@@ -1,0 +1,977 @@
+// The windows of a live form (form_window.h). Z order among siblings: the
+// windowed controls on top in tab order, the painted ones below them, later
+// ones in the file above earlier ones; a transparent painted control first
+// paints its parent's colour and the painted siblings below it.
+#include "dialogs/win32/form_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "common/ascii.h"
+#include "common/engine_error.h"
+
+namespace vantrell {
+namespace {
+
+constexpr wchar_t kContainerClass[] = L"VantrellFormContainer";
+constexpr wchar_t kPaintedClass[] = L"VantrellPaintedControl";
+constexpr UINT_PTR kForwardingId = 1;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
+
+bool Is(const FormControl& control, std::string_view className) {
+  return EqualsIgnoreCase(control.Descriptor().name, className);
+}
+
+bool IsAny(const FormControl& control, std::initializer_list<std::string_view> names) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](std::string_view n) { return Is(control, n); });
+}
+
+std::wstring Widen(std::string_view text, UINT codePage) {
+  if (text.empty()) return {};
+  int length =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+  }
+  return wide;
+}
+
+// UTF-8 and wide strings read as UTF-8 (form_runtime.h); byte strings are
+// in the system code page.
+std::wstring WideOf(const FormValue* value, std::string_view text) {
+  bool utf8 = value != nullptr && (value->type == FormValueType::kUtf8String ||
+                                   value->type == FormValueType::kWideString);
+  return Widen(text, utf8 ? CP_UTF8 : CP_ACP);
+}
+
+std::wstring WideText(const FormControl& control, std::string_view property) {
+  return WideOf(control.Value(property), control.Get(property).value_or(""));
+}
+
+std::vector<std::wstring> WideLines(const FormControl& control, std::string_view property) {
+  std::vector<std::wstring> lines;
+  const FormValue* list = control.Value(property);
+  if (list == nullptr || list->type != FormValueType::kList) return lines;
+  std::vector<std::string> texts = control.Lines(property);
+  for (size_t i = 0; i < texts.size() && i < list->list.size(); ++i) {
+    lines.push_back(WideOf(&list->list[i], texts[i]));
+  }
+  return lines;
+}
+
+std::wstring JoinLines(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += L"\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
+COLORREF ColorOf(const FormControl& control, std::string_view property, COLORREF fallback) {
+  std::optional<ColorValue> c = ParseColor(control.Get(property).value_or(""));
+  if (!c || c->source == ColorValue::Source::kNone) return fallback;
+  if (c->source == ColorValue::Source::kSystem) return GetSysColor(static_cast<int>(c->value));
+  return static_cast<COLORREF>(c->value);
+}
+
+std::string Ident(const FormControl& control, std::string_view property) {
+  return control.Get(property).value_or("");
+}
+
+bool HasElement(const FormControl& control, std::string_view property, std::string_view element) {
+  std::optional<std::vector<std::string>> set = ParseSetText(control.Get(property).value_or("[]"));
+  return set && std::any_of(set->begin(), set->end(),
+                            [&](const std::string& e) { return EqualsIgnoreCase(e, element); });
+}
+
+bool UsesOwnFont(const FormControl& control) {
+  if (control.Parent() == nullptr) return true;
+  if (control.IsStored("ParentFont")) return !control.Truth("ParentFont");
+  for (const FormProperty& p : control.Stored()) {
+    if (p.name.size() > 5 && EqualsIgnoreCase(p.name.substr(0, 5), "Font.")) return true;
+  }
+  return !control.Truth("ParentFont");
+}
+
+bool UsesOwnColor(const FormControl& control) {
+  if (control.Parent() == nullptr) return true;
+  if (control.IsStored("ParentColor")) return !control.Truth("ParentColor");
+  return control.IsStored("Color") || !control.Truth("ParentColor");
+}
+
+// Controls drawn by the painted-control class.
+bool IsPainted(const FormControl& control) {
+  return IsAny(control, {"TLabel", "TShape", "TBevel", "TImage", "TGauge", "THTMLViewer",
+                         "TFlashFrame", "TRzFormShape"});
+}
+
+bool IsContainer(const FormControl& control) {
+  return control.Parent() == nullptr || IsAny(control, {"TPanel", "TTabSheet"});
+}
+
+void RegisterClasses(HINSTANCE instance) {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kContainerClass;
+  wc.lpfnWndProc = DefWindowProcW;  // replaced per window before its first message matters
+  RegisterClassExW(&wc);
+  wc.lpszClassName = kPaintedClass;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  RegisterClassExW(&wc);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                           ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
+                                           ICC_ANIMATE_CLASS | ICC_TREEVIEW_CLASSES |
+                                           ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  registered = true;
+}
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  GdiObject<HBRUSH> brush(CreateSolidBrush(color));
+  FillRect(dc, &r, brush.Get());
+}
+
+void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF color) {
+  GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
+  SelectedObject selected(dc, pen.Get());
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
+// A frame of width lines: top and left in one colour, bottom and right in the other.
+void Frame3D(HDC dc, RECT& r, COLORREF topLeft, COLORREF bottomRight, int width) {
+  for (int i = 0; i < width && r.right - r.left > 1 && r.bottom - r.top > 1; ++i) {
+    Line(dc, r.left, r.bottom - 1, r.left, r.top, topLeft);
+    Line(dc, r.left, r.top, r.right - 1, r.top, topLeft);
+    Line(dc, r.right - 1, r.top, r.right - 1, r.bottom - 1, bottomRight);
+    Line(dc, r.right - 1, r.bottom - 1, r.left - 1, r.bottom - 1, bottomRight);
+    InflateRect(&r, -1, -1);
+  }
+}
+
+void PanelBevel(HDC dc, RECT& r, const std::string& cut, int width) {
+  COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+  if (cut == "bvRaised") Frame3D(dc, r, light, dark, width);
+  if (cut == "bvLowered") Frame3D(dc, r, dark, light, width);
+  if (cut == "bvSpace") InflateRect(&r, -width, -width);
+}
+
+void PaintLabel(const ControlView& view, HDC dc, const RECT& client) {
+  const FormControl& c = *view.control;
+  SelectedObject font(dc, view.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, c.Truth("Enabled") ? view.textColor : GetSysColor(COLOR_GRAYTEXT));
+  UINT flags = DT_EXPANDTABS;
+  std::string alignment = Ident(c, "Alignment");
+  if (alignment == "taCenter") flags |= DT_CENTER;
+  if (alignment == "taRightJustify") flags |= DT_RIGHT;
+  if (c.Truth("WordWrap")) flags |= DT_WORDBREAK;
+  if (!c.Truth("ShowAccelChar")) flags |= DT_NOPREFIX;
+  std::wstring text = WideText(c, "Caption");
+  RECT r = client;
+  std::string layout = Ident(c, "Layout");
+  if (layout == "tlCenter" || layout == "tlBottom") {
+    RECT measure = client;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, flags | DT_CALCRECT);
+    int height = measure.bottom - measure.top;
+    r.top = layout == "tlCenter" ? (client.bottom - height) / 2 : client.bottom - height;
+  }
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+}
+
+void PaintShape(const ControlView& view, HDC dc, const RECT& client) {
+  const FormControl& c = *view.control;
+  int penWidth = static_cast<int>(std::max<int64_t>(c.Integer("Pen.Width", 1), 0));
+  std::string penStyle = Ident(c, "Pen.Style");
+  int style = penStyle == "psDash"         ? PS_DASH
+              : penStyle == "psDot"        ? PS_DOT
+              : penStyle == "psDashDot"    ? PS_DASHDOT
+              : penStyle == "psDashDotDot" ? PS_DASHDOTDOT
+              : penStyle == "psClear"      ? PS_NULL
+                                           : PS_SOLID;
+  GdiObject<HPEN> pen(CreatePen(style, penWidth, ColorOf(c, "Pen.Color", RGB(0, 0, 0))));
+  std::string brushStyle = Ident(c, "Brush.Style");
+  GdiObject<HBRUSH> brush;
+  COLORREF brushColor = ColorOf(c, "Brush.Color", RGB(255, 255, 255));
+  int hatch = brushStyle == "bsHorizontal"  ? HS_HORIZONTAL
+              : brushStyle == "bsVertical"  ? HS_VERTICAL
+              : brushStyle == "bsFDiagonal" ? HS_FDIAGONAL
+              : brushStyle == "bsBDiagonal" ? HS_BDIAGONAL
+              : brushStyle == "bsCross"     ? HS_CROSS
+              : brushStyle == "bsDiagCross" ? HS_DIAGCROSS
+                                            : -1;
+  if (hatch >= 0) {
+    brush.Reset(CreateHatchBrush(hatch, brushColor));
+    SetBkMode(dc, TRANSPARENT);
+  } else if (brushStyle != "bsClear") {
+    brush.Reset(CreateSolidBrush(brushColor));
+  }
+  SelectedObject selectedPen(dc, pen.Get());
+  SelectedObject selectedBrush(
+      dc, brush ? static_cast<HGDIOBJ>(brush.Get()) : GetStockObject(NULL_BRUSH));
+  int x = penWidth / 2;
+  int w = client.right - penWidth + 1;
+  int h = client.bottom - penWidth + 1;
+  int y = x;
+  std::string shape = Ident(c, "Shape");
+  if (shape == "stSquare" || shape == "stRoundSquare" || shape == "stCircle") {
+    int side = std::min(w, h);
+    x += (w - side) / 2;
+    y += (h - side) / 2;
+    w = h = side;
+  }
+  if (shape == "stEllipse" || shape == "stCircle") {
+    Ellipse(dc, x, y, x + w, y + h);
+  } else if (shape == "stRoundRect" || shape == "stRoundSquare") {
+    int corner = std::min(w, h) / 4;
+    RoundRect(dc, x, y, x + w, y + h, corner, corner);
+  } else {
+    Rectangle(dc, x, y, x + w, y + h);
+  }
+}
+
+void PaintBevel(const ControlView& view, HDC dc, const RECT& r) {
+  const FormControl& c = *view.control;
+  COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  if (Ident(c, "Style") == "bsRaised") std::swap(shadow, light);
+  int w = r.right;
+  int h = r.bottom;
+  std::string shape = Ident(c, "Shape");
+  if (shape == "bsBox") {
+    RECT frame = r;
+    Frame3D(dc, frame, shadow, light, 1);
+  } else if (shape == "bsFrame") {
+    RECT outer{0, 0, w - 1, h - 1};
+    RECT inner{1, 1, w, h};
+    Frame3D(dc, outer, shadow, shadow, 1);
+    Frame3D(dc, inner, light, light, 1);
+  } else if (shape == "bsTopLine") {
+    Line(dc, 0, 0, w, 0, shadow);
+    Line(dc, 0, 1, w, 1, light);
+  } else if (shape == "bsBottomLine") {
+    Line(dc, 0, h - 2, w, h - 2, shadow);
+    Line(dc, 0, h - 1, w, h - 1, light);
+  } else if (shape == "bsLeftLine") {
+    Line(dc, 0, 0, 0, h, shadow);
+    Line(dc, 1, 0, 1, h, light);
+  } else if (shape == "bsRightLine") {
+    Line(dc, w - 2, 0, w - 2, h, shadow);
+    Line(dc, w - 1, 0, w - 1, h, light);
+  }
+}
+
+void PaintImage(const ControlView& view, HDC dc, const RECT& client) {
+  if (!view.picture) return;
+  const FormControl& c = *view.control;
+  const DecodedPicture& p = *view.picture;
+  int w = p.width;
+  int h = p.height;
+  if (c.Truth("Stretch")) {
+    w = client.right;
+    h = client.bottom;
+    if (c.Truth("Proportional") && p.width > 0 && p.height > 0) {
+      if (static_cast<int64_t>(w) * p.height > static_cast<int64_t>(h) * p.width) {
+        w = MulDiv(h, p.width, p.height);
+      } else {
+        h = MulDiv(w, p.height, p.width);
+      }
+    }
+  }
+  int x = 0;
+  int y = 0;
+  if (c.Truth("Center")) {
+    x = (client.right - w) / 2;
+    y = (client.bottom - h) / 2;
+  }
+  HDC memory = CreateCompatibleDC(dc);
+  if (memory == nullptr) return;
+  {
+    SelectedObject selected(memory, p.bitmap.Get());
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, w, h, memory, 0, 0, p.width, p.height, blend);
+  }
+  DeleteDC(memory);
+}
+
+void PaintGauge(const ControlView& view, HDC dc, const RECT& client) {
+  const FormControl& c = *view.control;
+  RECT r = client;
+  if (Ident(c, "BorderStyle") == "bsSingle") {
+    Frame3D(dc, r, RGB(0, 0, 0), RGB(0, 0, 0), 1);
+  }
+  FillSolid(dc, r, ColorOf(c, "BackColor", RGB(255, 255, 255)));
+  int64_t low = c.Integer("MinValue");
+  int64_t high = c.Integer("MaxValue", 100);
+  int64_t progress = std::clamp(c.Integer("Progress"), std::min(low, high), std::max(low, high));
+  int64_t percent = high > low ? (progress - low) * 100 / (high - low) : 0;
+  RECT bar = r;
+  if (Ident(c, "Kind") == "gkVerticalBar") {
+    bar.top = r.bottom - static_cast<LONG>((r.bottom - r.top) * percent / 100);
+  } else {
+    bar.right = r.left + static_cast<LONG>((r.right - r.left) * percent / 100);
+  }
+  FillSolid(dc, bar, ColorOf(c, "ForeColor", RGB(0, 0, 0)));
+  if (c.Truth("ShowText")) {
+    std::wstring text = std::to_wstring(percent) + L"%";
+    SelectedObject font(dc, view.font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(128, 128, 128));
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+}
+
+void PaintPanel(const ControlView& view, HDC dc) {
+  const FormControl& c = *view.control;
+  RECT r;
+  GetClientRect(view.window, &r);
+  int bevel = static_cast<int>(std::max<int64_t>(c.Integer("BevelWidth", 1), 0));
+  PanelBevel(dc, r, Ident(c, "BevelOuter"), bevel);
+  InflateRect(&r, -static_cast<int>(c.Integer("BorderWidth")),
+              -static_cast<int>(c.Integer("BorderWidth")));
+  PanelBevel(dc, r, Ident(c, "BevelInner"), bevel);
+  std::wstring caption = WideText(c, "Caption");
+  if (caption.empty()) return;
+  SelectedObject font(dc, view.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, c.Truth("Enabled") ? view.textColor : GetSysColor(COLOR_GRAYTEXT));
+  std::string alignment = Ident(c, "Alignment");
+  UINT flags = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS;
+  flags |= alignment == "taLeftJustify"    ? DT_LEFT
+           : alignment == "taRightJustify" ? DT_RIGHT
+                                           : DT_CENTER;
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, flags);
+}
+
+// What lies below a transparent painted control: its parent's colour and
+// the painted siblings that come before it in the file.
+void PaintBelow(const ControlView& view, HDC dc, const std::vector<ControlView*>& siblings) {
+  RECT client{0, 0, view.bounds.width, view.bounds.height};
+  if (view.parent != nullptr) FillRect(dc, &client, view.parent->backBrush.Get());
+  for (const ControlView* sibling : siblings) {
+    if (sibling == &view) break;
+    if (!sibling->painted || !sibling->control->Truth("Visible")) continue;
+    RECT mine{view.bounds.left, view.bounds.top, view.bounds.left + view.bounds.width,
+              view.bounds.top + view.bounds.height};
+    RECT theirs{sibling->bounds.left, sibling->bounds.top,
+                sibling->bounds.left + sibling->bounds.width,
+                sibling->bounds.top + sibling->bounds.height};
+    RECT overlap;
+    if (!IntersectRect(&overlap, &mine, &theirs)) continue;
+    POINT old;
+    SetViewportOrgEx(dc, sibling->bounds.left - view.bounds.left,
+                     sibling->bounds.top - view.bounds.top, &old);
+    PaintControl(*sibling, dc);
+    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+  }
+}
+
+}  // namespace
+
+void PaintControl(const ControlView& view, HDC dc) {
+  const FormControl& c = *view.control;
+  RECT client{0, 0, view.bounds.width, view.bounds.height};
+  if (!view.transparent) FillRect(dc, &client, view.backBrush.Get());
+  if (Is(c, "TLabel")) PaintLabel(view, dc, client);
+  if (Is(c, "TShape")) PaintShape(view, dc, client);
+  if (Is(c, "TBevel")) PaintBevel(view, dc, client);
+  if (Is(c, "TImage") || Is(c, "TRzFormShape")) PaintImage(view, dc, client);
+  if (Is(c, "TGauge")) PaintGauge(view, dc, client);
+}
+
+FormWindow::FormWindow(Form& form, int dpi) : form_(form), dpi_(dpi), scale_(FormScale(form, dpi)) {
+  RegisterClasses(GetModuleHandleW(nullptr));
+  root_ = std::make_unique<ControlView>();
+  root_->owner = this;
+  root_->control = &form.Root();
+  CreateRoot();
+  CreateChildren(*root_);
+}
+
+FormWindow::~FormWindow() {
+  if (root_->window != nullptr && IsWindow(root_->window)) DestroyWindow(root_->window);
+}
+
+ControlView* FormWindow::ViewOf(HWND window) const {
+  auto it = byWindow_.find(window);
+  return it == byWindow_.end() ? nullptr : it->second;
+}
+
+const ControlView* FormWindow::View(std::string_view name) const {
+  for (const auto& view : views_) {
+    if (EqualsIgnoreCase(view->control->Name(), name)) return view.get();
+  }
+  return EqualsIgnoreCase(root_->control->Name(), name) ? root_.get() : nullptr;
+}
+
+HWND FormWindow::ControlWindow(std::string_view name) const {
+  const ControlView* view = View(name);
+  return view == nullptr ? nullptr : view->window;
+}
+
+void FormWindow::CreateRoot() {
+  const FormControl& c = *root_->control;
+  std::string border = Ident(c, "BorderStyle");
+  DWORD style = WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+  if (border == "bsNone") {
+    style |= WS_POPUP;
+  } else {
+    style |= WS_CAPTION | WS_OVERLAPPED;
+    if (HasElement(c, "BorderIcons", "biSystemMenu")) style |= WS_SYSMENU;
+    bool dialog = border == "bsDialog" || border == "bsToolWindow" || border == "bsSizeToolWin";
+    if (!dialog && HasElement(c, "BorderIcons", "biMinimize")) style |= WS_MINIMIZEBOX;
+    if (!dialog && HasElement(c, "BorderIcons", "biMaximize")) style |= WS_MAXIMIZEBOX;
+    if (border == "bsSizeable" || border == "bsSizeToolWin") style |= WS_THICKFRAME;
+    if (border == "bsDialog") exStyle |= WS_EX_DLGMODALFRAME;
+    if (border == "bsToolWindow" || border == "bsSizeToolWin") exStyle |= WS_EX_TOOLWINDOW;
+  }
+  root_->bounds = scale_.Apply(DesignBounds(c));
+  RECT frame{0, 0, root_->bounds.width, root_->bounds.height};
+  bool clientGiven = c.IsStored("ClientWidth") || !c.IsStored("Width");
+  if (clientGiven) AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  int x = static_cast<int>(c.Integer("Left"));
+  int y = static_cast<int>(c.Integer("Top"));
+  std::string position = Ident(c, "Position");
+  if (position == "poDefault" || position == "poDefaultPosOnly") {
+    x = y = CW_USEDEFAULT;
+  } else if (position != "poDesigned" && position != "poDefaultSizeOnly") {
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    x = work.left + (work.right - work.left - width) / 2;
+    y = work.top + (work.bottom - work.top - height) / 2;
+  }
+  ApplyAppearance(*root_);
+  std::wstring caption = WideText(c, "Caption");
+  HWND window = CreateWindowExW(exStyle, kContainerClass, caption.c_str(), style, x, y, width,
+                                height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) throw EngineError("Cannot create the dialog window", GetLastError());
+  root_->window = window;
+  byWindow_[window] = root_.get();
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(root_.get()));
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ContainerProc));
+  if (!clientGiven) {
+    RECT client;
+    GetClientRect(window, &client);
+    root_->bounds.width = client.right;
+    root_->bounds.height = client.bottom;
+  }
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
+}
+
+void FormWindow::ApplyAppearance(ControlView& view) {
+  const FormControl& c = *view.control;
+  if (UsesOwnFont(c) || view.parent == nullptr) {
+    LOGFONTW font{};
+    int32_t height = static_cast<int32_t>(c.Integer("Font.Height", -11));
+    if (c.IsStored("Font.Size") && !c.IsStored("Font.Height")) {
+      height =
+          -MulDiv(static_cast<int32_t>(c.Integer("Font.Size", 8)), form_.DesignPixelsPerInch(), 72);
+    }
+    font.lfHeight = scale_.Apply(height);
+    font.lfWeight = HasElement(c, "Font.Style", "fsBold") ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = HasElement(c, "Font.Style", "fsItalic") ? TRUE : FALSE;
+    font.lfUnderline = HasElement(c, "Font.Style", "fsUnderline") ? TRUE : FALSE;
+    font.lfStrikeOut = HasElement(c, "Font.Style", "fsStrikeOut") ? TRUE : FALSE;
+    font.lfCharSet =
+        static_cast<BYTE>(ParseCharset(c.Get("Font.Charset").value_or("")).value_or(1));
+    font.lfQuality = DEFAULT_QUALITY;
+    std::wstring face = WideText(c, "Font.Name");
+    face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    std::copy(face.begin(), face.end(), font.lfFaceName);
+    view.ownFont.Reset(CreateFontIndirectW(&font));
+    view.font = view.ownFont.Get();
+    view.textColor = ColorOf(c, "Font.Color", GetSysColor(COLOR_WINDOWTEXT));
+  } else {
+    view.font = view.parent->font;
+    view.textColor = view.parent->textColor;
+  }
+  if (UsesOwnColor(c) || view.parent == nullptr) {
+    view.backColor = ColorOf(c, "Color", GetSysColor(COLOR_BTNFACE));
+  } else {
+    view.backColor = view.parent->backColor;
+  }
+  if (Is(c, "THTMLViewer")) view.backColor = ColorOf(c, "DefBackground", view.backColor);
+  view.backBrush.Reset(CreateSolidBrush(view.backColor));
+  view.transparent = IsAny(c, {"TShape", "TBevel", "TImage", "TRzFormShape"}) ||
+                     (Is(c, "TLabel") && c.Truth("Transparent"));
+  if (IsAny(c, {"TImage", "TRzFormShape"})) {
+    std::optional<std::string> data = c.Get("Picture.Data");
+    if (data && !data->empty()) view.picture = DecodePicture(*data);
+  }
+}
+
+void FormWindow::CreateChildren(ControlView& parent) {
+  for (const auto& child : parent.control->Children()) {
+    if (Is(*child, "TVistaGlass")) continue;  // a frame effect, no control of its own
+    auto view = std::make_unique<ControlView>();
+    view->owner = this;
+    view->control = child.get();
+    view->parent = &parent;
+    ControlView& created = *view;
+    views_.push_back(std::move(view));
+    ApplyAppearance(created);
+    CreateControl(created);
+    if (created.window != nullptr) CreateChildren(created);
+  }
+  if (Is(*parent.control, "TPageControl")) ShowActiveSheet(parent);
+  OrderSiblings(parent);
+}
+
+int FormWindow::Place(ControlView& view) {
+  const FormControl& c = *view.control;
+  view.bounds = scale_.Apply(DesignBounds(c));
+  if (Is(c, "TTabSheet")) {
+    // A page fills the display area of its page control.
+    RECT area;
+    GetClientRect(view.parent->window, &area);
+    TabCtrl_AdjustRect(view.parent->window, FALSE, &area);
+    view.bounds = {area.left, area.top, area.right - area.left, area.bottom - area.top};
+  }
+  int height = view.bounds.height;
+  if (c.Has("DropDownCount") && Ident(c, "Style") != "csSimple") {
+    // A combo box's window includes its dropped-down list.
+    int rows = static_cast<int>(std::clamp<int64_t>(c.Integer("DropDownCount", 8), 1, 100));
+    height += scale_.Apply(rows * static_cast<int32_t>(c.Integer("ItemHeight", 13))) + 2;
+  }
+  return height;
+}
+
+void FormWindow::Rescale(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  scale_ = FormScale(form_, dpi);
+  ApplyAppearance(*root_);
+  SendMessageW(root_->window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
+  root_->bounds = scale_.Apply(DesignBounds(*root_->control));
+  RECT frame{0, 0, root_->bounds.width, root_->bounds.height};
+  if (suggested != nullptr) {
+    frame = *suggested;
+  } else {
+    RECT window;
+    GetWindowRect(root_->window, &window);
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_STYLE)),
+                       FALSE, static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_EXSTYLE)));
+    OffsetRect(&frame, window.left - frame.left, window.top - frame.top);
+  }
+  SetWindowPos(root_->window, nullptr, frame.left, frame.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Parents come before their children in views_, so each is placed in a
+  // parent that already has its new size and font.
+  for (const auto& view : views_) {
+    ApplyAppearance(*view);
+    if (view->window == nullptr) continue;
+    int height = Place(*view);
+    MoveWindow(view->window, view->bounds.left, view->bounds.top, view->bounds.width, height,
+               FALSE);
+    SendMessageW(view->window, WM_SETFONT, reinterpret_cast<WPARAM>(view->font), FALSE);
+    if (Is(*view->control, "TLabel") && view->control->Truth("AutoSize")) FitLabel(*view);
+  }
+  RedrawWindow(root_->window, nullptr, nullptr,
+               RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void FormWindow::CreateControl(ControlView& view) {
+  const FormControl& c = *view.control;
+  HWND parentWindow = view.parent->window;
+  int height = Place(view);
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  if (c.Truth("Visible")) style |= WS_VISIBLE;
+  if (!c.Truth("Enabled")) style |= WS_DISABLED;
+  if (c.Truth("TabStop")) style |= WS_TABSTOP;
+  const wchar_t* windowClass = nullptr;
+  std::wstring text;
+  bool singleBorder = Ident(c, "BorderStyle") == "bsSingle";
+  if (IsPainted(c)) {
+    windowClass = kPaintedClass;
+    view.painted = true;
+    if (Is(c, "THTMLViewer")) exStyle |= WS_EX_CLIENTEDGE;
+  } else if (IsContainer(c)) {
+    windowClass = kContainerClass;
+    style |= WS_CLIPCHILDREN;
+    exStyle |= WS_EX_CONTROLPARENT;
+    if (Is(c, "TPanel") && singleBorder) style |= WS_BORDER;
+    if (Is(c, "TTabSheet")) style &= ~WS_VISIBLE;  // ShowActiveSheet shows one
+  } else if (IsAny(c, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) {
+    windowClass = L"EDIT";
+    if (singleBorder) exStyle |= WS_EX_CLIENTEDGE;
+    if (c.Truth("ReadOnly")) style |= ES_READONLY;
+    std::string charCase = Ident(c, "CharCase");
+    if (charCase == "ecUpperCase") style |= ES_UPPERCASE;
+    if (charCase == "ecLowerCase") style |= ES_LOWERCASE;
+    if (IsAny(c, {"TMemo", "TRichEdit"})) {
+      style |= ES_MULTILINE | ES_AUTOVSCROLL;
+      if (c.Truth("WantReturns")) style |= ES_WANTRETURN;
+      std::string bars = Ident(c, "ScrollBars");
+      if (bars == "ssVertical" || bars == "ssBoth") style |= WS_VSCROLL;
+      if (bars == "ssHorizontal" || bars == "ssBoth") style |= WS_HSCROLL;
+      if (!c.Truth("WordWrap")) style |= ES_AUTOHSCROLL;
+      std::string alignment = Ident(c, "Alignment");
+      if (alignment == "taCenter") style |= ES_CENTER;
+      if (alignment == "taRightJustify") style |= ES_RIGHT;
+      text = JoinLines(WideLines(c, "Lines.Strings"));
+    } else {
+      style |= ES_AUTOHSCROLL;
+      if (!c.Get("PasswordChar").value_or("").empty()) style |= ES_PASSWORD;
+      text = WideText(c, "Text");
+    }
+  } else if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton"})) {
+    windowClass = L"BUTTON";
+    style |= c.Truth("Default") ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (c.Truth("WordWrap")) style |= BS_MULTILINE;
+    text = WideText(c, "Caption");
+  } else if (IsAny(c, {"TRzCheckBox", "TRzRadioButton"})) {
+    windowClass = L"BUTTON";
+    if (Is(c, "TRzRadioButton")) {
+      style |= BS_AUTORADIOBUTTON;
+    } else {
+      style |= c.Truth("AllowGrayed") ? BS_AUTO3STATE : BS_AUTOCHECKBOX;
+    }
+    if (Ident(c, "Alignment") == "taLeftJustify") style |= BS_LEFTTEXT;
+    if (c.Truth("WordWrap")) style |= BS_MULTILINE;
+    text = WideText(c, "Caption");
+  } else if (Is(c, "TGroupBox")) {
+    windowClass = L"BUTTON";
+    style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+    exStyle |= WS_EX_CONTROLPARENT;
+    text = WideText(c, "Caption");
+  } else if (Is(c, "TStaticText")) {
+    windowClass = L"STATIC";
+    style |= SS_NOTIFY;
+    std::string alignment = Ident(c, "Alignment");
+    style |= alignment == "taCenter"         ? SS_CENTER
+             : alignment == "taRightJustify" ? SS_RIGHT
+                                             : SS_LEFT;
+    if (!c.Truth("ShowAccelChar")) style |= SS_NOPREFIX;
+    std::string border = Ident(c, "BorderStyle");
+    if (border == "sbsSingle") style |= WS_BORDER;
+    if (border == "sbsSunken") style |= SS_SUNKEN;
+    text = WideText(c, "Caption");
+  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox"})) {
+    windowClass = L"LISTBOX";
+    style |= LBS_NOTIFY | WS_VSCROLL | LBS_HASSTRINGS;
+    if (!c.Truth("IntegralHeight")) style |= LBS_NOINTEGRALHEIGHT;
+    if (c.Truth("MultiSelect"))
+      style |= c.Truth("ExtendedSelect") ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+    if (c.Truth("Sorted")) style |= LBS_SORT;
+    if (c.Integer("Columns") > 0) style |= LBS_MULTICOLUMN | WS_HSCROLL;
+    if (singleBorder) exStyle |= WS_EX_CLIENTEDGE;
+  } else if (IsAny(c, {"TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+    windowClass = L"COMBOBOX";
+    std::string comboStyle = Ident(c, "Style");
+    style |= WS_VSCROLL | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
+    style |= comboStyle == "csDropDownList" ? CBS_DROPDOWNLIST
+             : comboStyle == "csSimple"     ? CBS_SIMPLE
+                                            : CBS_DROPDOWN;
+    if (c.Truth("Sorted")) style |= CBS_SORT;
+    text = WideText(c, "Text");
+  } else if (Is(c, "TPageControl")) {
+    windowClass = WC_TABCONTROLW;
+    style |= WS_CLIPCHILDREN;
+    exStyle |= WS_EX_CONTROLPARENT;
+    if (c.Truth("MultiLine")) style |= TCS_MULTILINE;
+    if (Ident(c, "TabPosition") == "tpBottom") style |= TCS_BOTTOM;
+    std::string tabStyle = Ident(c, "Style");
+    if (tabStyle == "tsButtons") style |= TCS_BUTTONS;
+    if (tabStyle == "tsFlatButtons") style |= TCS_BUTTONS | TCS_FLATBUTTONS;
+    if (c.Truth("HotTrack")) style |= TCS_HOTTRACK;
+  } else if (Is(c, "TTrackBar")) {
+    windowClass = TRACKBAR_CLASSW;
+    bool vertical = Ident(c, "Orientation") == "trVertical";
+    if (vertical) style |= TBS_VERT;
+    std::string ticks = Ident(c, "TickStyle");
+    if (ticks == "tsNone") style |= TBS_NOTICKS;
+    if (ticks == "tsAuto") style |= TBS_AUTOTICKS;
+    std::string marks = Ident(c, "TickMarks");
+    if (marks == "tmTopLeft") style |= vertical ? TBS_LEFT : TBS_TOP;
+    if (marks == "tmBoth") style |= TBS_BOTH;
+    if (!c.Truth("SliderVisible")) style |= TBS_NOTHUMB;
+  } else if (Is(c, "TProgressBar")) {
+    windowClass = PROGRESS_CLASSW;
+    if (c.Truth("Smooth")) style |= PBS_SMOOTH;
+    if (Ident(c, "Orientation") == "pbVertical") style |= PBS_VERTICAL;
+  } else if (Is(c, "TUpDown")) {
+    windowClass = UPDOWN_CLASSW;
+    if (Ident(c, "Orientation") == "udHorizontal") style |= UDS_HORZ;
+    if (c.Truth("Wrap")) style |= UDS_WRAP;
+    if (c.Truth("ArrowKeys")) style |= UDS_ARROWKEYS;
+    if (!c.Truth("Thousands")) style |= UDS_NOTHOUSANDS;
+  } else if (Is(c, "TAnimate")) {
+    windowClass = ANIMATE_CLASSW;
+    if (c.Truth("Center")) style |= ACS_CENTER;
+    if (c.Truth("Transparent")) style |= ACS_TRANSPARENT;
+  } else if (IsAny(c, {"TTreeView", "TPTShellTree"})) {
+    windowClass = WC_TREEVIEWW;
+    if (c.Truth("ShowLines")) style |= TVS_HASLINES;
+    if (c.Truth("ShowButtons")) style |= TVS_HASBUTTONS;
+    if (c.Truth("ShowRoot")) style |= TVS_LINESATROOT;
+    if (!c.Truth("HideSelection")) style |= TVS_SHOWSELALWAYS;
+    if (c.Truth("RowSelect")) style |= TVS_FULLROWSELECT;
+    exStyle |= WS_EX_CLIENTEDGE;
+  } else if (Is(c, "TPTShellList")) {
+    windowClass = WC_LISTVIEWW;
+    style |= LVS_ICON;
+    exStyle |= WS_EX_CLIENTEDGE;
+  } else {
+    return;  // registered but shown by nothing (no such class reaches here today)
+  }
+  HWND window = CreateWindowExW(exStyle, windowClass, text.c_str(), style, view.bounds.left,
+                                view.bounds.top, view.bounds.width, height, parentWindow, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return;  // the form stays usable without this control
+  view.window = window;
+  byWindow_[window] = &view;
+  if (windowClass == kContainerClass || windowClass == kPaintedClass) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
+    SetWindowLongPtrW(
+        window, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(windowClass == kPaintedClass ? PaintedProc : ContainerProc));
+  } else if (Is(c, "TGroupBox") || Is(c, "TPageControl")) {
+    // Their children's colour and notification messages go to them.
+    SetWindowSubclass(window, ForwardingProc, kForwardingId, reinterpret_cast<DWORD_PTR>(&view));
+  }
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
+  if (Is(c, "TLabel") && c.Truth("AutoSize")) FitLabel(view);
+  Fill(view);
+}
+
+void FormWindow::FitLabel(ControlView& view) {
+  // An auto-sized label takes the size of its text in the font it shows
+  // with (a word-wrapped one keeps its width); its left and top stay.
+  const FormControl& c = *view.control;
+  std::wstring text = WideText(c, "Caption");
+  if (text.empty()) return;
+  HDC dc = GetDC(view.window);
+  if (dc == nullptr) return;
+  RECT r{0, 0, view.bounds.width, 0};
+  {
+    SelectedObject font(dc, view.font);
+    UINT flags = DT_EXPANDTABS | DT_CALCRECT;
+    if (c.Truth("WordWrap")) flags |= DT_WORDBREAK;
+    if (!c.Truth("ShowAccelChar")) flags |= DT_NOPREFIX;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  }
+  ReleaseDC(view.window, dc);
+  if (!c.Truth("WordWrap")) view.bounds.width = r.right - r.left;
+  view.bounds.height = r.bottom - r.top;
+  SetWindowPos(view.window, nullptr, 0, 0, view.bounds.width, view.bounds.height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::Fill(ControlView& view) {
+  const FormControl& c = *view.control;
+  HWND w = view.window;
+  if (IsAny(c, {"TEdit", "TMaskEdit"})) {
+    SendMessageW(w, EM_LIMITTEXT, static_cast<WPARAM>(std::max<int64_t>(c.Integer("MaxLength"), 0)),
+                 0);
+    std::wstring password = WideText(c, "PasswordChar");
+    if (!password.empty()) SendMessageW(w, EM_SETPASSWORDCHAR, password[0], 0);
+  } else if (IsAny(c, {"TRzCheckBox", "TRzRadioButton"})) {
+    WPARAM state = c.Truth("Checked") ? BST_CHECKED : BST_UNCHECKED;
+    if (Ident(c, "State") == "cbGrayed") state = BST_INDETERMINATE;
+    SendMessageW(w, BM_SETCHECK, state, 0);
+  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox"})) {
+    for (const std::wstring& item : WideLines(c, "Items.Strings")) {
+      SendMessageW(w, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageW(w, LB_SETCURSEL, static_cast<WPARAM>(c.Integer("ItemIndex", -1)), 0);
+  } else if (IsAny(c, {"TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+    for (const std::wstring& item : WideLines(c, "Items.Strings")) {
+      SendMessageW(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    int64_t index = c.Integer("ItemIndex", -1);
+    std::wstring text = WideText(c, "Text");
+    if (index < 0 && !text.empty()) {
+      index = SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    if (index >= 0) SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else if (Is(c, "TPageControl")) {
+    int index = 0;
+    for (const auto& sheet : c.Children()) {
+      if (!Is(*sheet, "TTabSheet") || !sheet->Truth("TabVisible")) continue;
+      std::wstring caption = WideText(*sheet, "Caption");
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = caption.data();
+      SendMessageW(w, TCM_INSERTITEMW, static_cast<WPARAM>(index++),
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  } else if (Is(c, "TTrackBar")) {
+    SendMessageW(w, TBM_SETRANGEMIN, FALSE, static_cast<LPARAM>(c.Integer("Min")));
+    SendMessageW(w, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(c.Integer("Max", 10)));
+    SendMessageW(w, TBM_SETTICFREQ, static_cast<WPARAM>(c.Integer("Frequency", 1)), 0);
+    SendMessageW(w, TBM_SETLINESIZE, 0, static_cast<LPARAM>(c.Integer("LineSize", 1)));
+    SendMessageW(w, TBM_SETPAGESIZE, 0, static_cast<LPARAM>(c.Integer("PageSize", 2)));
+    SendMessageW(w, TBM_SETPOS, TRUE, static_cast<LPARAM>(c.Integer("Position")));
+  } else if (Is(c, "TProgressBar")) {
+    SendMessageW(w, PBM_SETRANGE32, static_cast<WPARAM>(c.Integer("Min")),
+                 static_cast<LPARAM>(c.Integer("Max", 100)));
+    SendMessageW(w, PBM_SETSTEP, static_cast<WPARAM>(c.Integer("Step", 10)), 0);
+    SendMessageW(w, PBM_SETPOS, static_cast<WPARAM>(c.Integer("Position")), 0);
+  } else if (Is(c, "TUpDown")) {
+    SendMessageW(w, UDM_SETRANGE32, static_cast<WPARAM>(c.Integer("Min")),
+                 static_cast<LPARAM>(c.Integer("Max", 100)));
+    SendMessageW(w, UDM_SETPOS32, 0, static_cast<LPARAM>(c.Integer("Position")));
+  }
+}
+
+void FormWindow::ShowActiveSheet(ControlView& pageControl) {
+  int selected = static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0));
+  std::string active = Ident(*pageControl.control, "ActivePage");
+  int index = 0;
+  for (const auto& view : views_) {
+    if (view->parent != &pageControl || !Is(*view->control, "TTabSheet")) continue;
+    if (!view->control->Truth("TabVisible")) continue;
+    if (selected < 0 && (active.empty() || EqualsIgnoreCase(active, view->control->Name()))) {
+      selected = index;
+      SendMessageW(pageControl.window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    ShowWindow(view->window, index == selected ? SW_SHOW : SW_HIDE);
+    ++index;
+  }
+}
+
+void FormWindow::OrderSiblings(ControlView& parent) {
+  std::vector<ControlView*> windowed;
+  std::vector<ControlView*> painted;
+  for (const auto& view : views_) {
+    if (view->parent != &parent || view->window == nullptr) continue;
+    (view->painted ? painted : windowed).push_back(view.get());
+  }
+  std::stable_sort(windowed.begin(), windowed.end(), [](ControlView* a, ControlView* b) {
+    return a->control->Integer("TabOrder", -1) < b->control->Integer("TabOrder", -1);
+  });
+  std::reverse(painted.begin(), painted.end());
+  // Each goes to the bottom in turn: the first is topmost at the end.
+  for (const std::vector<ControlView*>* group : {&windowed, &painted}) {
+    for (ControlView* view : *group) {
+      SetWindowPos(view->window, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+  }
+}
+
+LRESULT FormWindow::ColorMessage(HWND child, HDC dc) {
+  ControlView* view = ViewOf(child);
+  if (view == nullptr) view = ViewOf(GetParent(child));  // the edit inside a combo box
+  if (view == nullptr) return 0;
+  SetTextColor(dc, view->textColor);
+  SetBkColor(dc, view->backColor);
+  return reinterpret_cast<LRESULT>(view->backBrush.Get());
+}
+
+LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  auto* view = reinterpret_cast<ControlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(window, &r);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, view->backBrush.Get());
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (Is(*view->control, "TPanel")) PaintPanel(*view, dc);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+      LRESULT brush =
+          view->owner->ColorMessage(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+      if (brush != 0) return brush;
+      break;
+    }
+    case kDpiChanged:
+      if (view == view->owner->root_.get()) {
+        view->owner->Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == TCN_SELCHANGE) {
+        if (ControlView* pages = view->owner->ViewOf(header->hwndFrom)) {
+          view->owner->ShowActiveSheet(*pages);
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormWindow::PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* view = reinterpret_cast<ControlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (view->transparent) {
+        std::vector<ControlView*> siblings;
+        for (const auto& v : view->owner->views_) {
+          if (v->parent == view->parent) siblings.push_back(v.get());
+        }
+        PaintBelow(*view, dc, siblings);
+      }
+      PaintControl(*view, dc);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_NCHITTEST:
+      // Bevels and shapes without a role let the mouse through.
+      if (Is(*view->control, "TBevel")) return HTTRANSPARENT;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR /*id*/, DWORD_PTR data) {
+  auto* view = reinterpret_cast<ControlView*>(data);
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+      LRESULT brush =
+          view->owner->ColorMessage(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+      if (brush != 0) return brush;
+      break;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, ForwardingProc, kForwardingId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace vantrell
