@@ -4,6 +4,7 @@
 
 #include "common/win32/system_facts_win32.h"
 #include "common/win32/win32_file_system.h"
+#include "dialogs/win32/dialog_windows_win32.h"
 #include "engine/startup.h"
 #include "engine/statement_table.h"
 #include "engine/win32/process_env.h"
@@ -64,8 +65,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                                 installerRuns,
                                                 vantrell::ReadPackageAssemblies,
                                                 vantrell::WriteAssemblyCacheTool};
+  vantrell::Win32DialogWindows dialogWindows;
+  statementServices.dialogs = &dialogWindows;
 
   vantrell::StartupServices services{files, archives, ui, trace};
+  // The dialogs load hidden before the first statement; one that cannot be
+  // loaded ends start-up.
+  services.loadDialog = [&](const std::string& key, const std::string& formPath) {
+    dialogWindows.Load(key, formPath);
+  };
   services.runScript = [&](const vantrell::RunScriptContext& context) {
     const vantrell::StatementTable statements = vantrell::BuildStatementTable(
         statementServices, context.commandLine ? context.commandLine->sfxPath : std::string());

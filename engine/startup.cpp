@@ -1,10 +1,13 @@
 // The start-up sequence (contract in startup.h).
 #include "engine/startup.h"
 
+#include "dialogs/dialog_statements.h"
+
 #include "common/engine_error.h"
 #include "common/file_routines.h"
 #include "common/image_layout.h"
 #include "common/paths.h"
+#include "dialogs/dialog_statements.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "script/script_reader.h"
@@ -169,7 +172,14 @@ class Startup {
       if (!off && script_.commands[i] == "Display Dialog") ++dialogs;
     }
     if (windowsShown_) svc_.ui.SetPreparingProgress(0, dialogs, 1);
-    // The dialog files themselves are loaded by the dialog pool once it exists.
+    if (svc_.loadDialog) {
+      int loaded = 1;
+      LoadDialogs(script_, state_.supportFolder,
+                  [&](const std::string& key, const std::string& formPath) {
+                    svc_.loadDialog(key, formPath);
+                    if (windowsShown_) svc_.ui.SetPreparingProgress(0, dialogs, ++loaded);
+                  });
+    }
     TraceLine("    </Dialogs>");
   }
 

@@ -41,6 +41,9 @@ struct StartupServices {
   ArchiveLibrary& archives;
   StartupUi& ui;
   TraceLog& trace;
+  // Loads one dialog (key, form file) hidden; throws when it cannot. None:
+  // the run has no dialog windows.
+  std::function<void(const std::string& key, const std::string& formPath)> loadDialog;
   // The interpreter, bound to its host and variable store by the caller.
   std::function<int(const RunScriptContext&)> runScript;
 };

@@ -162,8 +162,10 @@ StatementTable BuildStatementTable(StatementServices& services,
                                }});
 
   table.SetModule("dialogs/dialog_statements");
-  table.Register("Display Dialog", DisplayDialogWithoutWindow);
-  table.Register("Hide Dialog", HideDialogWithoutWindow);
+  table.Register("Display Dialog",
+                 [dialogs = services.dialogs](StatementContext& s) { DisplayDialog(s, dialogs); });
+  table.Register("Hide Dialog",
+                 [dialogs = services.dialogs](StatementContext& s) { HideDialog(s, dialogs); });
 
   table.SetModule("media/extract_statement");
   RegisterArchiveStatements(table, services.archives, files,

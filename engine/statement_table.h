@@ -10,6 +10,7 @@
 
 #include "common/file_system.h"
 #include "common/registration_store.h"
+#include "dialogs/dialog_statements.h"
 #include "engine/run_session.h"
 #include "media/archive_files.h"
 #include "msi/apply_changes.h"
@@ -49,6 +50,8 @@ struct StatementServices {
   // through `programs`.
   std::function<std::vector<CacheAssembly>(const std::string& packagePath)> packageAssemblies;
   std::function<std::string(const std::string& folder)> writeCacheTool;
+  // The dialogs' windows; none: dialogs are performed without windows.
+  DialogWindows* dialogs = nullptr;
 };
 
 // The handlers of one run. The program that started a self-extracting

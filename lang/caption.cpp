@@ -29,4 +29,21 @@ std::string WizardCaption() {
   return EngineText(kTextWizardCaption);
 }
 
+std::string DialogCaption(std::string caption) {
+  static const std::string kSuffix = " - Vantrell Wizard";
+  bool logo = false;
+  {
+    std::lock_guard lock(captionMutex);
+    logo = captionLogo;
+  }
+  if (!logo) {
+    if (caption.find(kSuffix) == std::string::npos) caption += kSuffix;
+    return caption;
+  }
+  for (size_t at = caption.find(kSuffix); at != std::string::npos; at = caption.find(kSuffix)) {
+    caption.erase(at, kSuffix.size());
+  }
+  return caption;
+}
+
 }  // namespace vantrell

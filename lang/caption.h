@@ -11,4 +11,8 @@ void SetCaptionTitle(std::string title);
 void SetCaptionLogo(bool logo);
 std::string WizardCaption();
 
+// A dialog's caption with the caption suffix " - Vantrell Wizard": appended
+// when missing, removed where it occurs while the logo flag is set.
+std::string DialogCaption(std::string caption);
+
 }  // namespace vantrell

@@ -18,9 +18,27 @@ cp "$dist/engine.exe" "$out/$base.exe"
 grep -av '^;;' "$script" | sed 's/$/\r/' >> "$out/$base.exe"
 cp "$dist/zeb.lib" "$out/zeb.lib"
 rm -f "$out/$base.res"
+# Text forms in a "forms" folder beside the support folder become the
+# dialogs' form files (NAME.dfm, compiled by the native form_compile) with
+# their rules files (NAME.dfm.zebf: the form's NAME.zebf, else empty).
+forms="$(dirname "${support:-none}")/forms"
+if [ -n "$support" ] && [ "$support" != none ] && [ -d "$forms" ]; then
+  compile="${FORM_COMPILE:-$root/build/native/tests/unit/dialogs/form_compile}"
+  staging="$out/.support"
+  rm -rf "$staging"
+  mkdir -p "$staging"
+  cp -r "$support/." "$staging/"
+  for form in "$forms"/*.txt; do
+    name="$(basename "$form" .txt)"
+    "$compile" "$form" "$staging/$name.dfm"
+    if [ -f "$forms/$name.zebf" ]; then cp "$forms/$name.zebf" "$staging/$name.dfm.zebf"; else : >"$staging/$name.dfm.zebf"; fi
+  done
+  support="$staging"
+fi
 if [ -n "$support" ] && [ "$support" != none ]; then
   (cd "$support" && 7zz a -t7z -bso0 -bsp0 "$out/$base.res" . >/dev/null)
 fi
+rm -rf "$out/.support"
 case "$package" in
   *.wxs) (cd "$(dirname "$package")" && wixl -o "$out/$base.msi" "$(basename "$package")") ;;
   *.msi) cp "$package" "$out/$base.msi" ;;

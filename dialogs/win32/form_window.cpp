@@ -874,6 +874,28 @@ LRESULT FormWindow::ColorMessage(HWND child, HDC dc) {
   return reinterpret_cast<LRESULT>(view->backBrush.Get());
 }
 
+void FormWindow::ShowCaption(const FormControl& control) {
+  ControlView* view = root_->control == &control ? root_.get() : nullptr;
+  for (const auto& candidate : views_) {
+    if (view == nullptr && candidate->control == &control) view = candidate.get();
+  }
+  if (view == nullptr || view->window == nullptr) return;
+  if (view->painted) {
+    // An auto-sized label follows its new text; what it covered is repainted.
+    if (Is(control, "TLabel") && control.Truth("AutoSize")) {
+      RECT before{};
+      GetWindowRect(view->window, &before);
+      FitLabel(*view);
+      HWND parent = GetParent(view->window);
+      MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&before), 2);
+      InvalidateRect(parent, &before, TRUE);
+    }
+    InvalidateRect(view->window, nullptr, TRUE);
+  } else {
+    SetWindowTextW(view->window, WideText(control, "Caption").c_str());
+  }
+}
+
 LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
   auto* view = reinterpret_cast<ControlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -906,6 +928,17 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
         view->owner->Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
       }
+      break;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && view->owner->onClick_) {
+        if (ControlView* clicked = view->owner->ViewOf(reinterpret_cast<HWND>(lParam))) {
+          view->owner->onClick_(*clicked->control);
+          return 0;
+        }
+      }
+      break;
+    case WM_CLOSE:
+      if (view == view->owner->root_.get() && !view->owner->closable_) return 0;
       break;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -62,6 +63,15 @@ class FormWindow {
   // without one the window keeps its top-left corner).
   void Rescale(int dpi, const RECT* suggested = nullptr);
 
+  // Called for a click on a button control (buttons, bit buttons, speed
+  // buttons, check boxes and radio buttons) with its control.
+  void SetClickHandler(std::function<void(FormControl&)> handler) { onClick_ = std::move(handler); }
+  // Shows the control's (or the form's) current Caption: its window text
+  // for a windowed control, a repaint for a painted one.
+  void ShowCaption(const FormControl& control);
+  // While not closable a close request (title-bar button, Alt+F4) is refused.
+  void SetClosable(bool closable) { closable_ = closable; }
+
  private:
   static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -86,6 +96,8 @@ class FormWindow {
   std::unique_ptr<ControlView> root_;
   std::vector<std::unique_ptr<ControlView>> views_;  // file order, depth first
   std::unordered_map<HWND, ControlView*> byWindow_;
+  std::function<void(FormControl&)> onClick_;
+  bool closable_ = true;
 };
 
 // Paints a painted control into dc, its top-left corner at 0, 0 (labels, shapes,

@@ -1,0 +1,60 @@
+// The dialog pool's windows: one live form per "Display Dialog" statement,
+// loaded hidden at start-up from the support folder's form file and rules
+// file, shown modal (waiting in the message loop until a button ends it) or
+// modeless, equally sized pages at one place, the first one and any other
+// size centred, and refusing to be closed while on screen.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_statements.h"
+#include "dialogs/form_runtime.h"
+#include "dialogs/win32/form_window.h"
+
+namespace vantrell {
+
+class Win32DialogWindows final : public DialogWindows {
+ public:
+  Win32DialogWindows();
+  Win32DialogWindows(const Win32DialogWindows&) = delete;
+  Win32DialogWindows& operator=(const Win32DialogWindows&) = delete;
+  ~Win32DialogWindows() override;
+
+  // Loads FORM (N + ".dfm") and its rules (FORM + ".zebf") under the key;
+  // throws EngineError when either is missing or the form cannot be read.
+  void Load(const std::string& key, const std::string& formPath);
+
+  void Prepare(const std::string& key, const TVariableManager& vars) override;
+  DialogOutcome ShowModal(const std::string& key) override;
+  DialogOutcome ShowModeless(const std::string& key) override;
+  void HideCurrent() override;
+
+ private:
+  struct Dialog {
+    std::unique_ptr<Form> form;
+    std::unique_ptr<FormWindow> window;
+    std::vector<std::string> rules;
+    // Captions as designed, captured at the first preparation: every later
+    // one expands them afresh.
+    std::map<const FormControl*, std::string> designCaptions;
+    int modalResult = -1;
+  };
+
+  Dialog& Find(const std::string& key);
+  void Present(Dialog& dialog);
+  void Hide(Dialog& dialog);
+
+  std::map<std::string, std::unique_ptr<Dialog>> pool_;
+  Dialog* shown_ = nullptr;
+  Dialog* current_ = nullptr;
+  bool firstDisplay_ = true;
+  POINT lastPosition_{};
+  SIZE lastSize_{};
+};
+
+}  // namespace vantrell
