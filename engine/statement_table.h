@@ -19,6 +19,7 @@
 #include "system/program_runner.h"
 #include "system/reboot_statements.h"
 #include "system/registry_access.h"
+#include "system/security_platform.h"
 #include "system/system_queries.h"
 #include "text/text_system.h"
 
@@ -49,6 +50,9 @@ struct StatementServices {
   // through `programs`.
   std::function<std::vector<CacheAssembly>(const std::string& packagePath)> packageAssemblies;
   std::function<std::string(const std::string& folder)> writeCacheTool;
+  // Accounts, access control lists and shares; without it the share and
+  // access-control statements are not served.
+  SecurityPlatform* security = nullptr;
 };
 
 // The handlers of one run. The program that started a self-extracting
