@@ -19,6 +19,7 @@
 #include "system/win32/file_statement_platform_win32.h"
 #include "system/win32/program_runner_win32.h"
 #include "system/win32/registry_access_win32.h"
+#include "system/win32/security_platform_win32.h"
 #include "system/win32/system_queries_win32.h"
 #include "system/win32/system_restart_win32.h"
 #include "text/win32/text_system_win32.h"
@@ -46,6 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32CacheFolderSystem cacheFolders;
   vantrell::Win32FileStatementPlatform filePlatform;
   vantrell::Win32SystemRestart systemRestart;
+  vantrell::Win32SecurityPlatform security;
   vantrell::InstallerRunServices installerRuns{
       vantrell::InstallerHooks(files, system, registry, cacheFolders),
       vantrell::Win32InstallerRunners([](const vantrell::InstallerRequest& request) {
@@ -64,7 +66,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                                 systemRestart,
                                                 installerRuns,
                                                 vantrell::ReadPackageAssemblies,
-                                                vantrell::WriteAssemblyCacheTool};
+                                                vantrell::WriteAssemblyCacheTool,
+                                                &security};
   vantrell::Win32DialogWindows dialogWindows;
   statementServices.dialogs = &dialogWindows;
 

@@ -11,10 +11,12 @@
 #include "msi/transform_instance.h"
 #include "script/interpreter.h"
 #include "script/run_identity.h"
+#include "system/assembly_tool_statements.h"
 #include "system/file_statements.h"
 #include "system/query_statements.h"
 #include "system/registry_statements.h"
 #include "system/run_statements.h"
+#include "system/share_statements.h"
 #include "text/text_statements.h"
 #include "vars/conditions.h"
 
@@ -41,7 +43,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Create Folder", "msi/install_statements"},
       {"Create IIS Site", ""},
       {"Create ODBC DSN", "msi/install_statements"},
-      {"Create Share", ""},
+      {"Create Share", "system/share_statements"},
       {"Create Shortcut", "msi/install_statements"},
       {"Create Virtual Folder", ""},
       {"Define Component", "components/component_statements"},
@@ -51,7 +53,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Delete IIS Site", ""},
       {"Delete Registry", "system/registry_statements"},
       {"Delete Scheduled Task", ""},
-      {"Delete Share", ""},
+      {"Delete Share", "system/share_statements"},
       {"Delete Virtual Folder", ""},
       {"Display Dialog", "dialogs/dialog_statements"},
       {"Does File/Folder Exist", "system/query_statements"},
@@ -63,7 +65,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Extract 7Zip Archive", "media/extract_statement"},
       {"Extract Path", "text/text_statements"},
       {"Find All Files", "text/text_statements"},
-      {"Generate Native Images", ""},
+      {"Generate Native Images", "system/assembly_tool_statements"},
       {"Get Component Space", "components/component_statements"},
       {"Get Component State", "components/component_statements"},
       {"Get Environment", "text/text_statements"},
@@ -96,18 +98,18 @@ const std::vector<StatementModule>& StatementModules() {
       {"Read Registry", "system/registry_statements"},
       {"Reboot and Resume", "system/reboot_statements"},
       {"Reboot Computer", "system/reboot_statements"},
-      {"Register Assembly", ""},
+      {"Register Assembly", "system/assembly_tool_statements"},
       {"Register Library", "system/file_statements"},
       {"Remove Assemblies", "msi/remove_assemblies"},
       {"Replace String", "text/text_statements"},
-      {"Run .NET Installer Class", ""},
+      {"Run .NET Installer Class", "system/assembly_tool_statements"},
       {"Run Light Mode Setup", "system/run_statements"},
       {"Run Program", "system/run_statements"},
       {"Run Program As", "system/run_statements"},
       {"Save Feature Selections", "components/component_statements"},
       {"Schedule Task", ""},
       {"Set 64 Bit Mode", "msi/install_statements"},
-      {"Set Access Control", ""},
+      {"Set Access Control", "system/share_statements"},
       {"Set Component Choice", "components/component_statements"},
       {"Set Component Space", "components/component_statements"},
       {"Set Component State", "components/component_statements"},
@@ -214,9 +216,18 @@ StatementTable BuildStatementTable(StatementServices& services,
   table.SetModule("system/file_statements");
   FileStatementServices fileServices{files, services.filePlatform};
   RegisterFileStatements(table, fileServices);
+  table.SetModule("system/assembly_tool_statements");
+  RegisterAssemblyToolStatements(
+      table, AssemblyToolServices{services.programs, files, [&queries = services.queries] {
+                                    return queries.WindowsFolder();
+                                  }});
   table.SetModule("system/reboot_statements");
   RebootServices reboot{services.registration, services.restart, selfExtractorPath};
   RegisterRebootStatements(table, reboot);
+  if (services.security != nullptr) {
+    table.SetModule("system/share_statements");
+    RegisterShareStatements(table, ShareServices{*services.security, {}});
+  }
   return table;
 }
 

@@ -20,6 +20,7 @@
 #include "system/program_runner.h"
 #include "system/reboot_statements.h"
 #include "system/registry_access.h"
+#include "system/security_platform.h"
 #include "system/system_queries.h"
 #include "text/text_system.h"
 
@@ -50,6 +51,9 @@ struct StatementServices {
   // through `programs`.
   std::function<std::vector<CacheAssembly>(const std::string& packagePath)> packageAssemblies;
   std::function<std::string(const std::string& folder)> writeCacheTool;
+  // Accounts, access control lists and shares; without it the share and
+  // access-control statements are not served.
+  SecurityPlatform* security = nullptr;
   // The dialogs' windows; none: dialogs are performed without windows.
   DialogWindows* dialogs = nullptr;
 };

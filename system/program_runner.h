@@ -37,6 +37,9 @@ struct ShellRequest {
   std::string folder;  // the working folder, or empty for none
   bool hidden = false;
   bool wait = false;
+  // While waiting, handle the calling thread's window messages between the
+  // one-second steps (for a wait on the interpreter's own thread).
+  bool processMessages = false;
 };
 
 // A command line for a new process in a new console. The current directory

@@ -80,11 +80,27 @@ WORD ShowCommand(ShowMode mode) {
   return SW_SHOWNORMAL;
 }
 
+// Handles every window message waiting for the calling thread.
+void ProcessPendingMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 // Waits for the process when asked, in one-second steps, and reads its status.
-Launch Finish(HANDLE process, bool wait) {
+Launch Finish(HANDLE process, bool wait, bool processMessages = false) {
   Launch launch;
   launch.outcome = Launch::Outcome::kRan;
-  if (wait) {
+  if (wait && processMessages) {
+    // Wakes for each message too, so that the windows stay responsive.
+    while (true) {
+      ProcessPendingMessages();
+      const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, kWaitStepMs, QS_ALLINPUT);
+      if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+    }
+  } else if (wait) {
     while (WaitForSingleObject(process, kWaitStepMs) == WAIT_TIMEOUT) {
     }
   }
@@ -201,7 +217,7 @@ Launch Win32ProgramRunner::ShellExecuteAndWait(const ShellRequest& request) {
   if (info.hProcess == nullptr) return Launch{Launch::Outcome::kRan, 0};
   FileHandle process(info.hProcess);
   GiveAllProcessors(process.Get());
-  return Finish(process.Get(), request.wait);
+  return Finish(process.Get(), request.wait, request.processMessages);
 }
 
 Launch Win32ProgramRunner::CreateProcessAndWait(const ProcessRequest& request) {

@@ -1,7 +1,9 @@
-// Stands in for the 1.1 framework's assembly cache tool in the Wine tests
-// ("Remove Assemblies", tests/wine/t_assemblies.sh): appends its arguments
-// and its current folder, one run per line, to the file beside it named like
-// the program with ".log" added, and ends with exit code 0.
+// Stands in for the .NET Framework's tools in the Wine tests ("Remove
+// Assemblies", tests/wine/t_assemblies.sh; the assembly tool statements,
+// tests/wine/t_assembly_tools.sh): appends its arguments and its current
+// folder, one run per line, to the file beside it named like the program with
+// ".log" added, and ends with the exit code written in the file named like
+// the program with ".exit" added (0 without one).
 #include <windows.h>
 
 #include <cstdio>
@@ -27,5 +29,10 @@ int main() {
     std::fprintf(log, "%s|%s\n", line.substr(start).c_str(), folder);
     std::fclose(log);
   }
-  return 0;
+  int code = 0;
+  if (FILE* exit = std::fopen((std::string(self) + ".exit").c_str(), "rb")) {
+    if (std::fscanf(exit, "%d", &code) != 1) code = 0;
+    std::fclose(exit);
+  }
+  return code;
 }

@@ -14,6 +14,7 @@
 #include "twins/program_runner_twin.h"
 #include "twins/registration_twins.h"
 #include "twins/registry_twin.h"
+#include "twins/security_twin.h"
 
 namespace vantrell {
 namespace {
@@ -59,6 +60,8 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
   InstallerRunServices installer{{}, nullptr, installed};
   StatementServices services{archives, files,        text,         queries, registry,
                              programs, filePlatform, registration, restart, installer};
+  SecurityTwin security;
+  services.security = &security;
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -41,6 +42,7 @@ class FakeProgramRunner final : public ProgramRunner {
   bool debugPrivilege = true;
   DesktopToken::Step tokenStep = DesktopToken::Step::kReady;
   Launch shellLaunch{Launch::Outcome::kRan, 0};
+  std::map<std::string, Launch> shellLaunchByFile;  // answers for particular files
   Launch processLaunch{Launch::Outcome::kRan, 0};
   Launch logonLaunch{Launch::Outcome::kRan, 0};
   Launch tokenLaunch{Launch::Outcome::kRan, 0};
@@ -73,7 +75,8 @@ class FakeProgramRunner final : public ProgramRunner {
     Start start = Record("shell");
     start.shell = request;
     starts.push_back(start);
-    return shellLaunch;
+    auto byFile = shellLaunchByFile.find(request.file);
+    return byFile == shellLaunchByFile.end() ? shellLaunch : byFile->second;
   }
   Launch CreateProcessAndWait(const ProcessRequest& request) override {
     Start start = Record("process");
