@@ -4,6 +4,7 @@
 #   @title Text / @plugin Name               project title, plug-in command
 #   @product GUID / @revision GUID           product and revision codes
 #   @header HEX                              the next statement's header
+# "<BAR>" in a parameter stands for a "|" inside that parameter line.
 # script_layout < statements > script.txt gives the carried layout that
 # tools/make_setup.sh appends to the engine.
 script_layout() {
@@ -21,7 +22,7 @@ script_layout() {
       if (substr(line, 1, 1) == "-") { off = "C"; line = substr(line, 2) }
       n = split(line, f, "|")
       cmd[ns] = f[1]; mark[ns] = off; np_[ns] = n - 1
-      for (k = 2; k <= n; k++) par[ns, k - 1] = f[k]
+      for (k = 2; k <= n; k++) { gsub(/<BAR>/, "|", f[k]); par[ns, k - 1] = f[k] }
       ns++
     }
     END {

@@ -54,7 +54,7 @@ make_script_setup "$dir" <<S
 Generate Native Images|$app\\Shop.dll
 Run .NET Installer Class|$app\\Shop.dll|TRUE
 Register Assembly|Shop.Core, Version=1.2.0.0, Culture=neutral, PublicKeyToken=0123456789abcdef
-Register Assembly|Shop.Gone, Version=1.0.0.0, PublicKeyToken=0123456789abcdef|FALSE
+Register Assembly|Shop.Gone, Version=1.0.0.0, PublicKeyToken=0123456789abcdef<BAR>FALSE
 Terminate with Exit Code|7
 S
 check "the run goes on to its end" \
@@ -78,7 +78,7 @@ tool "$new" ngen.exe 1
 tool "$old" ngen.exe 0
 dir="$(scratch)"
 make_script_setup "$dir" <<S
-Generate Native Images|$app\\Shop.dll|FALSE
+Generate Native Images|$app\\Shop.dll<BAR>FALSE
 Terminate with Exit Code|7
 S
 check "the second run ends" \
