@@ -1,6 +1,8 @@
 // "Remove Assemblies" (contract in remove_assemblies.h).
 #include "msi/remove_assemblies.h"
 
+#include <utility>
+
 #include "common/paths.h"
 #include "script/run_identity.h"
 
@@ -39,9 +41,10 @@ void ExecuteRemoveAssemblies(StatementContext& statement, const AssemblyRemovalS
 }
 
 void RegisterRemoveAssemblies(StatementTable& table, AssemblyRemovalServices services) {
-  table.Register("Remove Assemblies", [services](StatementContext& statement) {
-    ExecuteRemoveAssemblies(statement, services, CurrentRun().installerDatabasePath);
-  });
+  table.Register("Remove Assemblies",
+                 [services = std::move(services)](StatementContext& statement) {
+                   ExecuteRemoveAssemblies(statement, services, CurrentRun().installerDatabasePath);
+                 });
 }
 
 }  // namespace vantrell

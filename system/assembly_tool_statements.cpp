@@ -1,6 +1,8 @@
 // The .NET Framework tool statements (contract in assembly_tool_statements.h).
 #include "system/assembly_tool_statements.h"
 
+#include <utility>
+
 #include "common/paths.h"
 #include "system/run_statements.h"
 #include "vars/variable_manager.h"
@@ -66,8 +68,12 @@ std::vector<std::string> CacheCandidates(std::string_view windowsFolder,
   const std::string base = WithTrailingBackslash(std::string(windowsFolder)) + "assembly\\";
   const std::string relative = CacheRelativePath(displayName);
   std::vector<std::string> candidates;
-  for (const char* cache : {"GAC_MSIL\\", "GAC_32\\", "GAC_64\\", "GAC\\"})
-    candidates.push_back(base + cache + relative);
+  for (const char* cache : {"GAC_MSIL\\", "GAC_32\\", "GAC_64\\", "GAC\\"}) {
+    std::string path = base;
+    path += cache;
+    path += relative;
+    candidates.push_back(std::move(path));
+  }
   return candidates;
 }
 

@@ -6,9 +6,9 @@
 set -euo pipefail
 
 # Budgets in KB (1024 bytes), each with the file measured (relative to the build
-# folder). The engine's becomes 1536 KB once the dialogs are in.
+# folder). The engine's is the one planned for it with the dialogs in.
 budgets=(
-  "engine.exe 1024 dist/engine.exe"
+  "engine.exe 1536 dist/engine.exe"
   "zeb.lib 250 media/zeb/zeb.lib"
 )
 

@@ -1,9 +1,6 @@
 // The dialog pool's windows (see dialog_windows_win32.h).
 #include "dialogs/win32/dialog_windows_win32.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "common/ascii.h"
 #include "common/engine_error.h"
 #include "common/line_reader.h"
@@ -19,11 +16,24 @@ namespace {
 constexpr int64_t kModalOk = 1;
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  LARGE_INTEGER size{};
+  // Form files are small; anything past a few megabytes is no form of ours.
+  constexpr LONGLONG kMostBytes = LONGLONG{64} << 20;
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart <= kMostBytes;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = bytes.empty() ||
+         (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+          read == bytes.size());
+  }
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
 }
 
 int ScreenDpi() {

@@ -124,9 +124,14 @@ browse() { # browse START BUTTON : the probe's answer after BUTTON is clicked
   dialog="$(robot wait --timeout 20000 --title "Browse for Folder")"
   robot dump --title "Browse for Folder" >"$WINE_RUN_DIR/browse-dump.txt"
   robot wait --timeout 5000 --title "Folder Browser Owner" | robot_value hwnd >"$WINE_RUN_DIR/browse-owner.txt"
+  # OK is enabled once the tree has settled on the start folder.
+  for _ in $(seq 50); do
+    robot dump --title "Browse for Folder" | grep -qx 'disabled=OK' || break
+    sleep 0.2
+  done
   [ "$2" = OK ] && screenshot folder-browser --title "Browse for Folder" >/dev/null
   robot click --title "Browse for Folder" --button "$2" >/dev/null
-  robot_bg_wait "$run/r.log" 30 >/dev/null 2>&1
+  robot_bg_wait "$run/r.log" 90 >/dev/null 2>&1
   tr -d '\r' <"$run/out.txt" 2>/dev/null
   [ -n "$dialog" ] || echo "no dialog"
 }
