@@ -162,6 +162,9 @@ class FormStreamReader {
   int depth_ = 0;
 };
 
+// Appends the code point as UTF-8 (the form of UTF-8 and wide strings as text).
+void AppendUtf8(std::string& out, uint32_t c);
+
 // A whole stream ("TPF0" and the root); bytes after the root are ignored.
 FormComponent ReadFormStream(std::string_view data);
 // A form file: resource header, then the stream of its stated size.

@@ -177,6 +177,7 @@ StatementTable BuildStatementTable(StatementServices& services,
 
   table.SetModule("msi/install_statements");
   InstallStatementServices install;
+  install.translate = translated;
   install.markInstalled = [](size_t index) { SetInstallState(index, "TRUE"); };
   RegisterInstallStatements(table, install);
 

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "lang/translations.h"
-
 namespace vantrell {
 
 const std::vector<std::string_view>& BuiltInCommandNames() {
@@ -137,11 +135,6 @@ const StatementHandler* StatementTable::Find(std::string_view name) const {
 std::string StatementTable::ModuleOf(std::string_view name) const {
   auto it = entries_.find(name);
   return it == entries_.end() ? std::string() : it->second.module;
-}
-
-std::string StatementContext::TranslatedText(const std::string& expanded, int slot) const {
-  if (!Translations().Active()) return expanded;
-  return vars.ExpandVariables(Translations().Lookup(expanded, identifier, slot));
 }
 
 }  // namespace vantrell

@@ -46,11 +46,6 @@ struct StatementContext {
   std::string Parameter(int n) const { return ParameterLine(script.pools, identifier, n); }
   std::string Expanded(int n) const { return vars.ExpandVariables(Parameter(n)); }
   std::string Origin() const { return command + " Action"; }
-  // Parameter n expanded, translated by this statement's identifier and the
-  // slot while a setup language is current, and expanded again.
-  std::string Translated(int n, int slot) const { return TranslatedText(Expanded(n), slot); }
-  // The same for a text the statement already expanded.
-  std::string TranslatedText(const std::string& expanded, int slot) const;
 };
 
 using StatementHandler = std::function<void(StatementContext&)>;
