@@ -125,10 +125,17 @@ browse() { # browse START BUTTON : the probe's answer after BUTTON is clicked
   robot dump --title "Browse for Folder" >"$WINE_RUN_DIR/browse-dump.txt"
   robot wait --timeout 5000 --title "Folder Browser Owner" | robot_value hwnd >"$WINE_RUN_DIR/browse-owner.txt"
   # OK is enabled once the tree has settled on the start folder.
+  local settled=0
   for _ in $(seq 50); do
-    robot dump --title "Browse for Folder" | grep -qx 'disabled=OK' || break
+    robot dump --title "Browse for Folder" | grep -qx 'disabled=OK' || { settled=1; break; }
     sleep 0.2
   done
+  # Under load Wine's tree can settle on its root after the probe's last
+  # reselection; the start folder is then selected again from outside.
+  if [ "$settled" = 0 ]; then
+    echo "  note  the browser's tree left the start folder; selected again" >&2
+    robot browse-to --title "Browse for Folder" --path "$1" >/dev/null
+  fi
   [ "$2" = OK ] && screenshot folder-browser --title "Browse for Folder" >/dev/null
   robot click --title "Browse for Folder" --button "$2" >/dev/null
   robot_bg_wait "$run/r.log" 90 >/dev/null 2>&1
