@@ -229,14 +229,17 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const {
 }
 
 std::string TVariableManager::ExpandPath(std::string_view text) const {
-  std::string expanded = ExpandVariables(text);
-  bool network = expanded.size() >= 2 && expanded[0] == '\\' && expanded[1] == '\\';
+  return ReduceBackslashes(ExpandVariables(text));
+}
+
+std::string TVariableManager::ReduceBackslashes(std::string_view text) {
+  bool network = text.size() >= 2 && text[0] == '\\' && text[1] == '\\';
   std::string out;
-  out.reserve(expanded.size() + 1);
+  out.reserve(text.size() + 1);
   if (network) out += '\\';
-  for (size_t i = 0; i < expanded.size(); ++i) {
-    out += expanded[i];
-    if (expanded[i] == '\\' && i + 1 < expanded.size() && expanded[i + 1] == '\\') ++i;
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') ++i;
   }
   return out;
 }

@@ -71,6 +71,8 @@ class TVariableManager {
   std::string ExpandVariablesQuoted(std::string_view text) const;
   // Expansion, then "\\" collapsed to "\" except for a leading network "\\".
   std::string ExpandPath(std::string_view text) const;
+  // Each "\\" to "\" except for a leading network "\\".
+  static std::string ReduceBackslashes(std::string_view text);
   // NAME for a text "$NAME$" with no other "$"; otherwise empty.
   static std::string StripReference(std::string_view text);
   // The expanded value of NAME or "$NAME$"; for an absent variable the empty

@@ -1,0 +1,483 @@
+// A dialog's controls bound to the variables: values in by class, Hint and
+// Tag, user changes written back with their handler's name, button roles,
+// readme and license lookup, the scroll-to-end watch, static texts with
+// sizes, the component list and target-folder browsing, against a window
+// side kept in memory.
+#include "dialogs/dialog_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dialogs/form_text.h"
+#include "script/background.h"
+
+namespace vantrell {
+namespace {
+
+// The window side in memory: what was shown, the item marks, the focus,
+// and the answers of the folder browser and the question box.
+class MemorySurface final : public DialogSurface {
+ public:
+  void Show(FormControl& control, std::string_view property) override {
+    shown.push_back(control.Name() + "." + std::string(property));
+  }
+  std::vector<bool> Marks(const FormControl& control) const override {
+    auto found = marks.find(control.Name());
+    return found == marks.end() ? std::vector<bool>() : found->second;
+  }
+  void SetMarks(FormControl& control, const std::vector<bool>& m) override {
+    marks[control.Name()] = m;
+  }
+  void Focus(FormControl& control) override { focused = control.Name(); }
+  bool HasSelectedText(const FormControl&) const override { return selectedText; }
+  bool CanScrollVertically(const FormControl& control) const override {
+    return scrollable.count(control.Name()) != 0;
+  }
+  void LoadRichText(FormControl& control, const std::string& rtf) override {
+    control.Set("Lines", "rich:" + rtf);
+  }
+  std::optional<std::string> BrowseForFolder() override {
+    if (folders.empty()) return std::nullopt;
+    std::optional<std::string> folder = folders.front();
+    folders.pop_front();
+    return folder;
+  }
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    asked.push_back(title + "|" + text);
+    return answerYes;
+  }
+
+  std::vector<std::string> shown;
+  std::map<std::string, std::vector<bool>> marks;
+  std::string focused;
+  bool selectedText = false;
+  std::set<std::string> scrollable;
+  std::deque<std::optional<std::string>> folders;
+  std::vector<std::string> asked;
+  bool answerYes = false;
+};
+
+// A dialog form from the controls' text (each "object ... end" block at the
+// first level below the form).
+std::unique_ptr<Form> MakeForm(const std::string& controls, const std::string& caption = "Page") {
+  const std::string text = "object Page: TPoolTemplate\n  Caption = '" + caption + "'\n" +
+                           controls + "end\n";
+  return std::make_unique<Form>(ParseFormText(text));
+}
+
+struct Fixture {
+  explicit Fixture(const std::string& controls, std::vector<std::string> rules = {})
+      : form(MakeForm(controls)),
+        binding(*form, surface, vars, components, std::move(rules)) {
+    form->Root().Set("Hint", "Page.dfm");
+    services.folderExists = [this](const std::string& path) {
+      return existing.count(path) != 0 || existing.count(path + "\\") != 0;
+    };
+    services.readSupportFile = [this](const std::string& name) -> std::optional<std::string> {
+      auto found = files.find(name);
+      if (found == files.end()) return std::nullopt;
+      return found->second;
+    };
+    services.freeSpace = [](const std::string&) -> std::optional<int64_t> { return 5000000; };
+    services.wizardCaption = "Sample Setup - Vantrell Wizard";
+    services.cancelQuestion = "Are you sure you want to cancel?";
+  }
+  FormControl& Control(const std::string& name) { return *form->Find(name); }
+  std::string Get(const std::string& name, const std::string& property) {
+    return Control(name).Get(property).value_or("<none>");
+  }
+  void Prepare() { binding.Prepare(services); }
+
+  TVariableManager vars{false};
+  TComponentTable components;
+  MemorySurface surface;
+  std::unique_ptr<Form> form;
+  DialogBinding binding;
+  DialogServices services;
+  std::set<std::string> existing;
+  std::map<std::string, std::string> files;
+};
+
+std::string Edit(const std::string& name, const std::string& hint, int tag,
+                 const std::string& extra = "") {
+  return "  object " + name + ": TEdit\n    Hint = '" + hint + "'\n    Tag = " +
+         std::to_string(tag) + "\n" + extra + "  end\n";
+}
+
+TEST(DialogBinding, EditsTakeTheirVariablesOrPlaceholders) {
+  struct Case {
+    const char* name;
+    const char* hint;
+    int tag;
+    const char* design;
+    bool defined;
+    const char* value;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"bound", "COMPANY", 0, "", true, "Acme", "Acme"},
+      {"bound as a reference", "$COMPANY$", 0, "", true, "Acme", "Acme"},
+      {"doubled backslashes reduced", "FOLDER", 0, "", true, "C:\\\\A\\\\B", "C:\\A\\B"},
+      {"network path kept", "FOLDER", 0, "", true, "\\\\server\\\\share", "\\\\server\\share"},
+      {"missing variable: as designed, expanded", "NOSUCH", 0, "$TITLE$ v1", false, "",
+       "Sample v1"},
+      {"empty: Tag 1 start menu", "EMPTY", 1, "", true, "", "Sample Programs"},
+      {"empty: Tag 2 target folder", "EMPTY", 2, "", true, "", "C:\\Program Files\\Sample"},
+      {"empty: Tag 3 user name", "EMPTY", 3, "", true, "", "Pat"},
+      {"empty: Tag 4 company", "EMPTY", 4, "", true, "", "Acme"},
+      {"not empty: no placeholder", "COMPANY", 3, "", true, "Other", "Other"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(Edit("Field", c.hint, c.tag, std::string("    Text = '") + c.design + "'\n"));
+    f.vars.PutVariable("TITLE", "Sample");
+    f.vars.PutVariable("STARTMENU", "$TITLE$ Programs");
+    f.vars.PutVariable("TARGETDIR", "C:\\\\Program Files\\\\$TITLE$");
+    f.vars.PutVariable("USERNAME", "Pat");
+    f.vars.PutVariable("USERCOMPANY", "Acme");
+    const std::string name = TVariableManager::StripReference(c.hint).empty()
+                                 ? c.hint
+                                 : TVariableManager::StripReference(c.hint);
+    if (c.defined) f.vars.PutVariable(name, c.value);
+    f.Prepare();
+    EXPECT_EQ(f.Get("Field", "Text"), c.shown);
+    // Setting the text raised the change: the edit writes its own form back.
+    EXPECT_EQ(f.vars.GetVariable(name), c.shown);
+  }
+}
+
+TEST(DialogBinding, TypedTextIsWrittenUnderTheUpperCasedHint) {
+  Fixture f(Edit("Field", "company", 0));
+  f.vars.PutVariable("COMPANY", "Acme");
+  f.Prepare();
+  f.Control("Field").Set("Text", "Widgets Ltd");
+  f.binding.Changed(f.Control("Field"));
+  EXPECT_EQ(f.vars.GetVariable("COMPANY"), "Widgets Ltd");
+  f.binding.Release();
+  f.Control("Field").Set("Text", "after release");
+  f.binding.Changed(f.Control("Field"));
+  EXPECT_EQ(f.vars.GetVariable("COMPANY"), "Widgets Ltd");
+}
+
+TEST(DialogBinding, PageShownAgainShowsWhatTheVariablesNowHold) {
+  Fixture f(Edit("Field", "COMPANY", 0) +
+            "  object Heading: TLabel\n    Caption = 'Hello $USERNAME$'\n  end\n");
+  f.vars.PutVariable("COMPANY", "Acme");
+  f.vars.PutVariable("USERNAME", "Pat");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Heading", "Caption"), "Hello Pat");
+  f.binding.Release();
+  f.vars.PutVariable("COMPANY", "Changed");
+  f.vars.PutVariable("USERNAME", "Sam");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Field", "Text"), "Changed");
+  EXPECT_EQ(f.Get("Heading", "Caption"), "Hello Sam");
+  EXPECT_EQ(f.Get("Page", "Caption"), "Page - Vantrell Wizard");
+}
+
+TEST(DialogBinding, CheckBoxesWriteTruthTexts) {
+  const std::string box = "  object Box: TRzCheckBox\n    Hint = 'OPTION'\n  end\n";
+  Fixture f(box);
+  f.vars.PutVariable("OPTION", "-1");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Box", "Checked"), "True");
+  EXPECT_EQ(f.vars.GetVariable("OPTION"), "TRUE");
+  f.Control("Box").Set("Checked", "False");
+  f.binding.Clicked(f.Control("Box"));
+  EXPECT_EQ(f.vars.GetVariable("OPTION"), "FALSE");
+
+  Fixture missing(box);
+  missing.Prepare();
+  EXPECT_EQ(missing.Get("Box", "Checked"), "False");
+  EXPECT_FALSE(missing.vars.VariableExists("OPTION"));
+  missing.Control("Box").Set("Checked", "True");
+  missing.binding.Clicked(missing.Control("Box"));
+  EXPECT_EQ(missing.vars.GetVariable("OPTION"), "TRUE");  // created
+}
+
+TEST(DialogBinding, RadioButtonsWriteEveryBoundButton) {
+  Fixture f(
+      "  object Typical: TRzRadioButton\n    Hint = 'TYPICAL'\n    Checked = True\n  end\n"
+      "  object Custom: TRzRadioButton\n    Hint = 'CUSTOM'\n  end\n");
+  f.vars.PutVariable("TYPICAL", "FALSE");
+  f.vars.PutVariable("CUSTOM", "TRUE");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Typical", "Checked"), "False");
+  EXPECT_EQ(f.Get("Custom", "Checked"), "True");
+  EXPECT_EQ(f.vars.GetVariable("TYPICAL"), "FALSE");
+  EXPECT_EQ(f.vars.GetVariable("CUSTOM"), "TRUE");
+}
+
+TEST(DialogBinding, ListsLoseEmptyItemsAndWriteTheirSelection) {
+  Fixture f(
+      "  object Choices: TListBox\n    Hint = 'CHOICE'\n"
+      "    Items.Strings = ('A' '$EMPTY$' 'B' 'C')\n  end\n"
+      "  object Pick: TComboBox\n    Hint = 'PICK'\n    Style = csDropDownList\n"
+      "    Items.Strings = ('Red' 'Green')\n  end\n"
+      "  object Free: TComboBox\n    Hint = 'FREE'\n    Items.Strings = ('Red' 'Green')\n  end\n");
+  f.vars.PutVariable("EMPTY", "");
+  f.vars.PutVariable("CHOICE", "b");
+  f.vars.PutVariable("PICK", "GREEN");
+  f.vars.PutVariable("FREE", "Blue");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Choices", "Items"), "A\r\nB\r\nC");
+  EXPECT_EQ(f.Get("Choices", "ItemIndex"), "1");
+  EXPECT_EQ(f.Get("Pick", "ItemIndex"), "1");
+  EXPECT_EQ(f.Get("Pick", "Text"), "Green");
+  EXPECT_EQ(f.Get("Free", "Text"), "Blue");
+  f.surface.marks["Choices"] = {true, true, false};
+  f.binding.Clicked(f.Control("Choices"));
+  EXPECT_EQ(f.vars.GetVariable("CHOICE"), "A$NEWLINE$B$NEWLINE$");
+}
+
+TEST(DialogBinding, TrackBarTakesAnIntegerOrFailsTheDisplay) {
+  const std::string bar = "  object Level: TTrackBar\n    Hint = 'LEVEL'\n  end\n";
+  Fixture f(bar);
+  f.vars.PutVariable("LEVEL", "7");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Level", "Position"), "7");
+  f.Control("Level").Set("Position", "3");
+  f.binding.Changed(f.Control("Level"));
+  EXPECT_EQ(f.vars.GetVariable("LEVEL"), "3");
+
+  Fixture bad(bar);
+  bad.vars.PutVariable("LEVEL", "high");
+  EXPECT_THROW(bad.Prepare(), DialogValueError);
+}
+
+TEST(DialogBinding, ReadmeAndLicenseComeFromTheSupportFolder) {
+  struct Case {
+    const char* name;
+    const char* controlClass;
+    int tag;
+    std::string language;
+    std::map<std::string, std::string> files;
+    std::string lines;
+  };
+  const Case cases[] = {
+      {"readme in the language first", "TMemo", 1, "German",
+       {{"readme.German.txt", "Hallo"}, {"readme.txt", "Hello"}}, "Hallo"},
+      {"plain readme without language", "TMemo", 1, "", {{"readme.txt", "Hello"}}, "Hello"},
+      {"no language: readme..txt first", "TMemo", 1, "",
+       {{"readme..txt", "dots"}, {"readme.txt", "Hello"}}, "dots"},
+      {"license missing", "TMemo", 2, "",
+       {},
+       "Add a license..txt or license.txt file to your project as a support file/creative to "
+       "display it here."},
+      {"rich edit prefers rtf", "TRichEdit", 2, "French",
+       {{"license.French.txt", "texte"}, {"license.rtf", "{\\rtf1 x}"}}, "rich:{\\rtf1 x}"},
+      {"rich edit message", "TRichEdit", 1, "French",
+       {},
+       "Add a readme.French.rtf or readme.rtf, or readme.French.txt or readme.txt file to your "
+       "project as a support file/creative to display it here."},
+      {"Western bytes become text", "TMemo", 1, "", {{"readme.txt", "caf\xE9"}}, "caf\xC3\xA9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(std::string("  object Text: ") + c.controlClass + "\n    Tag = " +
+              std::to_string(c.tag) + "\n  end\n");
+    f.services.language = c.language;
+    f.files = c.files;
+    f.Prepare();
+    EXPECT_EQ(f.Get("Text", "Lines"), c.lines);
+    EXPECT_EQ(f.Get("Text", "ReadOnly"), "True");
+    EXPECT_GE(f.Control("Text").Integer("MaxLength"), 1048576);
+  }
+}
+
+TEST(DialogBinding, LicenseAcceptWaitsForTheScrollToTheEnd) {
+  const std::string controls =
+      "  object License: TMemo\n    Tag = 2\n    ScrollBars = ssVertical\n  end\n"
+      "  object Accept: TRzCheckBox\n    Enabled = False\n  end\n";
+  const std::vector<std::string> rules = {
+      "IF (License.MaxLength = 2147483647)  THEN  Accept.Enabled := True;"};
+  Fixture fits(controls, rules);
+  fits.Prepare();
+  EXPECT_EQ(fits.Get("Accept", "Enabled"), "True");
+
+  Fixture longText(controls, rules);
+  longText.surface.scrollable.insert("License");
+  longText.Prepare();
+  EXPECT_EQ(longText.Get("Accept", "Enabled"), "False");
+  ASSERT_EQ(longText.binding.WatchedMemo(), &longText.Control("License"));
+  longText.binding.ScrolledToEnd(longText.Control("License"));
+  EXPECT_EQ(longText.Get("Accept", "Enabled"), "True");
+}
+
+TEST(DialogBinding, ButtonRolesEndTheDialog) {
+  struct Case {
+    int tag;
+    bool yes;
+    int result;
+    std::string custom;
+  };
+  const Case cases[] = {{1, false, 6, ""}, {2, false, 7, ""},  {3, false, -1, ""},
+                        {3, true, 2, ""},  {5, false, 8, "Go"}, {0, false, -1, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    Fixture f("  object Go: TButton\n    Tag = " + std::to_string(c.tag) + "\n  end\n");
+    f.Prepare();
+    SetCancelRequested(false);
+    f.surface.answerYes = c.yes;
+    f.binding.Clicked(f.Control("Go"));
+    EXPECT_EQ(f.binding.ModalResult(), c.result);
+    EXPECT_EQ(f.binding.CustomResult(), c.custom);
+    if (c.tag == 3) {
+      EXPECT_EQ(f.surface.asked,
+                std::vector<std::string>{
+                    "Sample Setup - Vantrell Wizard|Are you sure you want to cancel?"});
+      EXPECT_EQ(CancelRequested(), c.yes);
+      EXPECT_EQ(f.Get("Go", "Enabled"), c.yes ? "False" : "True");
+    }
+  }
+  SetCancelRequested(false);
+}
+
+TEST(DialogBinding, TargetBrowsingKeepsTheProductFoldersBelowTheChoice) {
+  const std::string controls =
+      Edit("Target", "TARGETDIR", 2) + "  object Browse: TButton\n    Tag = 4\n  end\n";
+  Fixture f(controls);
+  f.vars.PutVariable("TARGETDIR", "C:\\Program Files\\Company\\Product");
+  f.existing = {"C:\\", "C:\\Program Files\\"};
+  f.Prepare();
+  EXPECT_EQ(f.binding.TargetTail(), "Company\\Product");
+  f.surface.folders = {std::string("D:\\Apps"), std::string("C:\\Program Files"), std::nullopt};
+  f.binding.Clicked(f.Control("Browse"));
+  EXPECT_EQ(f.Get("Target", "Text"), "D:\\Apps\\Company\\Product");
+  EXPECT_EQ(f.vars.GetVariable("TARGETDIR"), "D:\\Apps\\Company\\Product");
+  f.binding.Clicked(f.Control("Browse"));  // an ancestor of the target at display
+  EXPECT_EQ(f.vars.GetVariable("TARGETDIR"), "C:\\Program Files\\Company\\Product");
+  f.binding.Clicked(f.Control("Browse"));  // cancelled
+  EXPECT_EQ(f.vars.GetVariable("TARGETDIR"), "C:\\Program Files\\Company\\Product");
+}
+
+TEST(DialogBinding, BrowsedTargetTable) {
+  struct Case {
+    const char* base;
+    const char* chosen;
+    const char* tail;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Co\\App", "D:\\Apps", "Co\\App", "D:\\Apps\\Co\\App"},
+      {"C:\\Program Files\\Co\\App", "D:\\", "Co\\App", "D:\\Co\\App"},
+      {"C:\\Program Files\\Co\\App", "c:\\program files", "Co\\App", "C:\\Program Files\\Co\\App"},
+      {"C:\\Program Files\\Co\\App", "C:\\", "Co\\App", "C:\\Program Files\\Co\\App"},
+      // Only whole folder names: C:\Prog is another folder.
+      {"C:\\Program Files\\Co\\App", "C:\\Prog", "Co\\App", "C:\\Prog\\Co\\App"},
+      {"C:\\Existing", "E:\\Other", "", "E:\\Other\\"},
+      {"C:\\Existing", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BrowsedTarget(c.base, c.chosen, c.tail), c.result) << c.chosen;
+  }
+}
+
+TEST(DialogBinding, CustomFolderBrowsingWritesTheNamedVariable) {
+  Fixture f("  object DataFolder: TButton\n    Tag = 6\n  end\n" +
+            Edit("Shown", "DATAFOLDER", 100));
+  f.Prepare();
+  f.surface.folders = {std::string("D:\\Data")};
+  f.binding.Clicked(f.Control("DataFolder"));
+  EXPECT_EQ(f.vars.GetVariable("DATAFOLDER"), "D:\\Data\\");
+  EXPECT_EQ(f.Get("Shown", "Text"), "D:\\Data\\");  // Tag 100 follows
+}
+
+TEST(DialogBinding, ComponentListAndItsStaticTexts) {
+  Fixture f(
+      "  object List: TCheckListBox\n    Tag = 1\n  end\n"
+      "  object Description: TStaticText\n    Tag = 2\n  end\n"
+      "  object Size: TStaticText\n    Tag = 3\n  end\n"
+      "  object Required: TStaticText\n    Tag = 4\n  end\n"
+      "  object Free: TStaticText\n    Tag = 5\n  end\n"
+      "  object Remaining: TStaticText\n    Tag = 6\n  end\n");
+  f.components.DefineComponent("Program", "The program$NEWLINE$itself", true);
+  f.components.DefineComponent("Help", "Manuals", false);
+  f.components.DefineComponent("Core", "Always there", true);
+  f.components.SetComponentSpace("Program", 1048575);
+  f.components.SetComponentSpace("Help", 1);
+  f.components.SetComponentSpace("Core", 0);
+  f.components.SetComponentChoice("Core", false);
+  f.vars.PutVariable("TARGETDIR", "C:\\App");
+  f.Prepare();
+  EXPECT_EQ(f.Get("List", "Items"), "Program\r\nHelp\r\nCore");
+  EXPECT_EQ(f.surface.marks["List"], (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(f.Get("Required", "Caption"), "1,048,575 bytes");
+  EXPECT_EQ(f.Get("Free", "Caption"), "4,882 KB");
+
+  f.Control("List").Set("ItemIndex", "0");
+  f.binding.Clicked(f.Control("List"));
+  EXPECT_EQ(f.binding.CurrentComponent(), "Program");
+  EXPECT_EQ(f.Get("Description", "Caption"), "The program\r\nitself");
+  EXPECT_EQ(f.Get("Size", "Caption"), "1,048,575 bytes");
+
+  // Ticking Help and unticking the fixed Core: Core keeps its state.
+  f.surface.marks["List"] = {true, true, false};
+  f.binding.ItemChecked(f.Control("List"));
+  EXPECT_EQ(f.components.ComponentState("Help"), "TRUE");
+  EXPECT_EQ(f.components.ComponentState("Core"), "TRUE");
+  EXPECT_EQ(f.surface.marks["List"], (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(f.Get("Required", "Caption"), "1,024 KB");
+  EXPECT_EQ(f.Get("Remaining", "Caption"), "3,858 KB");
+}
+
+TEST(DialogBinding, CheckListWithAHintWritesItsCheckedItems) {
+  Fixture f(
+      "  object Extras: TCheckListBox\n    Hint = 'EXTRAS'\n"
+      "    Items.Strings = ('One' 'Two' 'Three')\n  end\n");
+  f.vars.PutVariable("EXTRAS", "two$NEWLINE$Three$NEWLINE$");
+  f.Prepare();
+  EXPECT_EQ(f.surface.marks["Extras"], (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(f.vars.GetVariable("EXTRAS"), "Two$NEWLINE$Three$NEWLINE$");
+}
+
+TEST(DialogBinding, FullEditMovesTheFocusOn) {
+  Fixture f(Edit("Part1", "P1", 0, "    MaxLength = 3\n    TabOrder = 0\n") +
+            Edit("Part2", "P2", 0, "    TabOrder = 1\n") +
+            "  object Key: TMaskEdit\n    EditMask = '>AAA-000;1;_'\n    TabOrder = 2\n  end\n"
+            "  object Last: TButton\n    TabOrder = 3\n  end\n");
+  f.Prepare();
+  f.Control("Part1").Set("Text", "ab");
+  f.binding.Changed(f.Control("Part1"));
+  EXPECT_EQ(f.surface.focused, "");
+  f.Control("Part1").Set("Text", "abc");
+  f.binding.Changed(f.Control("Part1"));
+  EXPECT_EQ(f.surface.focused, "Part2");
+  f.Control("Key").Set("Text", "ABC-12");
+  f.binding.KeyReleased(f.Control("Key"));
+  EXPECT_EQ(f.surface.focused, "Part2");
+  f.Control("Key").Set("Text", "ABC-123");
+  f.binding.KeyReleased(f.Control("Key"));
+  EXPECT_EQ(f.surface.focused, "Last");
+}
+
+TEST(DialogBinding, MemoBoundToAVariableKeepsItsLines) {
+  Fixture f("  object Notes: TMemo\n    Hint = 'NOTES'\n  end\n");
+  f.vars.PutVariable("NOTES", "one$NEWLINE$two");
+  f.Prepare();
+  EXPECT_EQ(f.Get("Notes", "Lines"), "one\r\ntwo");
+  EXPECT_EQ(f.Get("Notes", "ReadOnly"), "False");
+  EXPECT_EQ(f.binding.WatchedMemo(), nullptr);
+  f.Control("Notes").Set("Lines", "three\r\nfour");
+  f.binding.Changed(f.Control("Notes"));
+  EXPECT_EQ(f.vars.GetVariable("NOTES"), "three$NEWLINE$four");
+}
+
+TEST(DialogBinding, BadValuesNeverBreakThePage) {
+  Fixture f("  object Big: TMemo\n    Hint = 'BIG'\n  end\n" + Edit("Field", "$", 0),
+            {"IF (Nothing.Such = x)  THEN  Field.NoProperty := 1;",
+             "IF (Field.Text = )  THEN  Field.Enabled := notatruth;"});
+  f.vars.PutVariable("BIG", std::string(4 << 20, 'x'));
+  EXPECT_NO_THROW(f.Prepare());
+  EXPECT_EQ(f.Control("Big").Get("Lines")->size(), size_t{4} << 20);
+  EXPECT_EQ(f.Get("Field", "Enabled"), "True");
+}
+
+}  // namespace
+}  // namespace vantrell
