@@ -8,7 +8,6 @@
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "components/component_display.h"
-#include "dialogs/form_stream.h"
 #include "lang/caption.h"
 #include "script/background.h"
 #include "vars/integer_text.h"
@@ -99,47 +98,6 @@ std::string JoinText(const std::vector<std::string>& lines) {
     if (i > 0) text += "\r\n";
     text += lines[i];
   }
-  return text;
-}
-
-bool ValidUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-                                        : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
-// A support text file as UTF-8: UTF-8 (with or without its mark), UTF-16
-// with its mark, or else the Western code page, byte for character.
-std::string TextFileToUtf8(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  std::string text;
-  if (bytes.starts_with("\xFF\xFE")) {
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      uint32_t unit = static_cast<unsigned char>(bytes[i]) |
-                      (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-      if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-        const uint32_t low = static_cast<unsigned char>(bytes[i + 2]) |
-                             (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 3])) << 8);
-        if (low >= 0xDC00 && low < 0xE000) {
-          unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-          i += 2;
-        }
-      }
-      AppendUtf8(text, unit);
-    }
-    return text;
-  }
-  if (ValidUtf8(bytes)) return std::string(bytes);
-  for (char c : bytes) AppendUtf8(text, static_cast<unsigned char>(c));
   return text;
 }
 
@@ -410,7 +368,7 @@ void DialogBinding::LoadSupportText(FormControl& c, bool rich) {
     if (name.ends_with(".rtf")) {
       surface_.LoadRichText(c, *bytes);
     } else {
-      Set(c, "Lines", TextFileToUtf8(*bytes));
+      Set(c, "Lines", services_->decodeText ? services_->decodeText(*bytes) : *bytes);
     }
     return;
   }

@@ -61,6 +61,9 @@ struct DialogServices {
   // Reads a file of the support folder by name; nullopt when there is none.
   std::function<std::optional<std::string>(const std::string& name)> readSupportFile;
   FreeSpaceQuery freeSpace;
+  // A support text file's bytes as the engine's text (files with a byte
+  // order mark converted); null keeps the bytes.
+  std::function<std::string(const std::string& bytes)> decodeText;
   std::string language;  // the active language's name; empty when none
   // A control's text in the active language, or nullopt (keyed by the
   // dialog's file name and the control's name).

@@ -1,19 +1,24 @@
 // The dialog pool's windows (see dialog_windows_win32.h).
 #include "dialogs/win32/dialog_windows_win32.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "common/ascii.h"
 #include "common/engine_error.h"
 #include "common/line_reader.h"
 #include "common/shown_window.h"
-#include "dialogs/dialog_rules.h"
+#include "common/win32/folder_browser.h"
+#include "components/component_table.h"
 #include "dialogs/form_stream.h"
+#include "script/background.h"
 #include "lang/caption.h"
+#include "lang/engine_texts.h"
+#include "lang/translations.h"
 
 namespace vantrell {
 namespace {
-
-// Delphi's modal results of buttons: OK and Yes move on, No goes back.
-constexpr int64_t kModalOk = 1;
 
 std::optional<std::string> ReadBytes(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -49,26 +54,83 @@ SIZE WindowSize(HWND window) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-// The rules read and write the live form; a written caption shows at once.
-class FormProperties final : public DialogProperties {
+// The binding's view of a dialog's windows.
+class WindowSurface final : public DialogSurface {
  public:
-  FormProperties(Form& form, FormWindow& window) : form_(form), window_(window) {}
-  std::optional<std::string> Property(const std::string& control,
-                                      const std::string& property) const override {
-    const FormControl* found = form_.Find(control);
-    return found != nullptr ? found->Get(property) : std::nullopt;
+  explicit WindowSurface(FormWindow& window) : window_(window) {}
+  void Show(FormControl& control, std::string_view property) override {
+    window_.Show(control, property);
   }
-  void SetProperty(const std::string& control, const std::string& property,
-                   const std::string& value) override {
-    FormControl* found = form_.Find(control);
-    if (found == nullptr || found->Set(property, value) != SetResult::kDone) return;
-    if (EqualsIgnoreCase(property, "Caption")) window_.ShowCaption(*found);
+  std::vector<bool> Marks(const FormControl& control) const override {
+    return window_.Marks(control);
+  }
+  void SetMarks(FormControl& control, const std::vector<bool>& marks) override {
+    window_.SetMarks(control, marks);
+  }
+  void Focus(FormControl& control) override {
+    if (HWND w = window_.WindowOf(control)) SetFocus(w);
+  }
+  bool HasSelectedText(const FormControl& control) const override {
+    return window_.HasSelectedText(control);
+  }
+  bool CanScrollVertically(const FormControl& control) const override {
+    return window_.CanScrollVertically(control);
+  }
+  void LoadRichText(FormControl& control, const std::string& rtf) override {
+    window_.LoadRichText(control, rtf);
+  }
+  std::optional<std::string> BrowseForFolder() override {
+    return vantrell::BrowseForFolder(window_.Handle());
+  }
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    const int answer =
+        MessageBoxA(window_.Handle(), text.c_str(), title.c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+    return answer == IDYES;
   }
 
  private:
-  Form& form_;
   FormWindow& window_;
 };
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<int64_t> FreeBytes(const std::string& folder) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return static_cast<int64_t>(std::min<ULONGLONG>(available.QuadPart, INT64_MAX));
+}
+
+// Text files with a byte order mark (UTF-8, UTF-16) into the system code
+// page; others are taken as they are.
+std::string DecodeTextFile(const std::string& bytes) {
+  std::wstring wide;
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3,
+                                           static_cast<int>(bytes.size() - 3), nullptr, 0);
+    wide.resize(static_cast<size_t>(std::max(length, 0)));
+    if (length > 0) {
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3),
+                          wide.data(), length);
+    }
+  } else if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
+    wide.resize((bytes.size() - 2) / 2);
+    std::memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(wchar_t));
+  } else {
+    return bytes;
+  }
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
+                        nullptr, nullptr);
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -88,21 +150,39 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
   const size_t slash = formPath.find_last_of("\\/");
   dialog->form->Root().Set("Hint",
                            slash == std::string::npos ? formPath : formPath.substr(slash + 1));
-  dialog->rules = SplitLines(*rules);
   dialog->window = std::make_unique<FormWindow>(*dialog->form, ScreenDpi());
-  Dialog* raw = dialog.get();
-  dialog->window->SetClickHandler([raw](FormControl& control) {
-    const int64_t result = control.Integer("ModalResult");
-    if (result == kModalOk) {
-      raw->modalResult = kDialogNext;
-    } else if (result == kDialogCancel || result == kDialogNext || result == kDialogBack) {
-      raw->modalResult = static_cast<int>(result);
+  dialog->surface = std::make_unique<WindowSurface>(*dialog->window);
+  dialog->binding = std::make_unique<DialogBinding>(*dialog->form, *dialog->surface, Variables(),
+                                                    Components(), SplitLines(*rules));
+  dialog->supportFolder = slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
+  DialogBinding* binding = dialog->binding.get();
+  dialog->window->SetEventHandler([binding](FormControl& control, FormEvent event) {
+    switch (event) {
+      case FormEvent::kClick:
+        binding->Clicked(control);
+        break;
+      case FormEvent::kChange:
+        binding->Changed(control);
+        break;
+      case FormEvent::kItemCheck:
+        binding->ItemChecked(control);
+        break;
+      case FormEvent::kKeyUp:
+        binding->KeyReleased(control);
+        break;
+      case FormEvent::kMouseUp:
+        binding->MouseReleased(control);
+        break;
+      case FormEvent::kScrolledToEnd:
+        binding->ScrolledToEnd(control);
+        break;
     }
   });
   // Two statements naming the same file get two forms; a key loaded again replaces its form.
   if (auto old = pool_.find(key); old != pool_.end()) {
     if (shown_ == old->second.get()) shown_ = nullptr;
     if (current_ == old->second.get()) current_ = nullptr;
+    if (prepared_ == old->second.get()) prepared_ = nullptr;
   }
   pool_[key] = std::move(dialog);
 }
@@ -127,6 +207,7 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   SetWindowPos(window, nullptr, lastPosition_.x, lastPosition_.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   dialog.window->SetClosable(false);
+  SetCancelRequested(false);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
   SetShownWindow(reinterpret_cast<uintptr_t>(window));
@@ -143,29 +224,41 @@ void Win32DialogWindows::Hide(Dialog& dialog) {
   ShowWindow(window, SW_HIDE);
 }
 
-void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager& vars) {
+void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager& /*vars*/) {
   Dialog& dialog = Find(key);
-  std::vector<FormControl*> controls = dialog.form->Controls();
-  controls.insert(controls.begin(), &dialog.form->Root());
-  for (FormControl* control : controls) {
-    if (!control->Has("Caption")) continue;
-    auto [design, first] = dialog.designCaptions.try_emplace(control, "");
-    if (first) design->second = control->Get("Caption").value_or("");
-    std::string text = vars.ExpandVariables(design->second);
-    if (control == &dialog.form->Root()) text = DialogCaption(text);
-    control->Set("Caption", text);
-    dialog.window->ShowCaption(*control);
+  if (prepared_ != nullptr) prepared_->binding->Release();
+  prepared_ = nullptr;
+  services_.folderExists = FolderExists;
+  const std::string folder = dialog.supportFolder;
+  services_.readSupportFile = [folder](const std::string& name) { return ReadBytes(folder + name); };
+  services_.freeSpace = FreeBytes;
+  services_.decodeText = DecodeTextFile;
+  services_.language = Translations().Current();
+  services_.wizardCaption = WizardCaption();
+  services_.cancelQuestion = EngineText(40);
+  // Drawing waits until every control holds its value.
+  HWND window = dialog.window->Handle();
+  SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  try {
+    dialog.binding->Prepare(services_);
+  } catch (...) {
+    SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    throw;
   }
-  FormProperties properties(*dialog.form, *dialog.window);
-  EvaluateDialogRules(dialog.rules, properties);
+  SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  for (FormControl* watched : {dialog.binding->WatchedMemo(), dialog.binding->WatchedRichEdit()}) {
+    if (watched != nullptr) dialog.window->WatchScrolling(*watched);
+  }
+  prepared_ = &dialog;
 }
 
 DialogOutcome Win32DialogWindows::ShowModal(const std::string& key) {
   Dialog& dialog = Find(key);
   Present(dialog);
-  dialog.modalResult = -1;
+  dialog.binding->SetModalResult(-1);
   MSG message;
-  while (dialog.modalResult == -1 && GetMessageW(&message, nullptr, 0, 0) > 0) {
+  while (dialog.binding->ModalResult() == -1 && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!IsDialogMessageW(dialog.window->Handle(), &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -175,7 +268,9 @@ DialogOutcome Win32DialogWindows::ShowModal(const std::string& key) {
   if (GetWindowRect(dialog.window->Handle(), &r)) lastPosition_ = {r.left, r.top};
   current_ = nullptr;
   DialogOutcome outcome;
-  outcome.code = dialog.modalResult == -1 ? kDialogCancel : dialog.modalResult;
+  const int result = dialog.binding->ModalResult();
+  outcome.code = result == -1 ? kDialogCancel : result;
+  if (result == kDialogCustom) outcome.custom = dialog.binding->CustomResult();
   return outcome;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialog_binding.h"
 #include "dialogs/dialog_statements.h"
 #include "dialogs/form_runtime.h"
 #include "dialogs/win32/form_window.h"
@@ -38,11 +39,9 @@ class Win32DialogWindows final : public DialogWindows {
   struct Dialog {
     std::unique_ptr<Form> form;
     std::unique_ptr<FormWindow> window;
-    std::vector<std::string> rules;
-    // Captions as designed, captured at the first preparation: every later
-    // one expands them afresh.
-    std::map<const FormControl*, std::string> designCaptions;
-    int modalResult = -1;
+    std::unique_ptr<DialogSurface> surface;
+    std::unique_ptr<DialogBinding> binding;
+    std::string supportFolder;
   };
 
   Dialog& Find(const std::string& key);
@@ -52,6 +51,8 @@ class Win32DialogWindows final : public DialogWindows {
   std::map<std::string, std::unique_ptr<Dialog>> pool_;
   Dialog* shown_ = nullptr;
   Dialog* current_ = nullptr;
+  Dialog* prepared_ = nullptr;  // released before the next preparation
+  DialogServices services_;
   bool firstDisplay_ = true;
   POINT lastPosition_{};
   SIZE lastSize_{};

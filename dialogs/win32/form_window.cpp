@@ -5,6 +5,7 @@
 #include "dialogs/win32/form_window.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <string>
@@ -18,6 +19,9 @@ namespace {
 constexpr wchar_t kContainerClass[] = L"VantrellFormContainer";
 constexpr wchar_t kPaintedClass[] = L"VantrellPaintedControl";
 constexpr UINT_PTR kForwardingId = 1;
+constexpr UINT_PTR kInputId = 2;
+// Control identifiers start above the dialog manager's IDOK and IDCANCEL.
+constexpr int kFirstControlId = 1000;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
 
 bool Is(const FormControl& control, std::string_view className) {
@@ -62,6 +66,38 @@ std::vector<std::wstring> WideLines(const FormControl& control, std::string_view
     lines.push_back(WideOf(&list->list[i], texts[i]));
   }
   return lines;
+}
+
+// The engine's texts are in the system code page.
+std::string Narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        length, nullptr, nullptr);
+  }
+  return narrow;
+}
+
+std::string WindowTextOf(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return Narrow(text);
+}
+
+// The rich edit control of Rich Edit 4.1, when the system has it.
+const wchar_t* RichEditClass() {
+  static const bool loaded = LoadLibraryW(L"msftedit.dll") != nullptr;
+  return loaded ? MSFTEDIT_CLASS : L"EDIT";
+}
+
+bool IsRichEditWindow(HWND window) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  return lstrcmpiW(name, MSFTEDIT_CLASS) == 0;
 }
 
 std::wstring JoinLines(const std::vector<std::wstring>& lines) {
@@ -606,7 +642,7 @@ void FormWindow::CreateControl(ControlView& view) {
     if (Is(c, "TPanel") && singleBorder) style |= WS_BORDER;
     if (Is(c, "TTabSheet")) style &= ~WS_VISIBLE;  // ShowActiveSheet shows one
   } else if (IsAny(c, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) {
-    windowClass = L"EDIT";
+    windowClass = Is(c, "TRichEdit") ? RichEditClass() : L"EDIT";
     if (singleBorder) exStyle |= WS_EX_CLIENTEDGE;
     if (c.Truth("ReadOnly")) style |= ES_READONLY;
     std::string charCase = Ident(c, "CharCase");
@@ -660,7 +696,12 @@ void FormWindow::CreateControl(ControlView& view) {
     if (border == "sbsSingle") style |= WS_BORDER;
     if (border == "sbsSunken") style |= SS_SUNKEN;
     text = WideText(c, "Caption");
-  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox"})) {
+  } else if (Is(c, "TCheckListBox")) {
+    // A list view with check boxes: one column, no header.
+    windowClass = WC_LISTVIEWW;
+    style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+    if (singleBorder) exStyle |= WS_EX_CLIENTEDGE;
+  } else if (IsAny(c, {"TListBox", "TFileListBox", "TDirectoryListBox"})) {
     windowClass = L"LISTBOX";
     style |= LBS_NOTIFY | WS_VSCROLL | LBS_HASSTRINGS;
     if (!c.Truth("IntegralHeight")) style |= LBS_NOINTEGRALHEIGHT;
@@ -728,8 +769,11 @@ void FormWindow::CreateControl(ControlView& view) {
   } else {
     return;  // registered but shown by nothing (no such class reaches here today)
   }
+  const bool painted = windowClass == kPaintedClass || windowClass == kContainerClass;
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): a child window's menu handle is its identifier
+  HMENU id = painted ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + views_.size()));
   HWND window = CreateWindowExW(exStyle, windowClass, text.c_str(), style, view.bounds.left,
-                                view.bounds.top, view.bounds.width, height, parentWindow, nullptr,
+                                view.bounds.top, view.bounds.width, height, parentWindow, id,
                                 GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return;  // the form stays usable without this control
   view.window = window;
@@ -742,6 +786,22 @@ void FormWindow::CreateControl(ControlView& view) {
   } else if (Is(c, "TGroupBox") || Is(c, "TPageControl")) {
     // Their children's colour and notification messages go to them.
     SetWindowSubclass(window, ForwardingProc, kForwardingId, reinterpret_cast<DWORD_PTR>(&view));
+  } else if (IsAny(c, {"TMaskEdit", "TMemo", "TRichEdit"})) {
+    SetWindowSubclass(window, InputProc, kInputId, reinterpret_cast<DWORD_PTR>(&view));
+  }
+  if (Is(c, "TCheckListBox")) {
+    SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    RECT client{};
+    GetClientRect(window, &client);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    SendMessageW(window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  }
+  if (IsRichEditWindow(window)) {
+    SendMessageW(window, EM_SETEVENTMASK, 0, ENM_CHANGE);
+    SendMessageW(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(view.backColor));
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
   if (Is(c, "TLabel") && c.Truth("AutoSize")) FitLabel(view);
@@ -783,22 +843,9 @@ void FormWindow::Fill(ControlView& view) {
     WPARAM state = c.Truth("Checked") ? BST_CHECKED : BST_UNCHECKED;
     if (Ident(c, "State") == "cbGrayed") state = BST_INDETERMINATE;
     SendMessageW(w, BM_SETCHECK, state, 0);
-  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox"})) {
-    for (const std::wstring& item : WideLines(c, "Items.Strings")) {
-      SendMessageW(w, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    }
-    SendMessageW(w, LB_SETCURSEL, static_cast<WPARAM>(c.Integer("ItemIndex", -1)), 0);
-  } else if (IsAny(c, {"TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
-    for (const std::wstring& item : WideLines(c, "Items.Strings")) {
-      SendMessageW(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    }
-    int64_t index = c.Integer("ItemIndex", -1);
-    std::wstring text = WideText(c, "Text");
-    if (index < 0 && !text.empty()) {
-      index = SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                           reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    if (index >= 0) SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox", "TComboBox",
+                       "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+    FillItems(view);
   } else if (Is(c, "TPageControl")) {
     int index = 0;
     for (const auto& sheet : c.Children()) {
@@ -827,6 +874,337 @@ void FormWindow::Fill(ControlView& view) {
                  static_cast<LPARAM>(c.Integer("Max", 100)));
     SendMessageW(w, UDM_SETPOS32, 0, static_cast<LPARAM>(c.Integer("Position")));
   }
+}
+
+void FormWindow::FillItems(ControlView& view) {
+  const FormControl& c = *view.control;
+  HWND w = view.window;
+  const std::vector<std::wstring> items = WideLines(c, "Items.Strings");
+  const int64_t selected = c.Integer("ItemIndex", -1);
+  if (Is(c, "TCheckListBox")) {
+    SendMessageW(w, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < items.size(); ++i) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(i);
+      item.pszText = const_cast<wchar_t*>(items[i].c_str());
+      SendMessageW(w, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    if (selected >= 0) {
+      LVITEMW state{};
+      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageW(w, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
+                   reinterpret_cast<LPARAM>(&state));
+    }
+  } else if (IsAny(c, {"TListBox", "TFileListBox", "TDirectoryListBox"})) {
+    SendMessageW(w, LB_RESETCONTENT, 0, 0);
+    for (const std::wstring& item : items) {
+      SendMessageW(w, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageW(w, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  } else {
+    SendMessageW(w, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& item : items) {
+      SendMessageW(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    int64_t index = selected;
+    std::wstring text = WideText(c, "Text");
+    if (index < 0 && !text.empty()) {
+      index = SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    if (index >= 0) {
+      SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    } else if (!text.empty()) {
+      SetWindowTextW(w, text.c_str());
+    }
+  }
+}
+
+ControlView* FormWindow::ViewOfControl(const FormControl& control) const {
+  if (root_->control == &control) return root_.get();
+  for (const auto& view : views_) {
+    if (view->control == &control) return view.get();
+  }
+  return nullptr;
+}
+
+HWND FormWindow::WindowOf(const FormControl& control) const {
+  const ControlView* view = ViewOfControl(control);
+  return view == nullptr ? nullptr : view->window;
+}
+
+void FormWindow::Show(const FormControl& control, std::string_view property) {
+  ControlView* view = ViewOfControl(control);
+  if (view == nullptr || view->window == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  const FormControl& c = control;
+  HWND w = view->window;
+  auto is = [&](std::string_view name) { return EqualsIgnoreCase(property, name); };
+  if (is("Caption")) {
+    ShowCaption(c);
+  } else if (is("Text")) {
+    if (IsAny(c, {"TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+      std::wstring text = WideText(c, "Text");
+      LRESULT index = SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(text.c_str()));
+      if (index >= 0) {
+        SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      } else {
+        SetWindowTextW(w, text.c_str());
+      }
+    } else {
+      SetWindowTextW(w, WideText(c, "Text").c_str());
+    }
+  } else if (is("Lines") || is("Lines.Strings")) {
+    SetWindowTextW(w, JoinLines(WideLines(c, "Lines.Strings")).c_str());
+  } else if (is("Items") || is("Items.Strings")) {
+    FillItems(*view);
+  } else if (is("ItemIndex")) {
+    const int64_t index = c.Integer("ItemIndex", -1);
+    if (Is(c, "TCheckListBox")) {
+      LVITEMW state{};
+      state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageW(w, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+      state.state = state.stateMask;
+      if (index >= 0) {
+        SendMessageW(w, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&state));
+      }
+    } else if (IsAny(c, {"TListBox", "TFileListBox", "TDirectoryListBox"})) {
+      if (c.Truth("MultiSelect")) {
+        SendMessageW(w, LB_SETSEL, FALSE, -1);
+        if (index >= 0) SendMessageW(w, LB_SETSEL, TRUE, static_cast<LPARAM>(index));
+      } else {
+        SendMessageW(w, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      }
+    } else {
+      SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+  } else if (is("Checked")) {
+    SendMessageW(w, BM_SETCHECK, c.Truth("Checked") ? BST_CHECKED : BST_UNCHECKED, 0);
+  } else if (is("Position")) {
+    const auto position = static_cast<LPARAM>(c.Integer("Position"));
+    if (Is(c, "TTrackBar")) SendMessageW(w, TBM_SETPOS, TRUE, position);
+    if (Is(c, "TProgressBar")) SendMessageW(w, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (Is(c, "TUpDown")) SendMessageW(w, UDM_SETPOS32, 0, position);
+  } else if (is("MaxLength")) {
+    const auto most = static_cast<LPARAM>(std::clamp<int64_t>(c.Integer("MaxLength"), 0, 0x7FFFFFFF));
+    SendMessageW(w, IsRichEditWindow(w) ? EM_EXLIMITTEXT : EM_LIMITTEXT,
+                 IsRichEditWindow(w) ? 0 : static_cast<WPARAM>(most), most);
+  } else if (is("Enabled")) {
+    EnableWindow(w, c.Truth("Enabled") ? TRUE : FALSE);
+    if (view->painted) InvalidateRect(w, nullptr, TRUE);
+  } else if (is("Visible")) {
+    ShowWindow(w, c.Truth("Visible") ? SW_SHOWNA : SW_HIDE);
+  } else if (is("ReadOnly")) {
+    SendMessageW(w, EM_SETREADONLY, c.Truth("ReadOnly") ? TRUE : FALSE, 0);
+  } else {
+    InvalidateRect(w, nullptr, TRUE);
+  }
+  showing_ = was;
+}
+
+std::vector<bool> FormWindow::Marks(const FormControl& control) const {
+  std::vector<bool> marks;
+  HWND w = WindowOf(control);
+  if (w == nullptr) return marks;
+  if (Is(control, "TCheckListBox")) {
+    const auto count = static_cast<int>(SendMessageW(w, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      const auto state = static_cast<UINT>(
+          SendMessageW(w, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
+      marks.push_back(((state & LVIS_STATEIMAGEMASK) >> 12) == 2);
+    }
+  } else {
+    const auto count = static_cast<int>(SendMessageW(w, LB_GETCOUNT, 0, 0));
+    const bool multi = control.Truth("MultiSelect");
+    const LRESULT selected = multi ? -1 : SendMessageW(w, LB_GETCURSEL, 0, 0);
+    for (int i = 0; i < count; ++i) {
+      marks.push_back(multi ? SendMessageW(w, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0
+                            : i == selected);
+    }
+  }
+  return marks;
+}
+
+void FormWindow::SetMarks(const FormControl& control, const std::vector<bool>& marks) {
+  HWND w = WindowOf(control);
+  if (w == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  for (size_t i = 0; i < marks.size(); ++i) {
+    if (Is(control, "TCheckListBox")) {
+      LVITEMW state{};
+      state.stateMask = LVIS_STATEIMAGEMASK;
+      state.state = INDEXTOSTATEIMAGEMASK(marks[i] ? 2 : 1);
+      SendMessageW(w, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+    } else if (control.Truth("MultiSelect")) {
+      SendMessageW(w, LB_SETSEL, marks[i] ? TRUE : FALSE, static_cast<LPARAM>(i));
+    } else if (marks[i]) {
+      SendMessageW(w, LB_SETCURSEL, i, 0);
+    }
+  }
+  showing_ = was;
+}
+
+bool FormWindow::HasSelectedText(const FormControl& control) const {
+  HWND w = WindowOf(control);
+  if (w == nullptr) return false;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(w, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return end > start;
+}
+
+bool FormWindow::CanScrollVertically(const FormControl& control) const {
+  HWND w = WindowOf(control);
+  if (w == nullptr || (GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL) == 0) return false;
+  SCROLLINFO info{sizeof info, SIF_ALL};
+  if (!GetScrollInfo(w, SB_VERT, &info)) return false;
+  return info.nMax - info.nMin + 1 > static_cast<int>(std::max<UINT>(info.nPage, 1));
+}
+
+void FormWindow::WatchScrolling(const FormControl& control) {
+  if (ControlView* view = ViewOfControl(control)) view->watched = true;
+}
+
+void FormWindow::CheckScrolledToEnd(ControlView& view) {
+  if (!view.watched || view.window == nullptr) return;
+  SCROLLINFO info{sizeof info, SIF_ALL};
+  if (!GetScrollInfo(view.window, SB_VERT, &info)) return;
+  // The last line is in view: the page reaches past the maximum.
+  if (info.nPos + static_cast<int>(info.nPage) > info.nMax) Report(view, FormEvent::kScrolledToEnd);
+}
+
+namespace {
+
+struct RichSource {
+  const std::string* text;
+  size_t offset;
+};
+
+DWORD CALLBACK ReadRichSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+  auto* source = reinterpret_cast<RichSource*>(cookie);
+  const size_t left = source->text->size() - source->offset;
+  const size_t count = std::min(left, static_cast<size_t>(std::max<LONG>(wanted, 0)));
+  std::copy_n(source->text->data() + source->offset, count, buffer);
+  source->offset += count;
+  *given = static_cast<LONG>(count);
+  return 0;
+}
+
+}  // namespace
+
+void FormWindow::LoadRichText(FormControl& control, const std::string& rtf) {
+  HWND w = WindowOf(control);
+  if (w == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  if (IsRichEditWindow(w)) {
+    RichSource source{&rtf, 0};
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+    stream.pfnCallback = ReadRichSource;
+    SendMessageW(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  } else {
+    SetWindowTextW(w, Widen(rtf, CP_ACP).c_str());
+  }
+  control.Set("Lines", WindowTextOf(w));
+  showing_ = was;
+}
+
+void FormWindow::Report(ControlView& view, FormEvent event) {
+  if (showing_ || !onEvent_) return;
+  FormControl& c = *view.control;
+  HWND w = view.window;
+  if (IsAny(c, {"TEdit", "TMaskEdit"})) {
+    c.Set("Text", WindowTextOf(w));
+  } else if (IsAny(c, {"TMemo", "TRichEdit"})) {
+    if (event == FormEvent::kChange) c.Set("Lines", WindowTextOf(w));
+  } else if (IsAny(c, {"TRzCheckBox", "TRzRadioButton"})) {
+    // An automatic radio button also cleared the others of its group.
+    for (const auto& other : views_) {
+      if (other->window != nullptr && IsAny(*other->control, {"TRzCheckBox", "TRzRadioButton"})) {
+        const LRESULT state = SendMessageW(other->window, BM_GETCHECK, 0, 0);
+        other->control->Set("Checked", state == BST_CHECKED ? "True" : "False");
+      }
+    }
+  } else if (IsAny(c, {"TListBox", "TFileListBox", "TDirectoryListBox"})) {
+    const LRESULT index = c.Truth("MultiSelect") ? SendMessageW(w, LB_GETCARETINDEX, 0, 0)
+                                                 : SendMessageW(w, LB_GETCURSEL, 0, 0);
+    c.Set("ItemIndex", std::to_string(index));
+  } else if (Is(c, "TCheckListBox")) {
+    const LRESULT index =
+        SendMessageW(w, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    c.Set("ItemIndex", std::to_string(index));
+  } else if (Is(c, "TTrackBar")) {
+    c.Set("Position", std::to_string(SendMessageW(w, TBM_GETPOS, 0, 0)));
+  }
+  onEvent_(c, event);
+}
+
+void FormWindow::PressButton(std::string_view flag) {
+  for (const auto& view : views_) {
+    const FormControl& c = *view->control;
+    if (!IsAny(c, {"TButton", "TBitBtn"}) || !c.Truth(flag) || view->window == nullptr) continue;
+    if (!IsWindowEnabled(view->window) || !IsWindowVisible(view->window)) continue;
+    Report(*view, FormEvent::kClick);
+    return;
+  }
+}
+
+bool FormWindow::Command(HWND from, UINT code, UINT id) {
+  ControlView* view = from != nullptr ? ViewOf(from) : nullptr;
+  if (id == IDOK || id == IDCANCEL) {
+    // The dialog manager's Enter and Escape.
+    if (view == nullptr || static_cast<int>(id) < kFirstControlId) {
+      PressButton(id == IDOK ? "Default" : "Cancel");
+      return true;
+    }
+  }
+  if (view == nullptr) return false;
+  const FormControl& c = *view->control;
+  if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton", "TRzCheckBox",
+                "TRzRadioButton"})) {
+    if (code != BN_CLICKED) return false;
+    Report(*view, FormEvent::kClick);
+  } else if (IsAny(c, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) {
+    if (code != EN_CHANGE) return false;
+    Report(*view, FormEvent::kChange);
+  } else if (IsAny(c, {"TListBox", "TFileListBox", "TDirectoryListBox"})) {
+    if (code != LBN_SELCHANGE) return false;
+    Report(*view, FormEvent::kClick);
+  } else if (IsAny(c, {"TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+    if (code == CBN_SELCHANGE) {
+      // The edit part shows the chosen item only after this notification.
+      const LRESULT index = SendMessageW(from, CB_GETCURSEL, 0, 0);
+      std::wstring item;
+      if (index >= 0) {
+        item.resize(static_cast<size_t>(
+            std::max<LRESULT>(SendMessageW(from, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0), 0)) + 1);
+        item.resize(static_cast<size_t>(std::max<LRESULT>(
+            SendMessageW(from, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(item.data())),
+            0)));
+      }
+      view->control->Set("ItemIndex", std::to_string(index));
+      view->control->Set("Text", Narrow(item));
+      if (onEvent_ && !showing_) {
+        onEvent_(*view->control, FormEvent::kClick);
+        onEvent_(*view->control, FormEvent::kChange);
+      }
+    } else if (code == CBN_EDITCHANGE) {
+      view->control->Set("Text", WindowTextOf(from));
+      if (onEvent_ && !showing_) onEvent_(*view->control, FormEvent::kChange);
+    } else {
+      return false;
+    }
+  } else {
+    return false;
+  }
+  return true;
 }
 
 void FormWindow::ShowActiveSheet(ControlView& pageControl) {
@@ -875,10 +1253,7 @@ LRESULT FormWindow::ColorMessage(HWND child, HDC dc) {
 }
 
 void FormWindow::ShowCaption(const FormControl& control) {
-  ControlView* view = root_->control == &control ? root_.get() : nullptr;
-  for (const auto& candidate : views_) {
-    if (view == nullptr && candidate->control == &control) view = candidate.get();
-  }
+  ControlView* view = ViewOfControl(control);
   if (view == nullptr || view->window == nullptr) return;
   if (view->painted) {
     // An auto-sized label follows its new text; what it covered is repainted.
@@ -930,29 +1305,55 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
       }
       break;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && view->owner->onClick_) {
-        if (ControlView* clicked = view->owner->ViewOf(reinterpret_cast<HWND>(lParam))) {
-          view->owner->onClick_(*clicked->control);
-          return 0;
-        }
-      }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
       break;
     case WM_CLOSE:
       if (view == view->owner->root_.get() && !view->owner->closable_) return 0;
       break;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->code == TCN_SELCHANGE) {
-        if (ControlView* pages = view->owner->ViewOf(header->hwndFrom)) {
-          view->owner->ShowActiveSheet(*pages);
-        }
-      }
+    case WM_NOTIFY:
+      if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
       break;
-    }
     default:
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool FormWindow::ChildMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) {
+    return Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam), LOWORD(wParam));
+  }
+  if (message == WM_HSCROLL || message == WM_VSCROLL) {
+    ControlView* bar = lParam != 0 ? ViewOf(reinterpret_cast<HWND>(lParam)) : nullptr;
+    if (bar == nullptr || !Is(*bar->control, "TTrackBar")) return false;
+    // Reported when the position changed, as the track bar's change event is.
+    const LRESULT position = SendMessageW(bar->window, TBM_GETPOS, 0, 0);
+    if (position != bar->control->Integer("Position")) Report(*bar, FormEvent::kChange);
+    return true;
+  }
+  if (message != WM_NOTIFY) return false;
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  ControlView* from = ViewOf(header->hwndFrom);
+  if (from == nullptr) return false;
+  if (header->code == TCN_SELCHANGE) {
+    ShowActiveSheet(*from);
+    return false;
+  }
+  if (header->code == LVN_ITEMCHANGED && Is(*from->control, "TCheckListBox")) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    if ((change->uChanged & LVIF_STATE) == 0) return false;
+    if (((change->uOldState ^ change->uNewState) & LVIS_STATEIMAGEMASK) != 0 &&
+        (change->uOldState & LVIS_STATEIMAGEMASK) != 0) {
+      Report(*from, FormEvent::kItemCheck);
+    }
+    if ((change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0) {
+      Report(*from, FormEvent::kClick);
+    }
+    return true;
+  }
+  return false;
 }
 
 LRESULT CALLBACK FormWindow::PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -979,6 +1380,16 @@ LRESULT CALLBACK FormWindow::PaintedProc(HWND window, UINT message, WPARAM wPara
       // Bevels and shapes without a role let the mouse through.
       if (Is(*view->control, "TBevel")) return HTTRANSPARENT;
       break;
+    case WM_LBUTTONUP:
+      if (IsAny(*view->control, {"TLabel", "TImage"})) {
+        view->owner->Report(*view, FormEvent::kClick);
+        return 0;
+      }
+      if (Is(*view->control, "TShape")) {
+        view->owner->Report(*view, FormEvent::kMouseUp);
+        return 0;
+      }
+      break;
     default:
       break;
   }
@@ -998,6 +1409,12 @@ LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wP
       if (brush != 0) return brush;
       break;
     }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, ForwardingProc, kForwardingId);
       break;
@@ -1005,6 +1422,30 @@ LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wP
       break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR /*id*/, DWORD_PTR data) {
+  auto* view = reinterpret_cast<ControlView*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, InputProc, kInputId);
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  switch (message) {
+    case WM_KEYUP:
+      if (Is(*view->control, "TMaskEdit")) view->owner->Report(*view, FormEvent::kKeyUp);
+      // Keys scroll a read-only text as well as the bar does.
+      view->owner->CheckScrolledToEnd(*view);
+      break;
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+      view->owner->CheckScrolledToEnd(*view);
+      break;
+    default:
+      break;
+  }
+  return result;
 }
 
 }  // namespace vantrell

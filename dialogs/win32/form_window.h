@@ -26,6 +26,16 @@ namespace vantrell {
 
 class FormWindow;
 
+// What a control reports; the control's properties already hold the new state.
+enum class FormEvent {
+  kClick,           // buttons, check and radio boxes, labels, images; a list's selection
+  kChange,          // text of edits, memos and combo boxes; a track bar's position
+  kItemCheck,       // a check list box's check mark
+  kKeyUp,           // a key released in a mask edit
+  kMouseUp,         // the mouse released over a shape
+  kScrolledToEnd,   // a watched memo or rich edit shows its end
+};
+
 // What the window side keeps for one control (and the form).
 struct ControlView {
   FormWindow* owner = nullptr;
@@ -34,6 +44,7 @@ struct ControlView {
   HWND window = nullptr;
   Bounds bounds;             // scaled, in the parent window's client area
   bool painted = false;      // a window of the painted-control class
+  bool watched = false;      // reports when scrolled to its end
   bool transparent = false;  // shows what lies below it
   GdiObject<HFONT> ownFont;  // when the control does not take its parent's font
   HFONT font = nullptr;      // the font it shows with (own or an ancestor's)
@@ -63,12 +74,27 @@ class FormWindow {
   // without one the window keeps its top-left corner).
   void Rescale(int dpi, const RECT* suggested = nullptr);
 
-  // Called for a click on a button control (buttons, bit buttons, speed
-  // buttons, check boxes and radio buttons) with its control.
-  void SetClickHandler(std::function<void(FormControl&)> handler) { onClick_ = std::move(handler); }
+  // Receives what the controls report; nothing is reported while Show runs.
+  void SetEventHandler(std::function<void(FormControl&, FormEvent)> handler) {
+    onEvent_ = std::move(handler);
+  }
+  // Watches a memo or rich edit: once scrolled to its end it reports kScrolledToEnd.
+  void WatchScrolling(const FormControl& control);
   // Shows the control's (or the form's) current Caption: its window text
   // for a windowed control, a repaint for a painted one.
   void ShowCaption(const FormControl& control);
+  // Shows a property's current value in the control's window (Caption,
+  // Text, Lines, Items, ItemIndex, Checked, Position, Progress, MaxLength,
+  // Enabled, Visible, ReadOnly; anything else repaints).
+  void Show(const FormControl& control, std::string_view property);
+  // Selected items of a list box, checked items of a check list box.
+  std::vector<bool> Marks(const FormControl& control) const;
+  void SetMarks(const FormControl& control, const std::vector<bool>& marks);
+  bool HasSelectedText(const FormControl& control) const;
+  bool CanScrollVertically(const FormControl& control) const;
+  // Rich text into a rich edit; its Lines then hold the plain text.
+  void LoadRichText(FormControl& control, const std::string& rtf);
+  HWND WindowOf(const FormControl& control) const;
   // While not closable a close request (title-bar button, Alt+F4) is refused.
   void SetClosable(bool closable) { closable_ = closable; }
 
@@ -77,6 +103,8 @@ class FormWindow {
   static LRESULT CALLBACK PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ForwardingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR data);
 
   void CreateRoot();
   void CreateChildren(ControlView& parent);
@@ -89,6 +117,16 @@ class FormWindow {
   void ShowActiveSheet(ControlView& pageControl);
   LRESULT ColorMessage(HWND child, HDC dc);
   ControlView* ViewOf(HWND window) const;
+  ControlView* ViewOfControl(const FormControl& control) const;
+  // Copies the window's state into the control's properties, then reports.
+  void Report(ControlView& view, FormEvent event);
+  bool Command(HWND from, UINT code, UINT id);
+  // Commands, notifications and scroll messages of child controls, which
+  // reach their parent window; true when handled.
+  bool ChildMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void PressButton(std::string_view flag);
+  void CheckScrolledToEnd(ControlView& view);
+  void FillItems(ControlView& view);
 
   Form& form_;
   int dpi_;
@@ -96,8 +134,9 @@ class FormWindow {
   std::unique_ptr<ControlView> root_;
   std::vector<std::unique_ptr<ControlView>> views_;  // file order, depth first
   std::unordered_map<HWND, ControlView*> byWindow_;
-  std::function<void(FormControl&)> onClick_;
+  std::function<void(FormControl&, FormEvent)> onEvent_;
   bool closable_ = true;
+  bool showing_ = false;  // a Show in progress: the windows' notifications are ours
 };
 
 // Paints a painted control into dc, its top-left corner at 0, 0 (labels, shapes,
