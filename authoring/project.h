@@ -67,6 +67,9 @@ struct Project {
   std::string upgradeCode;  // for the package made from the project; empty: derived
   std::string package;      // .msi or .wxs, relative to folder; empty: made from the project
   std::string support;      // folder packed into BASE.res; empty: none
+  // Folder of dialog text forms (NAME.txt, with the rules in NAME.zebf),
+  // compiled into the support files as NAME.dfm and NAME.dfm.zebf; empty: none.
+  std::string forms;
   std::string data;         // folder copied to data\; empty: none
   std::string baseName = "setup";
   std::vector<std::string> scripts;          // script files in run order

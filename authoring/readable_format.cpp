@@ -75,6 +75,7 @@ const std::vector<KeyRule>& KeyRules() {
       {"package", 1, false, [](Project& p) { return &p.package; }, {}},
       {"upgrade-code", 1, false, [](Project& p) { return &p.upgradeCode; }, {}},
       {"support", 1, false, [](Project& p) { return &p.support; }, {}},
+      {"forms", 1, false, [](Project& p) { return &p.forms; }, {}},
       {"data", 1, false, [](Project& p) { return &p.data; }, {}},
       {"base-name", 1, false, [](Project& p) { return &p.baseName; }, {}},
       {"script", 1, true, {}, [](Project& p) { return &p.scripts; }},
@@ -363,6 +364,7 @@ std::string FormatProjectText(const Project& p) {
   if (!p.upgradeCode.empty()) single("upgrade-code", p.upgradeCode);
   if (!p.package.empty()) single("package", p.package);
   if (!p.support.empty()) single("support", p.support);
+  if (!p.forms.empty()) single("forms", p.forms);
   if (!p.data.empty()) single("data", p.data);
   single("base-name", p.baseName);
   list("script", p.scripts, 1);

@@ -13,6 +13,8 @@
 #include "common/ascii.h"
 #include "common/image_layout.h"
 #include "common/line_reader.h"
+#include "dialogs/form_stream.h"
+#include "dialogs/form_text.h"
 
 namespace vantrell::authoring {
 namespace fs = std::filesystem;
@@ -238,6 +240,39 @@ std::string AppendScript(std::string_view engine, std::string_view script,
   return out;
 }
 
+namespace {
+
+// Each text form of the folder as a form file with its rules file.
+void CompileForms(const Project& p, const fs::path& forms, const fs::path& into) {
+  std::error_code ec;
+  if (!fs::is_directory(forms, ec)) {
+    throw ProjectError(p.file, "forms folder not found: " + forms.string());
+  }
+  std::vector<fs::path> texts;
+  for (const auto& entry : fs::directory_iterator(forms, ec)) {
+    if (entry.is_regular_file() && EndsWithIgnoreCase(entry.path().filename().string(), ".txt")) {
+      texts.push_back(entry.path());
+    }
+  }
+  std::sort(texts.begin(), texts.end());
+  for (const fs::path& text : texts) {
+    const std::string name = text.stem().string();
+    FormResource resource;
+    try {
+      resource.root = ParseFormText(ReadBinaryFile(text));
+    } catch (const FormTextError& e) {
+      throw ProjectError({text.string(), e.Line()}, e.what());
+    }
+    resource.resourceName = AsciiUpper(resource.root.className);
+    WriteBinaryFile(into / (name + ".dfm"), WriteFormResource(resource));
+    const fs::path rules = forms / (name + ".zebf");
+    WriteBinaryFile(into / (name + ".dfm.zebf"),
+                    fs::is_regular_file(rules, ec) ? ReadBinaryFile(rules) : std::string());
+  }
+}
+
+}  // namespace
+
 void BuildSetupFolder(const Project& p, const CarriedScript& script, const FolderOptions& o,
                       const fs::path& written) {
   const fs::path out = fs::absolute(written).lexically_normal();
@@ -256,10 +291,20 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
   WriteBinaryFile(t / "zeb.lib", zeb);
 
   std::error_code ec;
-  if (!p.support.empty()) {
-    fs::path support = Resolve(p, p.support);
-    if (!fs::is_directory(support, ec))
+  if (!p.support.empty() || !p.forms.empty()) {
+    fs::path support = p.support.empty() ? fs::path() : Resolve(p, p.support);
+    if (!p.support.empty() && !fs::is_directory(support, ec))
       throw ProjectError(p.file, "support folder not found: " + support.string());
+    if (!p.forms.empty()) {
+      // The support files with the compiled forms beside them.
+      const fs::path staging = t / ".support";
+      fs::create_directories(staging, ec);
+      if (!support.empty()) fs::copy(support, staging, fs::copy_options::recursive, ec);
+      if (ec) throw ProjectError(p.file, "cannot copy the support files: " + ec.message());
+      progress("compiling the dialogs of " + p.forms);
+      CompileForms(p, Resolve(p, p.forms), staging);
+      support = staging;
+    }
     progress("packing support files into " + base + ".res");
     tools.Run("packing the support files",
               {o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", (t / (base + ".res")).string(), "."},

@@ -98,9 +98,21 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Free bytes for the user on the drive that holds the folder, which need not
+// exist yet: asked of the drive's root ("C:\", "\\server\share\").
 std::optional<int64_t> FreeBytes(const std::string& folder) {
+  std::string root;
+  if (folder.size() >= 2 && folder[1] == ':') {
+    root = folder.substr(0, 2) + "\\";
+  } else if (folder.starts_with("\\\\")) {
+    const size_t server = folder.find('\\', 2);
+    const size_t share = server == std::string::npos ? server : folder.find('\\', server + 1);
+    root = share == std::string::npos ? folder + "\\" : folder.substr(0, share + 1);
+  } else {
+    return std::nullopt;
+  }
   ULARGE_INTEGER available{};
-  if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr)) return std::nullopt;
   return static_cast<int64_t>(std::min<ULONGLONG>(available.QuadPart, INT64_MAX));
 }
 
@@ -210,6 +222,8 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   SetCancelRequested(false);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
+  // The keyboard starts at the first control in tab order.
+  if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
   SetShownWindow(reinterpret_cast<uintptr_t>(window));
   if (shown_ != nullptr && shown_ != &dialog) Hide(*shown_);
   shown_ = &dialog;

@@ -1415,6 +1415,15 @@ LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wP
     case WM_VSCROLL:
       if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
       break;
+    case WM_ERASEBKGND:
+      // A group box erases nothing itself, and its parent clips it out.
+      if (Is(*view->control, "TGroupBox")) {
+        RECT r;
+        GetClientRect(window, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, view->backBrush.Get());
+        return 1;
+      }
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, ForwardingProc, kForwardingId);
       break;

@@ -5,6 +5,8 @@
 // shellapi.h needs the types windows.h declares.
 #include <shellapi.h>
 #include <shlobj.h>
+#include <commctrl.h>
+#include <cwctype>
 
 #include <cstdio>
 #include <cwchar>
@@ -32,6 +34,8 @@ constexpr char kUsage[] =
     "         click: --button TEXT [--no-wait]    close: [--no-wait]\n"
     "         shot: --out FILE.bmp [--screen]\n"
     "       robot browse-to SELECTOR --path FOLDER\n"
+    "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
+    "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -179,6 +183,82 @@ int CommandRun(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// The edit controls of a window (edits and rich edits), visible ones in Z order.
+std::vector<HWND> Edits(HWND window) {
+  std::vector<HWND> edits;
+  for (HWND child : Children(window)) {
+    if (IsWindowVisible(child) && (IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W"))) {
+      edits.push_back(child);
+    }
+  }
+  return edits;
+}
+
+HWND EditAt(HWND window, const Options& options) {
+  const std::vector<HWND> edits = Edits(window);
+  const DWORD index = options.Number(L"index", 0);
+  if (index >= edits.size()) {
+    throw RobotError("no edit " + std::to_string(index) + " (the window has " +
+                     std::to_string(edits.size()) + ")");
+  }
+  return edits[index];
+}
+
+// Memory in another process, for messages that pass pointers.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(DWORD pid, size_t bytes) : bytes_(bytes) {
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_ == nullptr) throw RobotError(Win32Failure("OpenProcess"));
+    remote_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    if (remote_ == nullptr) {
+      CloseHandle(process_);
+      throw RobotError(Win32Failure("VirtualAllocEx"));
+    }
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  ~RemoteBuffer() {
+    VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+    CloseHandle(process_);
+  }
+  char* Address() const { return static_cast<char*>(remote_); }
+  void Write(size_t offset, const void* data, size_t size) const {
+    WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
+  }
+  void Read(size_t offset, void* data, size_t size) const {
+    ReadProcessMemory(process_, Address() + offset, data, size, nullptr);
+  }
+
+ private:
+  size_t bytes_;
+  HANDLE process_ = nullptr;
+  void* remote_ = nullptr;
+};
+
+// A list view's items: item=TEXT, and item_checked=TEXT for those with a check mark.
+void PrintListItems(HWND list, Output& out) {
+  const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  if (count <= 0) return;
+  constexpr size_t kTextChars = 260;
+  RemoteBuffer buffer(ProcessOf(list), sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = kTextChars;
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.Address() + sizeof(LVITEMW));
+    buffer.Write(0, &item, sizeof item);
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(buffer.Address()));
+    wchar_t text[kTextChars] = {};
+    buffer.Read(sizeof(LVITEMW), text, sizeof text - sizeof(wchar_t));
+    out.Line("item", text);
+    const auto state = static_cast<UINT>(
+        SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
+    if (((state & LVIS_STATEIMAGEMASK) >> 12) == 2) out.Line("item_checked", text);
+  }
+}
+
 int CommandWait(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
   options.AllowOnly(kSelectorOptions);
@@ -198,7 +278,10 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
   for (HWND child : Children(window)) {
     if (!IsWindowVisible(child)) continue;
     if (IsTextStatic(child)) out.Line("static", WindowText(child));
-    if (IsClass(child, L"Edit")) out.Line("edit", WindowText(child));
+    if (IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W")) {
+      out.Line("edit", WindowText(child));
+    }
+    if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
     if (!IsButton(child)) continue;
     std::wstring text = StripAccelerators(WindowText(child));
     if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) {
@@ -316,6 +399,108 @@ int CommandBrowseTo(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Types into an edit as a user does: everything selected, then one character at a time.
+int CommandType(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"index", L"text"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  HWND edit = EditAt(window, options);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, WM_CLEAR, 0, 0);
+  for (wchar_t c : options.Get(L"text")) SendMessageW(edit, WM_CHAR, c, 0);
+  out.Line("typed", WindowText(edit));
+  return 0;
+}
+
+// Scrolls an edit to its end, as dragging its scroll bar down does.
+int CommandScroll(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"index"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  HWND edit = EditAt(window, options);
+  SendMessageW(edit, WM_VSCROLL, SB_BOTTOM, 0);
+  out.Line("scrolled", FormatHwnd(edit));
+  return 0;
+}
+
+WORD KeyCode(std::wstring name) {
+  for (wchar_t& c : name) c = static_cast<wchar_t>(towupper(c));
+  static const std::map<std::wstring, WORD> kNames = {
+      {L"TAB", VK_TAB},     {L"RETURN", VK_RETURN}, {L"ENTER", VK_RETURN}, {L"ESCAPE", VK_ESCAPE},
+      {L"SPACE", VK_SPACE}, {L"HOME", VK_HOME},     {L"END", VK_END},      {L"UP", VK_UP},
+      {L"DOWN", VK_DOWN},   {L"LEFT", VK_LEFT},     {L"RIGHT", VK_RIGHT},  {L"NEXT", VK_NEXT},
+      {L"PRIOR", VK_PRIOR}, {L"APPS", VK_APPS}};
+  if (auto found = kNames.find(name); found != kNames.end()) return found->second;
+  if (name.size() == 1 && ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
+    return name[0];
+  }
+  Usage("key: unknown key " + ToUtf8(name));
+}
+
+void SendKey(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// Presses keys in the window, which is brought to the front first: names
+// such as TAB, RETURN, ESCAPE, SPACE, DOWN, END, a letter or digit, each
+// with ALT+, CTRL+ or SHIFT+ before it as needed.
+int CommandKey(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"keys"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  SetForegroundWindow(window);
+  Sleep(100);
+  std::wstring keys = options.Get(L"keys");
+  size_t start = 0;
+  while (start <= keys.size()) {
+    size_t comma = keys.find(L',', start);
+    if (comma == std::wstring::npos) comma = keys.size();
+    std::wstring chord = keys.substr(start, comma - start);
+    start = comma + 1;
+    if (chord.empty()) continue;
+    std::vector<WORD> held;
+    size_t plus;
+    while ((plus = chord.find(L'+')) != std::wstring::npos && plus + 1 < chord.size()) {
+      std::wstring modifier = chord.substr(0, plus);
+      for (wchar_t& c : modifier) c = static_cast<wchar_t>(towupper(c));
+      if (modifier == L"ALT") held.push_back(VK_MENU);
+      else if (modifier == L"CTRL") held.push_back(VK_CONTROL);
+      else if (modifier == L"SHIFT") held.push_back(VK_SHIFT);
+      else Usage("key: unknown modifier " + ToUtf8(modifier));
+      chord = chord.substr(plus + 1);
+    }
+    const WORD key = KeyCode(chord);
+    for (WORD modifier : held) SendKey(modifier, false);
+    SendKey(key, false);
+    SendKey(key, true);
+    for (auto it = held.rbegin(); it != held.rend(); ++it) SendKey(*it, true);
+    Sleep(150);
+  }
+  out.Line("keys", keys);
+  return 0;
+}
+
+// The control that has the keyboard focus in the window's thread.
+int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(kSelectorOptions);
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
+    throw RobotError(Win32Failure("GetGUIThreadInfo"));
+  }
+  out.Line("focus_hwnd", FormatHwnd(info.hwndFocus));
+  out.Line("focus_class", info.hwndFocus != nullptr ? ClassOf(info.hwndFocus) : std::wstring());
+  out.Line("focus_text", info.hwndFocus != nullptr ? StripAccelerators(WindowText(info.hwndFocus))
+                                                   : std::wstring());
+  return 0;
+}
+
 int CommandList(const std::vector<std::wstring>& args, Output& out) {
   if (!args.empty()) Usage("list takes no arguments");
   for (HWND window : VisibleTopLevelWindows()) {
@@ -331,7 +516,8 @@ int Main(const std::vector<std::wstring>& argv) {
   const std::map<std::wstring, Command> kCommands = {
       {L"run", CommandRun},     {L"wait", CommandWait},          {L"dump", CommandDump},
       {L"click", CommandClick}, {L"close", CommandClose},        {L"shot", CommandShot},
-      {L"list", CommandList},   {L"browse-to", CommandBrowseTo},
+      {L"list", CommandList},   {L"browse-to", CommandBrowseTo}, {L"type", CommandType},
+      {L"scroll", CommandScroll}, {L"key", CommandKey},          {L"focus", CommandFocus},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

@@ -115,6 +115,19 @@ test_done() {
   echo "$TEST_NAME: passed"
 }
 
+# find_author : sets AUTHOR to the native authoring tool (AUTHOR as given,
+# else the first build that has it); false when there is none.
+find_author() {
+  if [ -z "${AUTHOR:-}" ]; then
+    local candidate
+    for candidate in "$VANTRELL_ROOT"/build/native/authoring/vantrell-author \
+      "$VANTRELL_ROOT"/build/author-native/authoring/vantrell-author; do
+      [ -x "$candidate" ] && AUTHOR="$candidate" && break
+    done
+  fi
+  [ -n "${AUTHOR:-}" ] && [ -x "$AUTHOR" ]
+}
+
 # The test robot and the display helpers live in robot.sh.
 # shellcheck source=robot.sh
 [ -f "$VANTRELL_ROOT/tests/wine/robot.sh" ] && . "$VANTRELL_ROOT/tests/wine/robot.sh"

@@ -7,14 +7,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
 
-# The native tool: AUTHOR, else the first build that has it.
-if [ -z "${AUTHOR:-}" ]; then
-  for candidate in "$VANTRELL_ROOT"/build/native/authoring/vantrell-author \
-    "$VANTRELL_ROOT"/build/author-native/authoring/vantrell-author; do
-    [ -x "$candidate" ] && AUTHOR="$candidate" && break
-  done
-fi
-if [ -z "${AUTHOR:-}" ] || [ ! -x "$AUTHOR" ]; then
+if ! find_author; then
   fail "vantrell-author is not built (set AUTHOR or build the native preset)"
   test_done
 fi

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# The example's wizard as a user goes through it, by keyboard and mouse: the
+# license is scrolled to its end before "I accept" can be ticked, the user
+# information keeps its tab order, a typed target folder and an unticked
+# component are what the setup installs, Back and Next keep the values,
+# Cancel answered No changes nothing and Yes ends the setup. Every page is
+# photographed at 96 and at 144 dots per inch.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
+
+if ! find_author; then
+  fail "vantrell-author is not built (set AUTHOR or build the native preset)"
+  test_done
+fi
+dir="$(scratch)"
+"$AUTHOR" build "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
+  2>"$dir/build.err"
+check "the example builds with its forms" "$?" 0
+
+page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
+# on_page HWND HEADING-TEXT : the page is up (its edit, list or button set tells which)
+focus_of() { robot focus --hwnd "$1" | robot_value focus_text; }
+keys() { robot key --hwnd "$1" --keys "$2" >/dev/null; sleep 0.5; }
+dump_of() { robot dump --hwnd "$1"; }
+values() { dump_of "$1" | robot_value "$2" | tr '\n' '|'; }
+
+set_dpi() { # set_dpi N : the resolution new processes of the prefix see
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+
+echo "-- through the wizard at 96 dpi"
+set_dpi 96
+target='C:\Example Apps\Author'
+robot_bg_run "$dir/run.log" --timeout 240000 -- "$(winpath "$dir/out/setup.exe")"
+welcome="$(page)"
+check "welcome: the focus starts on Next (Back is off)" "$(focus_of "$welcome")" "Next >"
+check "welcome: Back is disabled" "$(values "$welcome" disabled)" "< Back|"
+screenshot example-96-welcome --hwnd "$welcome" >/dev/null
+keys "$welcome" RETURN
+
+license="$(page)"
+check "license: the license text from the support folder" \
+  "$(dump_of "$license" | robot_value edit | head -c 43)" "VANTRELL AUTHOR EXAMPLE - LICENSE AGREEMENT"
+check "license: accept and Next wait for the text to be read" "$(values "$license" disabled)" \
+  "I accept the license agreement|Next >|"
+keys "$license" RETURN
+check "license: Enter does nothing while Next is off" "$(page)" "$license"
+robot scroll --hwnd "$license" --index 0 >/dev/null
+sleep 0.5
+check "license: scrolled to its end, the accept box is enabled" "$(values "$license" disabled)" "Next >|"
+robot click --hwnd "$license" --button "I accept the license agreement" --no-wait >/dev/null
+sleep 0.5
+check "license: ticked, Next is enabled" "$(values "$license" disabled)" ""
+screenshot example-96-license --hwnd "$license" >/dev/null
+keys "$license" ALT+N
+
+info="$(page)"
+check "user information: the focus starts in the user name" "$(robot focus --hwnd "$info" | robot_value focus_class)" "Edit"
+robot type --hwnd "$info" --index 0 --text "Pat Tester" >/dev/null
+robot type --hwnd "$info" --index 1 --text "Example Ltd" >/dev/null
+order=""
+for _ in 1 2 3 4 5; do
+  keys "$info" TAB
+  order+="$(focus_of "$info")|"
+done
+check "user information: Tab goes through the page in tab order (Back is on now)" "$order" \
+  "Example Ltd|< Back|Next >|Cancel|Pat Tester|"
+screenshot example-96-userinfo --hwnd "$info" >/dev/null
+keys "$info" ALT+N
+
+destination="$(page)"
+robot type --hwnd "$destination" --index 0 --text "$target" >/dev/null
+check "destination: the typed folder" "$(dump_of "$destination" | robot_value edit)" "$target"
+statics="$(values "$destination" static)"
+[[ "$statics" == *" KB|"* || "$statics" == *" bytes|"* || "$statics" == *" MB|"* ]] &&
+  pass "destination: required and free space shown ($statics)" || fail "destination: space texts [$statics]"
+screenshot example-96-destination --hwnd "$destination" >/dev/null
+robot click --hwnd "$destination" --button Cancel --no-wait >/dev/null
+question="$(robot wait --timeout 20000 --class '#32770' | robot_value hwnd)"
+qdump="$(robot dump --hwnd "$question")"
+check "cancel: the question" "$(robot_value static <<<"$qdump")" "Are you sure you want to cancel?"
+check "cancel: question icon" "$(robot_value icon <<<"$qdump")" question
+check "cancel: No is the default" "$(robot_value default <<<"$qdump")" "No"
+screenshot example-96-cancel-question --hwnd "$question" >/dev/null
+robot click --hwnd "$question" --button No >/dev/null
+check "cancel answered No: the page stays with its value" "$(dump_of "$destination" | robot_value edit)" "$target"
+keys "$destination" ALT+N
+
+components="$(page)"
+check "components: the top-level components, ticked as defined" \
+  "$(values "$components" item)/$(values "$components" item_checked)" "Application|Help|/Application|Help|"
+keys "$components" HOME,DOWN
+descr="$(values "$components" static)"
+[[ "$descr" == "The user guide, in its own folder below the application|"* ]] &&
+  pass "components: the clicked component's description and size ($descr)" || fail "components: texts [$descr]"
+keys "$components" SPACE
+check "components: Help unticked with the keyboard" "$(values "$components" item_checked)" "Application|"
+screenshot example-96-components --hwnd "$components" >/dev/null
+keys "$components" ALT+B
+check "Back: the destination page keeps the typed folder" "$(dump_of "$(page)" | robot_value edit)" "$target"
+keys "$(page)" ALT+N
+check "Next: the components page keeps the choice" "$(values "$(page)" item_checked)" "Application|"
+keys "$(page)" ALT+N
+
+ready="$(page)"
+check "ready: Install is the default button" "$(dump_of "$ready" | robot_value default)" "Install"
+screenshot example-96-ready --hwnd "$ready" >/dev/null
+keys "$ready" ALT+I
+run="$(robot_bg_wait "$dir/run.log" 240)"
+check "installed: exit code 0" "$(robot_value exit <<<"$run")" 0
+app="$WINEPREFIX/drive_c/Example Apps/Author"
+check "installed: in the typed folder, without the unticked help" \
+  "$(cd "$app" 2>/dev/null && find . -type f | sort | tr '\n' ' ')" "./hello.cmd ./readme.txt "
+check "installed: the registry value holds the typed folder" \
+  "$(wine reg query 'HKLM\Software\Vantrell Examples\Author Example' /v InstallDir /reg:32 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')" "$target"
+uninstall="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Author Example' \
+  /v UninstallString /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *//p')"
+[ -z "$uninstall" ] && uninstall="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrell Author Example' \
+  /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *//p')"
+cached="${uninstall#\"}"
+cached="${cached%%\"*}"
+if [ -n "$cached" ]; then
+  removed="$(robot run --timeout 180000 -- "$cached" /s REMOVE=TRUE MODIFY=FALSE)"
+  check "removed again through the cached copy" "$(robot_value exit <<<"$removed")" 0
+else
+  fail "no uninstall entry"
+fi
+
+echo "-- the pages at 144 dpi, then Cancel answered Yes"
+set_dpi 144
+robot_bg_run "$dir/run144.log" --timeout 180000 -- "$(winpath "$dir/out/setup.exe")"
+w="$(page)"
+screenshot example-144-welcome --hwnd "$w" >/dev/null
+check "144 dpi: the page grows by half" "$(dump_of "$w" | robot_value rect | awk -F, '{print ($3 - $1 > 650) ? "wide" : "narrow"}')" wide
+keys "$w" RETURN
+w="$(page)"
+robot scroll --hwnd "$w" --index 0 >/dev/null
+sleep 0.5
+robot click --hwnd "$w" --button "I accept the license agreement" --no-wait >/dev/null
+sleep 0.5
+screenshot example-144-license --hwnd "$w" >/dev/null
+for name in userinfo destination components ready; do
+  keys "$w" ALT+N
+  w="$(page)"
+  screenshot "example-144-$name" --hwnd "$w" >/dev/null
+done
+keys "$w" ESCAPE
+question="$(robot wait --timeout 20000 --class '#32770' | robot_value hwnd)"
+robot click --hwnd "$question" --button Yes >/dev/null
+run="$(robot_bg_wait "$dir/run144.log" 120)"
+check "cancel answered Yes: the script's exit code for a cancelled wizard" "$(robot_value exit <<<"$run")" 2
+[ -d "$WINEPREFIX/drive_c/Example Apps/Author" ] && [ -n "$(ls -A "$WINEPREFIX/drive_c/Example Apps/Author" 2>/dev/null)" ] &&
+  fail "cancelled: something was installed" || pass "cancelled: nothing installed"
+set_dpi 96
+echo "  note screenshots: $WINE_RUN_DIR/shots/example-*.png"
+test_done
