@@ -61,8 +61,10 @@ sample_package() {
 # make_script_setup DIR < statements : a setup folder whose script is given.
 make_script_setup() {
   local dir="$1" sample="$VANTRELL_ROOT/examples/sample"
+  # SETUP_SUPPORT: another support folder (its forms in a "forms" folder beside it).
+  local support="${SETUP_SUPPORT:-$sample/support}"
   mkdir -p "$dir"
   script_layout >"$dir/script.txt"
   local package="${SETUP_PACKAGE:-$(sample_package)}"
-  bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$sample/support" "$package"
+  bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$support" "$package"
 }
