@@ -3,11 +3,13 @@
 # through the Task Scheduler 1.0 interfaces by task_probe.exe: a weekly task
 # on Monday at 2:30 PM, one at log-on and one at system start (log-on and
 # start both asked: start wins) with their program, parameters, folder,
-# flags and one trigger each. A name ending in ".job" gets no second ".job";
-# a task for a computer that is not there is not made here. A start time
-# that is not a time leaves the task's file as it was and makes no new one;
-# "Delete Scheduled Task" removes a task, and one that is not there changes
-# nothing. Every run goes on to its end: the statements report nothing.
+# flags and one trigger each. A name ending in ".job" gets no second ".job".
+# A task for a computer that is not there is not made here; one for this
+# computer, by its name in other case or with two backslashes, is. A start
+# time that is not a time leaves the task's file as it was and makes no new
+# one; a task scheduled again has its one trigger replaced; "Delete Scheduled Task" removes a task, and one that is not there
+# changes nothing. Every run goes on to its end: the statements report
+# nothing.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -21,6 +23,7 @@ tasks="$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks -type d | h
 # Lines 1-14 of "Schedule Task", as a statement.
 schedule() { local IFS='|'; echo "Schedule Task|$*"; }
 
+computer="$(wine cmd /c echo %COMPUTERNAME% 2>/dev/null | tr -d '\r')"
 work="$(scratch)"
 out="$(winpath "$work/out.txt")"
 # run_statements NAME < statements : a setup that runs them and ends with 7.
@@ -47,6 +50,10 @@ echo "  info the Schedule service before the first statement: $(probe service)"
   schedule 'At Startup' '' TRUE TRUE FALSE '' '' FALSE FALSE 'C:\Tools\check.exe' 'C:\' '/boot' '' ''
   schedule 'Remote Task' 'NOSUCHHOST' FALSE FALSE TRUE 'every day' '9:00' FALSE FALSE \
     'C:\Tools\remote.exe' '' '' '' ''
+  # This computer by its name in other case (the local computer), and with
+  # the two backslashes (given to the scheduler).
+  schedule 'Named Here' "${computer,,}" FALSE TRUE FALSE '' '' FALSE FALSE 'C:\Tools\a.exe' '' '' '' ''
+  schedule 'Named UNC' "\\\\$computer" FALSE TRUE FALSE '' '' FALSE FALSE 'C:\Tools\b.exe' '' '' '' ''
 } | run_statements "create"
 check "the service runs after the statements" "$(probe service)" "service=4"
 
@@ -81,8 +88,11 @@ check "a name ending in .job is one file" "$(test -f "$tasks/At Logon.job" && ec
 check "no second .job" "$(ls "$tasks" | grep -c '\.job\.job$')" 0
 check "a task for a computer that is not there is not made here" \
   "$(test -e "$tasks/Remote Task.job" && echo made)" ""
+for name in 'Named Here' 'Named UNC'; do
+  check "$name: made on this computer" "$(value "$(probe read "$name")" activate)" 0x00000000
+done
 echo "  info SetTargetComputer of a computer that is not there: $(probe target NOSUCHHOST | tr '\n' ' ')"
-echo "  info SetTargetComputer of this computer: $(probe target "$(wine cmd /c echo %COMPUTERNAME% 2>/dev/null | tr -d '\r')" | tr '\n' ' ')"
+echo "  info SetTargetComputer of this computer: $(probe target "$computer" | tr '\n' ' ')"
 
 before="$(md5sum "$tasks/Weekly Backup.job" | cut -d' ' -f1)"
 {
@@ -90,7 +100,9 @@ before="$(md5sum "$tasks/Weekly Backup.job" | cut -d' ' -f1)"
     'C:\Other' '/changed' '' ''
   schedule 'Never Made' '' FALSE FALSE TRUE friday 'half past two' FALSE FALSE 'C:\Tools\x.exe' \
     '' '' '' ''
-} | run_statements "invalid time"
+  # A task that is there gets its one trigger replaced.
+  schedule 'Named Here' '' FALSE FALSE TRUE 'Friday' '9:05' FALSE FALSE 'C:\Tools\c.exe' '' '' '' ''
+} | run_statements "second run"
 check "invalid time: the task's file is as it was" \
   "$(md5sum "$tasks/Weekly Backup.job" | cut -d' ' -f1)" "$before"
 weekly="$(probe read 'Weekly Backup')"
@@ -98,6 +110,12 @@ check "invalid time: the program is as it was" "$(value "$weekly" program)" 'C:\
 check "invalid time: the start is as it was" "$(value "$weekly" trigger0.start)" "14:30"
 check "invalid time: a new task is not made" "$(value "$(probe read 'Never Made')" activate)" \
   0x80070002
+
+replaced="$(probe read 'Named Here')"
+for pair in "program|C:\\Tools\\c.exe" "flags|0x2000" "triggers|1" "trigger0.type|2" \
+  "trigger0.days|32" "trigger0.start|09:05"; do
+  check "replaced: ${pair%%|*}" "$(value "$replaced" "${pair%%|*}")" "${pair#*|}"
+done
 
 {
   echo "Delete Scheduled Task|At Startup|"
