@@ -22,6 +22,7 @@
 #include "system/win32/security_platform_win32.h"
 #include "system/win32/system_queries_win32.h"
 #include "system/win32/system_restart_win32.h"
+#include "system/win32/task_scheduler_win32.h"
 #include "text/win32/text_system_win32.h"
 #include "vars/variable_manager.h"
 
@@ -48,6 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32FileStatementPlatform filePlatform;
   vantrell::Win32SystemRestart systemRestart;
   vantrell::Win32SecurityPlatform security;
+  vantrell::Win32TaskScheduler taskScheduler;
   vantrell::InstallerRunServices installerRuns{
       vantrell::InstallerHooks(files, system, registry, cacheFolders),
       vantrell::Win32InstallerRunners([](const vantrell::InstallerRequest& request) {
@@ -70,6 +72,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                                 &security};
   vantrell::Win32DialogWindows dialogWindows;
   statementServices.dialogs = &dialogWindows;
+  statementServices.tasks = &taskScheduler;
 
   vantrell::StartupServices services{files, archives, ui, trace};
   // The dialogs load hidden before the first statement; one that cannot be

@@ -17,6 +17,7 @@
 #include "system/registry_statements.h"
 #include "system/run_statements.h"
 #include "system/share_statements.h"
+#include "system/task_statements.h"
 #include "text/text_statements.h"
 #include "vars/conditions.h"
 
@@ -52,7 +53,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Delete Files Recursive", "system/file_statements"},
       {"Delete IIS Site", ""},
       {"Delete Registry", "system/registry_statements"},
-      {"Delete Scheduled Task", ""},
+      {"Delete Scheduled Task", "system/task_statements"},
       {"Delete Share", "system/share_statements"},
       {"Delete Virtual Folder", ""},
       {"Display Dialog", "dialogs/dialog_statements"},
@@ -107,7 +108,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Run Program", "system/run_statements"},
       {"Run Program As", "system/run_statements"},
       {"Save Feature Selections", "components/component_statements"},
-      {"Schedule Task", ""},
+      {"Schedule Task", "system/task_statements"},
       {"Set 64 Bit Mode", "msi/install_statements"},
       {"Set Access Control", "system/share_statements"},
       {"Set Component Choice", "components/component_statements"},
@@ -228,6 +229,10 @@ StatementTable BuildStatementTable(StatementServices& services,
   if (services.security != nullptr) {
     table.SetModule("system/share_statements");
     RegisterShareStatements(table, ShareServices{*services.security, {}});
+  }
+  if (services.tasks != nullptr) {
+    table.SetModule("system/task_statements");
+    RegisterTaskStatements(table, TaskServices{*services.tasks, translated});
   }
   return table;
 }

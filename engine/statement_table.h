@@ -22,6 +22,7 @@
 #include "system/registry_access.h"
 #include "system/security_platform.h"
 #include "system/system_queries.h"
+#include "system/task_scheduler.h"
 #include "text/text_system.h"
 
 namespace vantrell {
@@ -54,6 +55,9 @@ struct StatementServices {
   // Accounts, access control lists and shares; without it the share and
   // access-control statements are not served.
   SecurityPlatform* security = nullptr;
+  // The platform's task scheduler; without it the scheduled-task statements
+  // are not served.
+  TaskSchedulerPlatform* tasks = nullptr;
   // The dialogs' windows; none: dialogs are performed without windows.
   DialogWindows* dialogs = nullptr;
 };

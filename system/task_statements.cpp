@@ -11,6 +11,11 @@ namespace {
 
 constexpr std::string_view kJob = ".job";
 
+bool HasJobExtension(std::string_view name) {
+  return name.size() >= kJob.size() &&
+         EqualsIgnoreCase(name.substr(name.size() - kJob.size()), kJob);
+}
+
 // A scheduler step failed: the statement ends without a word.
 struct SchedulerFailure {};
 
@@ -64,9 +69,13 @@ std::unique_ptr<TaskSchedulerSession> Connect(TaskSchedulerPlatform& platform,
 }  // namespace
 
 std::string TaskItemName(std::string_view name) {
-  if (name.size() >= kJob.size() && EqualsIgnoreCase(name.substr(name.size() - kJob.size()), kJob))
-    return std::string(name);
+  if (HasJobExtension(name)) return std::string(name);
   return std::string(name) + std::string(kJob);
+}
+
+std::string TaskWorkItemName(std::string_view item) {
+  if (HasJobExtension(item)) item.remove_suffix(kJob.size());
+  return std::string(item);
 }
 
 std::optional<ClockTime> ParseUsTime(std::string_view text) {

@@ -30,6 +30,10 @@ inline constexpr uint16_t kTriggerAtLogon = 7;
 // already is ".job" (in any case).
 std::string TaskItemName(std::string_view name);
 
+// The name the Task Scheduler 1.0 interfaces take for an item: without its
+// ".job" extension, which they add themselves (a name with a dot is refused).
+std::string TaskWorkItemName(std::string_view item);
+
 struct ClockTime {
   int hour = 0;
   int minute = 0;

@@ -174,6 +174,16 @@ std::wstring AnsiToWide(std::string_view text) {
   return wide;
 }
 
+std::string WideToAnsi(const wchar_t* text) {
+  if (text == nullptr) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
+  out.resize(static_cast<size_t>(size - 1));
+  return out;
+}
+
 std::u16string Win32TextCodec::AnsiToUtf16(std::string_view text) const {
   const std::wstring wide = AnsiToWide(text);
   return std::u16string(wide.begin(), wide.end());

@@ -28,6 +28,8 @@ std::string UserTempFolder();
 
 // Text in the system code page as UTF-16 for the wide system calls.
 std::wstring AnsiToWide(std::string_view text);
+// A wide system call's UTF-16 text in the system code page; empty for nullptr.
+std::string WideToAnsi(const wchar_t* text);
 
 // File-system default compression on, or compression off, for a folder; best
 // effort (file systems without compression refuse it).

@@ -45,16 +45,6 @@ class ServerName {
   std::wstring name_;
 };
 
-std::string WideToAnsi(const wchar_t* text) {
-  if (text == nullptr) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
-
 std::string SidBytes(PSID sid) {
   if (sid == nullptr || !IsValidSid(sid)) return {};
   return std::string(static_cast<const char*>(sid), GetLengthSid(sid));

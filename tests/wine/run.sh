@@ -9,7 +9,7 @@ export WINEPREFIX DISPLAY VANTRELL_XVFB_PID WINE_RUN_DIR
 
 pattern="${1:-}"
 results="$WINE_RUN_DIR/results"
-rm -f "$results" "$WINE_RUN_DIR/skipped"
+rm -f "$results" "$WINE_RUN_DIR/skipped" "$WINE_RUN_DIR/wine-lacks"
 failed=()
 for t in "$VANTRELL_ROOT"/tests/wine/t_*.sh; do
   name="$(basename "$t" .sh)"
@@ -31,6 +31,10 @@ done
 if [ -f "$WINE_RUN_DIR/skipped" ]; then
   echo "skipped, as they need a 32-bit process:"
   sed 's/^/  /' "$WINE_RUN_DIR/skipped"
+fi
+if [ -f "$WINE_RUN_DIR/wine-lacks" ]; then
+  echo "not shown, as Wine lacks them:"
+  sed 's/^/  /' "$WINE_RUN_DIR/wine-lacks"
 fi
 [ ${#failed[@]} -ne 0 ] && echo "wine tests failed: ${failed[*]}"
 summary="wine tests: $passes passed, $fails failed"

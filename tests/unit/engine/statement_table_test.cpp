@@ -15,6 +15,7 @@
 #include "twins/registration_twins.h"
 #include "twins/registry_twin.h"
 #include "twins/security_twin.h"
+#include "twins/task_scheduler_twin.h"
 
 namespace vantrell {
 namespace {
@@ -62,6 +63,8 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
                              programs, filePlatform, registration, restart, installer};
   SecurityTwin security;
   services.security = &security;
+  TaskSchedulerTwin tasks;
+  services.tasks = &tasks;
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {

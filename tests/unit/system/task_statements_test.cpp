@@ -25,6 +25,23 @@ TEST(TaskRules, ItemName) {
   for (const auto& [name, want] : cases) EXPECT_EQ(TaskItemName(name), want) << name;
 }
 
+// What the platform's interfaces are given for an item: the statements'
+// name and the interfaces' name meet in one file, "<name>.job".
+TEST(TaskRules, WorkItemNameForTheInterfaces) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Backup", "Backup"},
+      {"Backup.job", "Backup"},
+      {"Backup.JOB", "Backup"},
+      {"Backup.jobs.job", "Backup.jobs"},
+      {"Nightly Run.job", "Nightly Run"},
+      {".job", ""},
+  };
+  for (const auto& [name, want] : cases) {
+    EXPECT_EQ(TaskWorkItemName(name), want) << name;
+    EXPECT_EQ(TaskWorkItemName(TaskItemName(name)), want) << name;
+  }
+}
+
 TEST(TaskRules, UsTime) {
   struct Case {
     const char* text;
