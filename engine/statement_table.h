@@ -22,6 +22,7 @@
 #include "system/registry_access.h"
 #include "system/security_platform.h"
 #include "system/system_queries.h"
+#include "system/web_server_platform.h"
 #include "text/text_system.h"
 
 namespace vantrell {
@@ -54,6 +55,9 @@ struct StatementServices {
   // Accounts, access control lists and shares; without it the share and
   // access-control statements are not served.
   SecurityPlatform* security = nullptr;
+  // The web server's objects and wrapper library; without it the web server
+  // statements are not served.
+  WebServerPlatform* webServer = nullptr;
   // The dialogs' windows; none: dialogs are performed without windows.
   DialogWindows* dialogs = nullptr;
 };

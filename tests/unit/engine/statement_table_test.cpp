@@ -15,6 +15,7 @@
 #include "twins/registration_twins.h"
 #include "twins/registry_twin.h"
 #include "twins/security_twin.h"
+#include "twins/web_server_twin.h"
 
 namespace vantrell {
 namespace {
@@ -62,6 +63,8 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
                              programs, filePlatform, registration, restart, installer};
   SecurityTwin security;
   services.security = &security;
+  WebServerTwin webServer;
+  services.webServer = &webServer;
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {
