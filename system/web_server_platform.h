@@ -38,10 +38,10 @@ class AutomationObject {
  public:
   virtual ~AutomationObject() = default;
 
-  // The child of that class and name ("GetObject"), a new child ("Create")
+  // The child of that class and name (the object's "GetObject"), a new child ("Create")
   // and the removal of one ("Delete").
-  virtual std::unique_ptr<AutomationObject> GetObject(const std::string& className,
-                                                      const std::string& name) = 0;
+  virtual std::unique_ptr<AutomationObject> Open(const std::string& className,
+                                                 const std::string& name) = 0;
   virtual std::unique_ptr<AutomationObject> Create(const std::string& className,
                                                    const std::string& name) = 0;
   virtual void Delete(const std::string& className, const std::string& name) = 0;

@@ -110,9 +110,9 @@ void ConfigureFolder(AutomationObject& service, AutomationObject& folder, const 
   const std::string& pool = f.protection.pool;
   if (!pool.empty()) {
     Quietly([&] {
-      auto pools = service.GetObject("IISApplicationPools", "AppPools");
+      auto pools = service.Open("IISApplicationPools", "AppPools");
       try {
-        pools->GetObject("IISApplicationPool", pool);
+        pools->Open("IISApplicationPool", pool);
       } catch (const AutomationError&) {
         SetInfo(*pools->Create("IISApplicationPool", pool));
       }
@@ -231,7 +231,7 @@ std::optional<std::string> WebServer::Begin(StatementContext& s) {
 }
 
 std::unique_ptr<AutomationObject> WebServer::WebService() {
-  return services_.platform.NewNamespace()->GetObject(kWebService, host_ + "/w3svc");
+  return services_.platform.NewNamespace()->Open(kWebService, host_ + "/w3svc");
 }
 
 int32_t WebServer::NextFreeSite() {
@@ -243,7 +243,7 @@ int32_t WebServer::NextFreeSite() {
   }
   for (int32_t number = 1; number < INT32_MAX; ++number) {
     try {
-      service->GetObject(kSite, std::to_string(number));
+      service->Open(kSite, std::to_string(number));
     } catch (const AutomationError&) {
       return number;
     }
@@ -285,7 +285,7 @@ void WebServer::CreateSite(StatementContext& s) {
     auto service = WebService();
     std::unique_ptr<AutomationObject> site;
     try {
-      site = service->GetObject(kSite, std::to_string(number));
+      site = service->Open(kSite, std::to_string(number));
     } catch (const AutomationError&) {
       site = service->Create(kSite, std::to_string(number));
     }
@@ -341,10 +341,10 @@ void WebServer::CreateFolder(StatementContext& s) {
   bool configured = false;
   Quietly([&] {
     auto service = WebService();
-    auto site = service->GetObject(kSite, std::to_string(f.site));
+    auto site = service->Open(kSite, std::to_string(f.site));
     std::unique_ptr<AutomationObject> folder;
     try {
-      folder = site->GetObject(kFolder, name);
+      folder = site->Open(kFolder, name);
     } catch (const AutomationError&) {
       folder = site->Create(kFolder, name);
     }
@@ -378,9 +378,7 @@ void WebServer::DeleteFolder(StatementContext& s) {
     return;
   }
   Quietly([&] {
-    WebService()
-        ->GetObject(kSite, std::to_string(number))
-        ->Delete(kFolder, MetabaseFolderName(path));
+    WebService()->Open(kSite, std::to_string(number))->Delete(kFolder, MetabaseFolderName(path));
   });
 }
 
@@ -395,7 +393,7 @@ void WebServer::ControlSite(StatementContext& s) {
   }
   static constexpr const char* kActions[] = {"Start", "Stop", "Pause", "Continue"};
   Quietly([&] {
-    auto site = WebService()->GetObject(kSite, std::to_string(number));
+    auto site = WebService()->Open(kSite, std::to_string(number));
     site->Get("Status");
     // Pausing and continuing act on a running site.
     if (action > 1) site->Call("Start", {});
@@ -456,11 +454,11 @@ void WebServer::GetProperty(StatementContext& s) {
         services_.platform.Wrapper().GetIISProperty(*wrapper, number, path, property).value_or("");
   } else {
     Quietly([&] {
-      auto site = WebService()->GetObject(kSite, std::to_string(number));
+      auto site = WebService()->Open(kSite, std::to_string(number));
       if (serverLevel) {
         value = AutomationText(site->Get(property));
       } else {
-        value = AutomationText(site->GetObject(kFolder, MetabaseFolderName(path))->Get(property));
+        value = AutomationText(site->Open(kFolder, MetabaseFolderName(path))->Get(property));
       }
     });
   }
@@ -479,9 +477,9 @@ void WebServer::SetProperty(StatementContext& s) {
     return;
   }
   Quietly([&] {
-    auto site = WebService()->GetObject(kSite, std::to_string(number));
+    auto site = WebService()->Open(kSite, std::to_string(number));
     std::unique_ptr<AutomationObject> folder;
-    if (!serverLevel) folder = site->GetObject(kFolder, MetabaseFolderName(path));
+    if (!serverLevel) folder = site->Open(kFolder, MetabaseFolderName(path));
     AutomationObject& target = folder ? *folder : *site;
     target.Put(property, value);
     SetInfo(target);

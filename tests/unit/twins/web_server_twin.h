@@ -64,8 +64,8 @@ class MetabaseObject final : public AutomationObject {
   MetabaseObject(MemoryMetabase& metabase, std::string path)
       : metabase_(metabase), path_(std::move(path)) {}
 
-  std::unique_ptr<AutomationObject> GetObject(const std::string& className,
-                                              const std::string& name) override {
+  std::unique_ptr<AutomationObject> Open(const std::string& className,
+                                         const std::string& name) override {
     const std::string child = Child(name);
     auto node = metabase_.nodes.find(child);
     if (node == metabase_.nodes.end() || !EqualsIgnoreCase(node->second.className, className))
