@@ -47,6 +47,7 @@
 //   GetIISSiteState        the site's "state" as the metabase's server state.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -278,8 +279,14 @@ void PlaceFolder(const Dispatch& site, const std::string& folder, const std::str
     SetText(Item(directories, root), "physicalPath", physicalPath);
     return;
   }
-  const long root = Find(applications, "path", "/");
-  if (root < 0) throw Failed{};
+  // A site made by CreateIISSite has no root application yet.
+  long root = Find(applications, "path", "/");
+  if (root < 0) {
+    Dispatch made = NewElement(applications, L"application");
+    SetText(made, "path", "/");
+    AddElement(applications, made);
+    root = Find(applications, "path", "/");
+  }
   Dispatch directories = Collection(Item(applications, root));
   long index = Find(directories, "path", path);
   if (index < 0) {
@@ -476,7 +483,8 @@ __declspec(dllexport) BOOL WINAPI GetIISSiteIndex(const char* description, int* 
     Configuration config;
     Dispatch sites = config.Sites();
     const long at = Find(sites, "name", description);
-    if (at >= 0) found = std::stoi(GetText(Item(sites, at), "id"));
+    if (at >= 0)
+      found = static_cast<int>(std::strtol(GetText(Item(sites, at), "id").c_str(), nullptr, 10));
   });
   if (index != nullptr) *index = found;
   return ok;
@@ -525,7 +533,8 @@ __declspec(dllexport) BOOL WINAPI GetIISUniqueAccountID(int* next) {
     Dispatch sites = config.Sites();
     std::vector<int64_t> used;
     const long count = Count(sites);
-    for (long i = 0; i < count; ++i) used.push_back(std::stoll(GetText(Item(sites, i), "id")));
+    for (long i = 0; i < count; ++i)
+      used.push_back(std::strtoll(GetText(Item(sites, i), "id").c_str(), nullptr, 10));
     number = NextFreeSiteNumber(used);
   });
   if (next != nullptr) *next = number;
@@ -538,7 +547,8 @@ __declspec(dllexport) BOOL WINAPI GetIISSiteState(int siteNumber, int* state) {
     Configuration config;
     Dispatch site = config.Site(siteNumber);
     if (!site) throw Failed{};
-    code = MetabaseServerState(std::stoi(GetText(site, "state")));
+    code = MetabaseServerState(
+        static_cast<int32_t>(std::strtol(GetText(site, "state").c_str(), nullptr, 10)));
   });
   if (state != nullptr) *state = code;
   return ok;
