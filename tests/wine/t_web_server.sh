@@ -9,7 +9,10 @@
 # aspnet_regiis path. Then the same statements with the server version 7.5
 # in the registry go through the engine's wrapper library, which finds no
 # configuration objects under Wine: the metabase is not asked and the
-# results are the neutral ones.
+# results are the neutral ones; the engine's loader alone gives the neutral
+# result for each missing export. Last, the wrapper library works on a
+# stand-in of the application host administration objects of ours
+# (app_host_standin.dll), which writes the committed sections to a file.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -159,5 +162,79 @@ check "wrapper: no sites" "$(answer "$out" SITES)" ""
 check "wrapper: no index" "$(answer "$out" INDEX)" 0
 check "wrapper: no account" "$(answer "$out" ACCOUNT)" ""
 check "wrapper: setting 59 the same" "$(answer "$out" SETTING)" ""
+
+# The loader alone: the engine's library has every export (under Wine each
+# reports its failure); a library without them gives none, so the engine
+# uses the neutral results.
+check_loader() { wine "$TESTBIN/wrapper_library_check.exe" "$(winpath "$1")" 2>/dev/null | tr -d '\r'; }
+check "loader: every export of the engine's library answers" \
+  "$(check_loader "$(dirname "$TESTBIN")/resources/ahadmin_wrapper.dll")" \
+  "CreateIISSite=called
+CreateIISSiteFolder=FALSE
+DeleteIISSiteFolder=FALSE
+DeleteIISSite=FALSE
+ControlIISSite=FALSE
+GetIISSiteList=
+GetIISSiteIndex=0
+GetIISProperty=!ERROR!
+SetIISProperty=FALSE
+GetIISAnonUser=
+GetIISUniqueAccountID=-1
+GetIISSiteState=-1"
+check "loader: a library without the exports gives none" \
+  "$(check_loader "$standin/metabase_standin.dll" | sed 's/=.*//' | sort -u | tr '\n' ' ')$(check_loader "$standin/metabase_standin.dll" | sed 's/^[^=]*=//' | sort -u)" \
+  "ControlIISSite CreateIISSite CreateIISSiteFolder DeleteIISSite DeleteIISSiteFolder GetIISAnonUser GetIISProperty GetIISSiteIndex GetIISSiteList GetIISSiteState GetIISUniqueAccountID SetIISProperty missing"
+check "loader: a library that is not there gives none" \
+  "$(check_loader "$standin/none.dll" | sed 's/^[^=]*=//' | sort -u)" missing
+
+# Version 7.5 with configuration objects: the application host stand-in
+# (app_host_standin.dll) seeded with sites 1 and 2. The wrapper library maps
+# the statements' values onto its sections and commits them.
+apphost="$(scratch)"
+cp "$TESTBIN/app_host_standin.dll" "$apphost/"
+printf '%s\n' 'site|1|Default Web Site|1|C:\inetpub\wwwroot' 'site|2|Intranet|3|C:\intranet' \
+  'anonymous|IUSR_APPHOST' >"$apphost/apphost.txt"
+manager_class='{7F6B3A12-2C4D-4E8F-9A1B-3C5D7E9F1A20}'
+wine reg add 'HKCR\Microsoft.ApplicationHost.WritableAdminManager\CLSID' /ve /d "$manager_class" /f >/dev/null 2>&1
+wine reg add "HKCR\\CLSID\\$manager_class\\InprocServer32" /ve /d "$(winpath "$apphost/app_host_standin.dll")" /f >/dev/null 2>&1
+wine reg add "HKCR\\CLSID\\$manager_class\\InprocServer32" /v ThreadingModel /d Apartment /f >/dev/null 2>&1
+out="$work/apphost.txt"
+dir="$(scratch)"
+statements "$(winpath "$out")" | make_script_setup "$dir" >/dev/null
+check "configuration: the run goes on to its end" \
+  "$(robot_value exit <<<"$(robot run --timeout 120000 -- "$(winpath "$dir/setup.exe")" /s)")" 7
+# One section of the last commit, as the stand-in wrote it.
+section() { tr -d '\r' <"$apphost/apphost.out" | awk -v s="[$1]" '$0 == s { on = 1; next } /^\[/ { on = 0 } on'; }
+check "configuration: auto makes site 3 with its bindings, limits and log" \
+  "$(section 'MACHINE/WEBROOT/APPHOST system.applicationHost/sites' | sed -n '/^site|name=Shop/,$p')" \
+  "site|name=Shop|id=3|serverAutoStart=false
+  .bindings
+    binding|protocol=http|bindingInformation=*:8080:www
+    binding|protocol=https|bindingInformation=*:443:www
+  .limits|connectionTimeout=00:02:00|maxConnections=250
+  .logFile|enabled=true
+  application|path=/app|applicationPool=ShopPool
+    virtualDirectory|path=/|physicalPath=C:\www\app
+  application|path=/
+    virtualDirectory|path=/static|physicalPath=C:\www\static"
+check "configuration: keep-alive at the site, executables allowed" \
+  "$(section 'MACHINE/WEBROOT/APPHOST/Shop system.webServer/httpProtocol')|$(section 'MACHINE/WEBROOT/APPHOST system.webServer/security/isapiCgiRestriction')" \
+  "@allowKeepAlive=true|@notListedCgisAllowed=true"
+check "configuration: the pool is made" \
+  "$(section 'MACHINE/WEBROOT/APPHOST system.applicationHost/applicationPools')" "add|name=ShopPool"
+check "configuration: the folder's rights, documents and MIME map" \
+  "$(section 'MACHINE/WEBROOT/APPHOST/Shop/app system.webServer/handlers') $(section 'MACHINE/WEBROOT/APPHOST/Shop/app system.webServer/defaultDocument' | tr '\n' ' ')$(section 'MACHINE/WEBROOT/APPHOST/Shop/app system.webServer/staticContent')" \
+  "@accessPolicy=Read, Script .files   add|value=index.htm @enabled=true mimeMap|fileExtension=.json|mimeType=application/json"
+check "configuration: pausing a stopped site stops it" "$(grep -v Commit "$apphost/apphost.log" | tr -d '\r')" "Stop Intranet"
+check "configuration: the site list" "$(tr -d '\r' <"$out" | sed -n '/^SITES=/,/^INDEX=/p' | sed '$d')" \
+  "SITES=Default Web Site
+Intranet
+Shop"
+check "configuration: the site index" "$(answer "$out" INDEX)" 3
+check "configuration: the property of a missing folder" "$(answer "$out" MISSING)" '!ERROR!'
+check "configuration: the anonymous account" "$(answer "$out" ACCOUNT)" IUSR_APPHOST
+check "configuration: setting 59 the same" "$(answer "$out" SETTING)" IUSR_APPHOST
+wine reg delete 'HKCR\Microsoft.ApplicationHost.WritableAdminManager' /f >/dev/null 2>&1
+wine reg delete "HKCR\\CLSID\\$manager_class" /f >/dev/null 2>&1
 cleanup
 test_done
