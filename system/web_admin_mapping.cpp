@@ -1,109 +1,126 @@
 // The wrapper library's text rules (contract in web_admin_mapping.h).
 #include "system/web_admin_mapping.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace vantrell {
+namespace {
 
-std::string BindingInformation(std::string_view address, std::string_view port,
-                               std::string_view hostHeader) {
-  std::string text = address.empty() ? std::string("*") : std::string(address);
-  text += ":";
-  text += port;
-  text += ":";
-  text += hostHeader;
-  return text;
+// Appends text to the terminated buffer, as far as it fits.
+void Append(char* out, size_t size, const char* text) {
+  const size_t used = std::strlen(out);
+  if (used + 1 >= size) return;
+  std::snprintf(out + used, size - used, "%s", text);
 }
 
-std::string TimeSpanText(int32_t seconds) {
-  const int64_t total = std::max<int64_t>(seconds, 0);
-  const int64_t days = total / 86400;
-  char text[32];
-  std::snprintf(text, sizeof(text), "%02d:%02d:%02d", static_cast<int>(total % 86400 / 3600),
-                static_cast<int>(total % 3600 / 60), static_cast<int>(total % 60));
-  return days > 0 ? std::to_string(days) + "." + text : std::string(text);
+char* Start(char* out, size_t size) {
+  if (size > 0) out[0] = '\0';
+  return out;
 }
 
-std::string MaxConnectionsText(bool unlimited, int32_t maxConnections) {
-  if (unlimited || maxConnections < 0) return "4294967295";
-  return std::to_string(maxConnections);
+}  // namespace
+
+char* BindingInformation(char* out, size_t size, const char* address, const char* port,
+                         const char* hostHeader) {
+  std::snprintf(out, size, "%s:%s:%s", *address != '\0' ? address : "*", port, hostHeader);
+  return out;
 }
 
-std::string AccessPolicy(bool read, bool write, bool scriptSource, int32_t execute) {
-  std::string flags;
-  auto add = [&flags](const char* flag) {
-    if (!flags.empty()) flags += ", ";
-    flags += flag;
-  };
-  if (read) add("Read");
-  if (write) add("Write");
-  if (execute > 0) add("Script");
-  if (execute > 1) add("Execute");
-  if (scriptSource) add("Source");
-  return flags.empty() ? std::string("None") : flags;
-}
-
-std::string SiteLocation(std::string_view siteName, std::string_view folderPath) {
-  std::string location(siteName);
-  const std::string path = VirtualPath(folderPath);
-  if (path != "/") location += path;
-  return location;
-}
-
-std::string VirtualPath(std::string_view folderPath) {
-  std::string path = "/";
-  for (char c : folderPath) path += c == '\\' ? '/' : c;
-  // "/app/" and "//app" name the same folder as "/app".
-  std::string clean;
-  for (char c : path) {
-    if (c == '/' && !clean.empty() && clean.back() == '/') continue;
-    clean += c;
+char* TimeSpanText(char* out, size_t size, int32_t seconds) {
+  const int64_t total = seconds > 0 ? seconds : 0;
+  const int days = static_cast<int>(total / 86400);
+  const int hours = static_cast<int>(total % 86400 / 3600);
+  const int minutes = static_cast<int>(total % 3600 / 60);
+  const int rest = static_cast<int>(total % 60);
+  if (days > 0) {
+    std::snprintf(out, size, "%d.%02d:%02d:%02d", days, hours, minutes, rest);
+  } else {
+    std::snprintf(out, size, "%02d:%02d:%02d", hours, minutes, rest);
   }
-  if (clean.size() > 1 && clean.back() == '/') clean.pop_back();
-  return clean;
+  return out;
 }
 
-std::vector<std::string> DocumentNames(std::string_view list) {
-  std::vector<std::string> names;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(',', start);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view name = list.substr(start, end - start);
-    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    if (!name.empty()) names.emplace_back(name);
-    start = end + 1;
+char* MaxConnectionsText(char* out, size_t size, bool unlimited, int32_t maxConnections) {
+  if (unlimited || maxConnections < 0) {
+    std::snprintf(out, size, "4294967295");
+  } else {
+    std::snprintf(out, size, "%d", static_cast<int>(maxConnections));
   }
-  return names;
+  return out;
 }
 
-bool SplitMimeEntry(std::string_view entry, std::string& extension, std::string& type) {
-  const size_t equals = entry.find('=');
-  if (equals == std::string_view::npos) return false;
-  extension = std::string(entry.substr(0, equals));
-  type = std::string(entry.substr(equals + 1));
+char* AccessPolicy(char* out, size_t size, bool read, bool write, bool scriptSource,
+                   int32_t execute) {
+  Start(out, size);
+  const struct {
+    bool on;
+    const char* flag;
+  } flags[] = {{read, "Read"},
+               {write, "Write"},
+               {execute > 0, "Script"},
+               {execute > 1, "Execute"},
+               {scriptSource, "Source"}};
+  for (const auto& flag : flags) {
+    if (!flag.on) continue;
+    if (out[0] != '\0') Append(out, size, ", ");
+    Append(out, size, flag.flag);
+  }
+  if (out[0] == '\0') Append(out, size, "None");
+  return out;
+}
+
+char* VirtualPath(char* out, size_t size, const char* folderPath) {
+  if (size < 2) return Start(out, size);
+  size_t length = 0;
+  out[length++] = '/';
+  for (const char* c = folderPath; *c != '\0' && length + 1 < size; ++c) {
+    const char next = *c == '\\' ? '/' : *c;
+    if (next == '/' && out[length - 1] == '/') continue;
+    out[length++] = next;
+  }
+  if (length > 1 && out[length - 1] == '/') --length;
+  out[length] = '\0';
+  return out;
+}
+
+char* SiteLocation(char* out, size_t size, const char* siteName, const char* folderPath) {
+  char path[1024];
+  VirtualPath(path, sizeof(path), folderPath);
+  std::snprintf(out, size, "%s%s", siteName, std::strcmp(path, "/") == 0 ? "" : path);
+  return out;
+}
+
+bool NextListItem(const char*& cursor, char* out, size_t size) {
+  while (*cursor != '\0') {
+    const char* end = std::strchr(cursor, ',');
+    if (end == nullptr) end = cursor + std::strlen(cursor);
+    const char* first = cursor;
+    const char* last = end;
+    cursor = *end == ',' ? end + 1 : end;
+    while (first < last && *first == ' ') ++first;
+    while (last > first && last[-1] == ' ') --last;
+    if (first == last) continue;
+    std::snprintf(out, size, "%.*s", static_cast<int>(last - first), first);
+    return true;
+  }
+  return false;
+}
+
+bool SplitMimeEntry(const char* entry, char* extension, size_t extensionSize, char* type,
+                    size_t typeSize) {
+  const char* equals = std::strchr(entry, '=');
+  if (equals == nullptr) return false;
+  std::snprintf(extension, extensionSize, "%.*s", static_cast<int>(equals - entry), entry);
+  std::snprintf(type, typeSize, "%s", equals + 1);
   return true;
 }
 
 int32_t MetabaseServerState(int32_t state) {
-  switch (state) {
-    case 0:
-      return 1;
-    case 1:
-      return 2;
-    case 2:
-      return 3;
-    case 3:
-      return 4;
-    default:
-      return 0;
-  }
+  return state >= 0 && state <= 3 ? state + 1 : 0;
 }
 
-std::string ControlMethod(int32_t action) {
+const char* ControlMethod(int32_t action) {
   switch (action) {
     case 0:
     case 3:
@@ -112,21 +129,21 @@ std::string ControlMethod(int32_t action) {
     case 2:
       return "Stop";
     default:
-      return {};
+      return nullptr;
   }
 }
 
-int32_t NextFreeSiteNumber(const std::vector<int64_t>& used) {
-  int32_t number = 1;
-  while (std::find(used.begin(), used.end(), number) != used.end()) ++number;
-  return number;
+int32_t NextFreeSiteNumber(const int64_t* used, size_t count) {
+  for (int32_t number = 1;; ++number) {
+    bool taken = false;
+    for (size_t i = 0; i < count && !taken; ++i) taken = used[i] == number;
+    if (!taken) return number;
+  }
 }
 
-void CopyToBuffer(std::string_view text, char* buffer, int size) {
+void CopyToBuffer(const char* text, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return;
-  const size_t length = std::min(text.size(), static_cast<size_t>(size) - 1);
-  std::memcpy(buffer, text.data(), length);
-  buffer[length] = '\0';
+  std::snprintf(buffer, static_cast<size_t>(size), "%s", text);
 }
 
 }  // namespace vantrell

@@ -1,13 +1,13 @@
 // How the wrapper library turns the web server statements' values into the
 // configuration of servers of version 7.0 and later: the texts it stores in
-// the configuration's elements. Plain text rules, shared by the library and
-// the unit tests.
+// the configuration's elements. The library carries no C++ runtime of its
+// own, so these rules use plain character buffers: each text is written into
+// the caller's buffer of `size` bytes, cut to fit and always terminated, and
+// the buffer is returned. Shared by the library and the unit tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
 namespace vantrell {
 
@@ -16,47 +16,52 @@ inline constexpr const char* kAppHostPath = "MACHINE/WEBROOT/APPHOST";
 
 // A site binding's "bindingInformation": address (all addresses, "*", when
 // empty), port and host header, each after a ":".
-std::string BindingInformation(std::string_view address, std::string_view port,
-                               std::string_view hostHeader);
+char* BindingInformation(char* out, size_t size, const char* address, const char* port,
+                         const char* hostHeader);
 
 // A time-out of whole seconds as a time span "hh:mm:ss" (days as "d.hh:mm:ss").
-std::string TimeSpanText(int32_t seconds);
+char* TimeSpanText(char* out, size_t size, int32_t seconds);
 
 // The connection limit: unlimited is the largest unsigned value; negative
 // numbers count as unlimited too.
-std::string MaxConnectionsText(bool unlimited, int32_t maxConnections);
+char* MaxConnectionsText(char* out, size_t size, bool unlimited, int32_t maxConnections);
 
 // The handlers' "accessPolicy" flags for a folder's rights: read, write and
-// script source as they are; execute code 1 adds "Script", 2 also "Execute".
-std::string AccessPolicy(bool read, bool write, bool scriptSource, int32_t execute);
+// script source as they are; execute code 1 adds "Script", 2 also "Execute";
+// "None" without any.
+char* AccessPolicy(char* out, size_t size, bool read, bool write, bool scriptSource,
+                   int32_t execute);
 
-// The configuration location of a site or of a folder in it ("Site" or
-// "Site/app/sub"); back slashes in the folder path count as "/".
-std::string SiteLocation(std::string_view siteName, std::string_view folderPath);
+// The virtual path of a folder below the site root: "/" or "/app/sub" ("\"
+// counts as "/", repeated and trailing separators dropped).
+char* VirtualPath(char* out, size_t size, const char* folderPath);
 
-// The virtual path of a folder below the site root: "/" or "/app/sub".
-std::string VirtualPath(std::string_view folderPath);
+// The configuration location of a site or of a folder in it: "Site" or
+// "Site/app/sub".
+char* SiteLocation(char* out, size_t size, const char* siteName, const char* folderPath);
 
-// The default document list split at ",", blanks around the names dropped.
-std::vector<std::string> DocumentNames(std::string_view list);
+// The next name of a "," list from `cursor` on, blanks around it dropped and
+// empty names skipped; false at the end. The cursor moves past the name.
+bool NextListItem(const char*& cursor, char* out, size_t size);
 
-// A MIME list entry "extension=type"; false when it has no "=".
-bool SplitMimeEntry(std::string_view entry, std::string& extension, std::string& type);
+// A MIME list entry "extension=type", split at the first "="; false when it has none.
+bool SplitMimeEntry(const char* entry, char* extension, size_t extensionSize, char* type,
+                    size_t typeSize);
 
 // The state code of a site ("state": 0 starting, 1 started, 2 stopping, 3
-// stopped, 4 unknown) as the metabase's server state (2 started, 4 stopped,
-// 1 starting, 3 stopping, 0 unknown).
+// stopped, 4 unknown) as the metabase's server state (1 starting, 2
+// started, 3 stopping, 4 stopped, 0 unknown).
 int32_t MetabaseServerState(int32_t state);
 
-// The site methods for a control action: 0 start, 1 stop, 2 pause (stop:
-// the newer server has no pause), 3 continue (start); empty for other codes.
-std::string ControlMethod(int32_t action);
+// The site method of a control action: 0 start, 1 stop, 2 pause (stop: the
+// newer server has no pause), 3 continue (start); nullptr for other codes.
+const char* ControlMethod(int32_t action);
 
 // The first number from 1 up that is not among the used site numbers.
-int32_t NextFreeSiteNumber(const std::vector<int64_t>& used);
+int32_t NextFreeSiteNumber(const int64_t* used, size_t count);
 
-// Copies text into a caller's buffer of `size` bytes, cut to fit and always
-// terminated (nothing for a buffer without room).
-void CopyToBuffer(std::string_view text, char* buffer, int size);
+// Copies text into a caller's buffer of `size` bytes (nothing for a buffer
+// without room).
+void CopyToBuffer(const char* text, char* buffer, int size);
 
 }  // namespace vantrell

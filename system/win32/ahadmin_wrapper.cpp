@@ -5,6 +5,9 @@
 // objects ("Microsoft.ApplicationHost.WritableAdminManager", late bound,
 // commit path MACHINE/WEBROOT/APPHOST) and commits its changes before it
 // returns. No export raises or shows anything: a failure is a FALSE result.
+// The library carries no C++ runtime (no exceptions, no heap objects, no
+// standard containers): a failed step marks the call, and every later step
+// of that call does nothing.
 //
 // The mapping, value by value:
 //   CreateIISSite          the element "site" of system.applicationHost/sites
@@ -46,26 +49,24 @@
 //   GetIISUniqueAccountID  the first site number from 1 up not in use.
 //   GetIISSiteState        the site's "state" as the metabase's server state.
 #include <windows.h>
+#include <oleauto.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <utility>
 
 #include "system/web_admin_mapping.h"
 #include "system/win32/ahadmin_wrapper_exports.h"
-#include "system/win32/late_binding.h"
 
 namespace vantrell {
 namespace {
 
-using late::Arguments;
-using late::Dispatch;
-using late::Variant;
-using late::Wide;
-
 constexpr const char* kSitesSection = "system.applicationHost/sites";
 constexpr const char* kPoolsSection = "system.applicationHost/applicationPools";
+constexpr const char* kAuthentication = "system.webServer/security/authentication/";
 constexpr const char* kPropertyFailed = "!ERROR!";
+constexpr int kText = 1024;
 
 // COM for the call, when the caller has not started it.
 class ComScope {
@@ -81,221 +82,333 @@ class ComScope {
   bool started_;
 };
 
-// Raised inside the library only; every export catches it.
-struct Failed {};
+// One reference to an automation object.
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(IDispatch* owned) : object_(owned) {}
+  Ref(Ref&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+  Ref& operator=(Ref&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      object_ = other.object_;
+      other.object_ = nullptr;
+    }
+    return *this;
+  }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  ~Ref() { Reset(); }
+  IDispatch* Get() const { return object_; }
+  explicit operator bool() const { return object_ != nullptr; }
 
-void Check(HRESULT hr) {
-  if (FAILED(hr)) throw Failed{};
+ private:
+  void Reset() {
+    if (object_ != nullptr) object_->Release();
+    object_ = nullptr;
+  }
+  IDispatch* object_ = nullptr;
+};
+
+// An owned VARIANT.
+class Var {
+ public:
+  Var() { VariantInit(&value); }
+  Var(const Var&) = delete;
+  Var& operator=(const Var&) = delete;
+  ~Var() { VariantClear(&value); }
+  VARIANT value;
+};
+
+// One export's run: false from the first failed step on.
+struct Call {
+  bool ok = true;
+  bool Fail() { return ok = false; }
+};
+
+void Text(Var& into, const char* text) {
+  wchar_t wide[kText];
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kText) == 0) wide[0] = L'\0';
+  VariantClear(&into.value);
+  into.value.vt = VT_BSTR;
+  into.value.bstrVal = SysAllocString(wide);
 }
 
-Dispatch ObjectProperty(const Dispatch& object, const wchar_t* name) {
-  Dispatch result;
-  Check(late::ObjectProperty(object.Get(), name, result));
-  return result;
+void Number(Var& into, long value) {
+  VariantClear(&into.value);
+  into.value.vt = VT_I4;
+  into.value.lVal = value;
 }
 
-Dispatch Item(const Dispatch& collection, const wchar_t* name) {
-  Arguments key;
-  key.Text(name);
-  Dispatch result;
-  Check(late::ObjectProperty(collection.Get(), L"Item", result, &key));
-  return result;
+// A member called by name with up to three arguments in written order.
+bool Invoke(Call& call, IDispatch* object, const wchar_t* name, WORD kind, Var* arguments,
+            int count, VARIANT* result) {
+  if (!call.ok) return false;
+  if (object == nullptr || count > 3) return call.Fail();
+  DISPID id = 0;
+  auto* member = const_cast<LPOLESTR>(name);
+  if (FAILED(object->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id)))
+    return call.Fail();
+  VARIANT reversed[3];
+  for (int i = 0; i < count; ++i) reversed[i] = arguments[count - 1 - i].value;
+  DISPPARAMS parameters{count > 0 ? reversed : nullptr, nullptr, static_cast<UINT>(count), 0};
+  DISPID named = DISPID_PROPERTYPUT;
+  if (kind == DISPATCH_PROPERTYPUT) {
+    parameters.rgdispidNamedArgs = &named;
+    parameters.cNamedArgs = 1;
+  }
+  Var ignored;
+  EXCEPINFO exception{};
+  UINT badArgument = 0;
+  const HRESULT hr =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
+                     result != nullptr ? result : &ignored.value, &exception, &badArgument);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return SUCCEEDED(hr) || call.Fail();
 }
 
-Dispatch Item(const Dispatch& collection, long index) {
-  Arguments key;
-  key.Int(index);
-  Dispatch result;
-  Check(late::ObjectProperty(collection.Get(), L"Item", result, &key));
-  return result;
+// A member whose result is an object.
+Ref Object(Call& call, IDispatch* object, const wchar_t* name, WORD kind, Var* arguments = nullptr,
+           int count = 0) {
+  Var result;
+  if (!Invoke(call, object, name, kind, arguments, count, &result.value)) return Ref();
+  IDispatch* found = nullptr;
+  if (result.value.vt == VT_DISPATCH && result.value.pdispVal != nullptr) {
+    found = result.value.pdispVal;
+    found->AddRef();
+  } else if (result.value.vt == VT_UNKNOWN && result.value.punkVal != nullptr) {
+    result.value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&found));
+  }
+  if (found == nullptr) call.Fail();
+  return Ref(found);
 }
 
-long Count(const Dispatch& collection) {
-  Variant count;
-  Check(late::PropertyGet(collection.Get(), L"Count", count.Out()));
-  Check(VariantChangeType(&count.Get(), &count.Get(), 0, VT_I4));
-  return count.Get().lVal;
+constexpr WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+
+Ref Property(Call& call, const Ref& object, const wchar_t* name) {
+  return Object(call, object.Get(), name, kGet);
+}
+
+Ref Item(Call& call, const Ref& collection, const char* name) {
+  Var key;
+  Text(key, name);
+  return Object(call, collection.Get(), L"Item", kGet, &key, 1);
+}
+
+Ref Item(Call& call, const Ref& collection, long index) {
+  Var key;
+  Number(key, index);
+  return Object(call, collection.Get(), L"Item", kGet, &key, 1);
+}
+
+long Count(Call& call, const Ref& collection) {
+  Var count;
+  if (!Invoke(call, collection.Get(), L"Count", kGet, nullptr, 0, &count.value)) return 0;
+  if (FAILED(VariantChangeType(&count.value, &count.value, 0, VT_I4))) return call.Fail();
+  return count.value.lVal;
 }
 
 // An attribute of a configuration element.
-Dispatch Attribute(const Dispatch& element, const std::string& name) {
-  return Item(ObjectProperty(element, L"Properties"), Wide(name).c_str());
+Ref Attribute(Call& call, const Ref& element, const char* name) {
+  return Item(call, Property(call, element, L"Properties"), name);
 }
 
-void SetText(const Dispatch& element, const std::string& name, const std::string& value) {
-  Arguments text;
-  text.Text(Wide(value));
-  Check(late::PropertyPut(Attribute(element, name).Get(), L"Value", text.Items()[0]));
+void SetText(Call& call, const Ref& element, const char* name, const char* value) {
+  Ref attribute = Attribute(call, element, name);
+  Var text;
+  Text(text, value);
+  Invoke(call, attribute.Get(), L"Value", DISPATCH_PROPERTYPUT, &text, 1, nullptr);
 }
 
-void SetFlag(const Dispatch& element, const std::string& name, bool value) {
-  SetText(element, name, value ? "true" : "false");
+void SetFlag(Call& call, const Ref& element, const char* name, bool value) {
+  SetText(call, element, name, value ? "true" : "false");
 }
 
-std::string GetText(const Dispatch& element, const std::string& name) {
-  Variant value;
-  Check(late::PropertyGet(Attribute(element, name).Get(), L"Value", value.Out()));
-  if (value.Get().vt == VT_BOOL) return value.Get().boolVal != VARIANT_FALSE ? "true" : "false";
-  Check(VariantChangeType(&value.Get(), &value.Get(), 0, VT_BSTR));
-  return late::Narrow(value.Get().bstrVal);
+// The attribute's value as text; empty after a failure.
+const char* GetText(Call& call, const Ref& element, const char* name, char* out, int size) {
+  out[0] = '\0';
+  Ref attribute = Attribute(call, element, name);
+  Var value;
+  if (!Invoke(call, attribute.Get(), L"Value", kGet, nullptr, 0, &value.value)) return out;
+  if (value.value.vt == VT_BOOL) {
+    CopyToBuffer(value.value.boolVal != VARIANT_FALSE ? "true" : "false", out, size);
+  } else if (SUCCEEDED(VariantChangeType(&value.value, &value.value, 0, VT_BSTR))) {
+    if (WideCharToMultiByte(CP_ACP, 0, value.value.bstrVal, -1, out, size, nullptr, nullptr) == 0)
+      out[size - 1] = '\0';
+  } else {
+    call.Fail();
+  }
+  return out;
 }
 
-Dispatch Child(const Dispatch& element, const wchar_t* name) {
-  return Item(ObjectProperty(element, L"ChildElements"), name);
+Ref Child(Call& call, const Ref& element, const char* name) {
+  return Item(call, Property(call, element, L"ChildElements"), name);
 }
 
-Dispatch Collection(const Dispatch& element) {
-  return ObjectProperty(element, L"Collection");
+Ref Collection(Call& call, const Ref& element) {
+  return Property(call, element, L"Collection");
 }
 
-Dispatch NewElement(const Dispatch& collection, const wchar_t* name) {
-  Arguments kind;
-  kind.Text(name);
-  Dispatch element;
-  Check(late::ObjectMethod(collection.Get(), L"CreateNewElement", kind, element));
-  return element;
+Ref NewElement(Call& call, const Ref& collection, const char* kind) {
+  Var name;
+  Text(name, kind);
+  return Object(call, collection.Get(), L"CreateNewElement", DISPATCH_METHOD, &name, 1);
 }
 
-void AddElement(const Dispatch& collection, const Dispatch& element) {
-  Arguments arguments;
-  VARIANT object;
-  VariantInit(&object);
-  object.vt = VT_DISPATCH;
-  object.pdispVal = element.Get();
+void AddElement(Call& call, const Ref& collection, const Ref& element) {
+  if (!call.ok || !element) return static_cast<void>(call.Fail());
+  Var arguments[2];
+  arguments[0].value.vt = VT_DISPATCH;
+  arguments[0].value.pdispVal = element.Get();
   element.Get()->AddRef();
-  arguments.Take(object).Int(-1);
-  Check(late::Method(collection.Get(), L"AddElement", arguments));
+  Number(arguments[1], -1);
+  Invoke(call, collection.Get(), L"AddElement", DISPATCH_METHOD, arguments, 2, nullptr);
 }
 
-void DeleteElement(const Dispatch& collection, long index) {
-  Arguments position;
-  position.Int(index);
-  Check(late::Method(collection.Get(), L"DeleteElement", position));
+void DeleteElement(Call& call, const Ref& collection, long index) {
+  Var position;
+  Number(position, index);
+  Invoke(call, collection.Get(), L"DeleteElement", DISPATCH_METHOD, &position, 1, nullptr);
+}
+
+void Clear(Call& call, const Ref& collection) {
+  Invoke(call, collection.Get(), L"Clear", DISPATCH_METHOD, nullptr, 0, nullptr);
 }
 
 // The index of the first element whose attribute has the text; -1 for none.
-long Find(const Dispatch& collection, const std::string& attribute, const std::string& text) {
-  const long count = Count(collection);
-  for (long i = 0; i < count; ++i) {
-    if (GetText(Item(collection, i), attribute) == text) return i;
+long Find(Call& call, const Ref& collection, const char* attribute, const char* text) {
+  const long count = Count(call, collection);
+  char value[kText];
+  for (long i = 0; i < count && call.ok; ++i) {
+    Ref element = Item(call, collection, i);
+    if (std::strcmp(GetText(call, element, attribute, value, kText), text) == 0 && call.ok)
+      return i;
   }
   return -1;
 }
 
+// The element of that path in the collection, made with it when missing.
+Ref FindOrAdd(Call& call, const Ref& collection, const char* kind, const char* path) {
+  long index = Find(call, collection, "path", path);
+  if (index < 0) {
+    Ref made = NewElement(call, collection, kind);
+    SetText(call, made, "path", path);
+    AddElement(call, collection, made);
+    index = Find(call, collection, "path", path);
+  }
+  if (index < 0) call.Fail();
+  return Item(call, collection, index);
+}
+
 class Configuration {
  public:
-  Configuration() {
-    Check(late::CreateObject(L"Microsoft.ApplicationHost.WritableAdminManager", manager_));
-    Arguments path;
-    path.Text(Wide(kAppHostPath));
-    Check(late::PropertyPut(manager_.Get(), L"CommitPath", path.Items()[0]));
+  explicit Configuration(Call& call) : call_(call) {
+    if (FAILED(CreateManager())) {
+      call.Fail();
+      return;
+    }
+    Var path;
+    Text(path, kAppHostPath);
+    Invoke(call, manager_.Get(), L"CommitPath", DISPATCH_PROPERTYPUT, &path, 1, nullptr);
   }
   // A section of the server's settings, or of a location below them.
-  Dispatch Section(const char* name, const std::string& location = {}) {
-    std::string path = kAppHostPath;
-    if (!location.empty()) path += "/" + location;
-    Arguments arguments;
-    arguments.Text(Wide(name)).Text(Wide(path));
-    Dispatch section;
-    Check(late::ObjectMethod(manager_.Get(), L"GetAdminSection", arguments, section));
-    return section;
+  Ref Section(const char* name, const char* location = "") {
+    char path[kText];
+    std::snprintf(path, sizeof(path), "%s%s%s", kAppHostPath, *location != '\0' ? "/" : "",
+                  location);
+    Var arguments[2];
+    Text(arguments[0], name);
+    Text(arguments[1], path);
+    return Object(call_, manager_.Get(), L"GetAdminSection", DISPATCH_METHOD, arguments, 2);
   }
-  Dispatch Sites() { return Collection(Section(kSitesSection)); }
-  // The site element of that number; empty when there is none.
-  Dispatch Site(int number) {
-    Dispatch sites = Sites();
-    const long index = Find(sites, "id", std::to_string(number));
-    return index < 0 ? Dispatch() : Item(sites, index);
+  Ref Sites() { return Collection(call_, Section(kSitesSection)); }
+  // The site element of that number; a failed call when there is none.
+  Ref Site(int number) {
+    Ref sites = Sites();
+    char id[16];
+    std::snprintf(id, sizeof(id), "%d", number);
+    const long index = Find(call_, sites, "id", id);
+    if (index < 0) {
+      call_.Fail();
+      return Ref();
+    }
+    return Item(call_, sites, index);
   }
-  void Commit() { Check(late::Method(manager_.Get(), L"CommitChanges", Arguments())); }
+  void Commit() {
+    Invoke(call_, manager_.Get(), L"CommitChanges", DISPATCH_METHOD, nullptr, 0, nullptr);
+  }
 
  private:
-  Dispatch manager_;
+  HRESULT CreateManager() {
+    CLSID id{};
+    HRESULT hr = CLSIDFromProgID(L"Microsoft.ApplicationHost.WritableAdminManager", &id);
+    if (FAILED(hr)) return hr;
+    IDispatch* manager = nullptr;
+    hr = CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(&manager));
+    if (SUCCEEDED(hr)) manager_ = Ref(manager);
+    return hr;
+  }
+
+  Call& call_;
+  Ref manager_;
 };
 
-// The element a folder path names in a site: the site itself for "", else
-// its application of that path, else the root application's virtual
-// directory of that path.
-Dispatch FolderElement(const Dispatch& site, const std::string& folder) {
-  if (folder.empty()) return site;
-  const std::string path = VirtualPath(folder);
-  Dispatch applications = Collection(site);
-  const long application = Find(applications, "path", path);
-  if (application >= 0) return Item(applications, application);
-  const long root = Find(applications, "path", "/");
-  if (root < 0) throw Failed{};
-  Dispatch directories = Collection(Item(applications, root));
-  const long directory = Find(directories, "path", path);
-  if (directory < 0) throw Failed{};
-  return Item(directories, directory);
-}
-
-template <typename Work>
-BOOL Guarded(Work work) {
-  ComScope com;
-  try {
-    work();
-    return TRUE;
-  } catch (const Failed&) {
-    return FALSE;
-  } catch (...) {
-    return FALSE;
+// The element a folder path other than "" names in a site: its application
+// of that path, else the root application's virtual directory of that path.
+Ref FolderElement(Call& call, const Ref& site, const char* folder) {
+  char path[kText];
+  VirtualPath(path, sizeof(path), folder);
+  Ref applications = Collection(call, site);
+  const long application = Find(call, applications, "path", path);
+  if (application >= 0) return Item(call, applications, application);
+  const long root = Find(call, applications, "path", "/");
+  if (root < 0) {
+    call.Fail();
+    return Ref();
   }
+  Ref directories = Collection(call, Item(call, applications, root));
+  const long directory = Find(call, directories, "path", path);
+  if (directory < 0) {
+    call.Fail();
+    return Ref();
+  }
+  return Item(call, directories, directory);
 }
 
-void EnsurePool(Configuration& config, const std::string& pool) {
-  Dispatch pools = Collection(config.Section(kPoolsSection));
-  if (Find(pools, "name", pool) >= 0) return;
-  Dispatch added = NewElement(pools, L"add");
-  SetText(added, "name", pool);
-  AddElement(pools, added);
+void EnsurePool(Call& call, Configuration& config, const char* pool) {
+  Ref pools = Collection(call, config.Section(kPoolsSection));
+  if (Find(call, pools, "name", pool) >= 0 || !call.ok) return;
+  Ref added = NewElement(call, pools, "add");
+  SetText(call, added, "name", pool);
+  AddElement(call, pools, added);
 }
 
 // The folder's application or virtual directory, made when missing, with
-// its physical path.
-void PlaceFolder(const Dispatch& site, const std::string& folder, const std::string& physicalPath,
-                 bool application, const std::string& pool) {
-  const std::string path = VirtualPath(folder);
-  Dispatch applications = Collection(site);
-  if (application || path == "/") {
-    long index = Find(applications, "path", path);
-    Dispatch element;
-    if (index < 0) {
-      element = NewElement(applications, L"application");
-      SetText(element, "path", path);
-      AddElement(applications, element);
-      index = Find(applications, "path", path);
-    }
-    element = Item(applications, index);
-    if (!pool.empty()) SetText(element, "applicationPool", pool);
-    Dispatch directories = Collection(element);
-    long root = Find(directories, "path", "/");
-    if (root < 0) {
-      Dispatch directory = NewElement(directories, L"virtualDirectory");
-      SetText(directory, "path", "/");
-      AddElement(directories, directory);
-      root = Find(directories, "path", "/");
-    }
-    SetText(Item(directories, root), "physicalPath", physicalPath);
+// its physical path. A site made by CreateIISSite has no root application yet.
+void PlaceFolder(Call& call, const Ref& site, const char* folder, const char* physicalPath,
+                 bool application, const char* pool) {
+  char path[kText];
+  VirtualPath(path, sizeof(path), folder);
+  Ref applications = Collection(call, site);
+  if (application || std::strcmp(path, "/") == 0) {
+    Ref element = FindOrAdd(call, applications, "application", path);
+    if (*pool != '\0') SetText(call, element, "applicationPool", pool);
+    Ref root = FindOrAdd(call, Collection(call, element), "virtualDirectory", "/");
+    SetText(call, root, "physicalPath", physicalPath);
     return;
   }
-  // A site made by CreateIISSite has no root application yet.
-  long root = Find(applications, "path", "/");
-  if (root < 0) {
-    Dispatch made = NewElement(applications, L"application");
-    SetText(made, "path", "/");
-    AddElement(applications, made);
-    root = Find(applications, "path", "/");
-  }
-  Dispatch directories = Collection(Item(applications, root));
-  long index = Find(directories, "path", path);
-  if (index < 0) {
-    Dispatch directory = NewElement(directories, L"virtualDirectory");
-    SetText(directory, "path", path);
-    AddElement(directories, directory);
-    index = Find(directories, "path", path);
-  }
-  SetText(Item(directories, index), "physicalPath", physicalPath);
+  Ref root = FindOrAdd(call, applications, "application", "/");
+  Ref directory = FindOrAdd(call, Collection(call, root), "virtualDirectory", path);
+  SetText(call, directory, "physicalPath", physicalPath);
+}
+
+bool EndsWithIgnoringCase(const char* text, const char* end) {
+  const size_t length = std::strlen(text);
+  const size_t tail = std::strlen(end);
+  return length >= tail && lstrcmpiA(text + length - tail, end) == 0;
 }
 
 }  // namespace
@@ -311,52 +424,58 @@ __declspec(dllexport) void WINAPI
                   int connectionTimeout, BOOL keepAlive, BOOL logVisits, BOOL allowAsp,
                   BOOL allowExecutables, BOOL unlimited, BOOL autoStart, int maxConnections,
                   int /*serverSize*/) {
-  Guarded([&] {
-    Configuration config;
-    Dispatch sites = config.Sites();
-    long index = Find(sites, "id", number);
-    if (index < 0) {
-      Dispatch site = NewElement(sites, L"site");
-      SetText(site, "name", description);
-      SetText(site, "id", number);
-      AddElement(sites, site);
-      index = Find(sites, "id", number);
-    }
-    Dispatch site = Item(sites, index);
-    SetText(site, "name", description);
-    Dispatch bindings = Collection(Child(site, L"bindings"));
-    Check(late::Method(bindings.Get(), L"Clear", Arguments()));
-    auto bind = [&](const char* protocol, const char* onPort) {
-      Dispatch binding = NewElement(bindings, L"binding");
-      SetText(binding, "protocol", protocol);
-      SetText(binding, "bindingInformation", BindingInformation(address, onPort, hostHeader));
-      AddElement(bindings, binding);
-    };
-    bind("http", port);
-    if (*sslPort != '\0') bind("https", sslPort);
-    Dispatch limits = Child(site, L"limits");
-    SetText(limits, "connectionTimeout", TimeSpanText(connectionTimeout));
-    SetText(limits, "maxConnections", MaxConnectionsText(unlimited != FALSE, maxConnections));
-    SetFlag(Child(site, L"logFile"), "enabled", logVisits != FALSE);
-    SetFlag(site, "serverAutoStart", autoStart != FALSE);
-    SetFlag(config.Section("system.webServer/httpProtocol", description), "allowKeepAlive",
-            keepAlive != FALSE);
-    if (allowAsp || allowExecutables) {
-      Dispatch restrictions = config.Section("system.webServer/security/isapiCgiRestriction");
-      if (allowExecutables) SetFlag(restrictions, "notListedCgisAllowed", true);
-      if (allowAsp) {
-        Dispatch entries = Collection(restrictions);
-        const long count = Count(entries);
-        for (long i = 0; i < count; ++i) {
-          Dispatch entry = Item(entries, i);
-          const std::string path = GetText(entry, "path");
-          if (path.size() >= 8 && _stricmp(path.c_str() + path.size() - 8, "\\asp.dll") == 0)
-            SetFlag(entry, "allowed", true);
-        }
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref sites = config.Sites();
+  long index = Find(call, sites, "id", number);
+  if (index < 0 && call.ok) {
+    Ref made = NewElement(call, sites, "site");
+    SetText(call, made, "name", description);
+    SetText(call, made, "id", number);
+    AddElement(call, sites, made);
+    index = Find(call, sites, "id", number);
+  }
+  Ref site = Item(call, sites, index);
+  SetText(call, site, "name", description);
+  Ref bindings = Collection(call, Child(call, site, "bindings"));
+  Clear(call, bindings);
+  char text[kText];
+  const struct {
+    const char* protocol;
+    const char* port;
+  } bound[] = {{"http", port}, {"https", sslPort}};
+  for (const auto& binding : bound) {
+    // Without an SSL port there is no secure binding.
+    if (binding.port == sslPort && *sslPort == '\0') continue;
+    Ref made = NewElement(call, bindings, "binding");
+    SetText(call, made, "protocol", binding.protocol);
+    SetText(call, made, "bindingInformation",
+            BindingInformation(text, sizeof(text), address, binding.port, hostHeader));
+    AddElement(call, bindings, made);
+  }
+  Ref limits = Child(call, site, "limits");
+  SetText(call, limits, "connectionTimeout", TimeSpanText(text, sizeof(text), connectionTimeout));
+  SetText(call, limits, "maxConnections",
+          MaxConnectionsText(text, sizeof(text), unlimited != FALSE, maxConnections));
+  SetFlag(call, Child(call, site, "logFile"), "enabled", logVisits != FALSE);
+  SetFlag(call, site, "serverAutoStart", autoStart != FALSE);
+  SetFlag(call, config.Section("system.webServer/httpProtocol", description), "allowKeepAlive",
+          keepAlive != FALSE);
+  if (allowAsp || allowExecutables) {
+    Ref restrictions = config.Section("system.webServer/security/isapiCgiRestriction");
+    if (allowExecutables) SetFlag(call, restrictions, "notListedCgisAllowed", true);
+    if (allowAsp) {
+      Ref entries = Collection(call, restrictions);
+      const long count = Count(call, entries);
+      for (long i = 0; i < count && call.ok; ++i) {
+        Ref entry = Item(call, entries, i);
+        if (EndsWithIgnoringCase(GetText(call, entry, "path", text, kText), "\\asp.dll"))
+          SetFlag(call, entry, "allowed", true);
       }
     }
-    config.Commit();
-  });
+  }
+  config.Commit();
 }
 
 __declspec(dllexport) BOOL WINAPI
@@ -366,192 +485,197 @@ __declspec(dllexport) BOOL WINAPI
                         const char* defaultDocuments, const char* /*footer*/, BOOL anonymous,
                         BOOL windowsAuthentication, BOOL basicAuthentication, const char* mimeTypes,
                         const char* poolName) {
-  return Guarded([&] {
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    const std::string pool = poolName;
-    if (!pool.empty()) EnsurePool(config, pool);
-    PlaceFolder(site, path, physicalPath, protection != 0, pool);
-    const std::string location = SiteLocation(GetText(site, "name"), path);
-    SetText(config.Section("system.webServer/handlers", location), "accessPolicy",
-            AccessPolicy(read != FALSE, write != FALSE, scriptSource != FALSE, execute));
-    SetFlag(config.Section("system.webServer/directoryBrowse", location), "enabled",
-            browse != FALSE);
-    SetFlag(config.Section("system.webServer/httpLogging", location), "dontLog",
-            logVisits == FALSE);
-    Dispatch documents = config.Section("system.webServer/defaultDocument", location);
-    SetFlag(documents, "enabled", defaultDocEnabled != FALSE);
-    Dispatch files = Collection(Child(documents, L"files"));
-    Check(late::Method(files.Get(), L"Clear", Arguments()));
-    for (const std::string& name : DocumentNames(defaultDocuments)) {
-      Dispatch added = NewElement(files, L"add");
-      SetText(added, "value", name);
-      AddElement(files, added);
-    }
-    const std::string authentication = "system.webServer/security/authentication/";
-    SetFlag(config.Section((authentication + "anonymousAuthentication").c_str(), location),
-            "enabled", anonymous != FALSE);
-    SetFlag(config.Section((authentication + "windowsAuthentication").c_str(), location), "enabled",
-            windowsAuthentication != FALSE);
-    SetFlag(config.Section((authentication + "basicAuthentication").c_str(), location), "enabled",
-            basicAuthentication != FALSE);
-    Dispatch mimeMaps = Collection(config.Section("system.webServer/staticContent", location));
-    std::string list = mimeTypes;
-    size_t start = 0;
-    while (start < list.size()) {
-      size_t end = list.find(',', start);
-      if (end == std::string::npos) end = list.size();
-      std::string extension, type;
-      if (SplitMimeEntry(list.substr(start, end - start), extension, type)) {
-        Dispatch map = NewElement(mimeMaps, L"mimeMap");
-        SetText(map, "fileExtension", extension);
-        SetText(map, "mimeType", type);
-        AddElement(mimeMaps, map);
-      }
-      start = end + 1;
-    }
-    config.Commit();
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref site = config.Site(siteNumber);
+  if (*poolName != '\0') EnsurePool(call, config, poolName);
+  PlaceFolder(call, site, path, physicalPath, protection != 0, poolName);
+  char name[kText], location[kText], text[kText];
+  SiteLocation(location, sizeof(location), GetText(call, site, "name", name, kText), path);
+  SetText(call, config.Section("system.webServer/handlers", location), "accessPolicy",
+          AccessPolicy(text, sizeof(text), read != FALSE, write != FALSE, scriptSource != FALSE,
+                       execute));
+  SetFlag(call, config.Section("system.webServer/directoryBrowse", location), "enabled",
+          browse != FALSE);
+  SetFlag(call, config.Section("system.webServer/httpLogging", location), "dontLog",
+          logVisits == FALSE);
+  Ref documents = config.Section("system.webServer/defaultDocument", location);
+  SetFlag(call, documents, "enabled", defaultDocEnabled != FALSE);
+  Ref files = Collection(call, Child(call, documents, "files"));
+  Clear(call, files);
+  for (const char* cursor = defaultDocuments; NextListItem(cursor, text, sizeof(text));) {
+    Ref added = NewElement(call, files, "add");
+    SetText(call, added, "value", text);
+    AddElement(call, files, added);
+  }
+  const struct {
+    const char* kind;
+    BOOL enabled;
+  } authentications[] = {{"anonymousAuthentication", anonymous},
+                         {"windowsAuthentication", windowsAuthentication},
+                         {"basicAuthentication", basicAuthentication}};
+  for (const auto& authentication : authentications) {
+    std::snprintf(name, sizeof(name), "%s%s", kAuthentication, authentication.kind);
+    SetFlag(call, config.Section(name, location), "enabled", authentication.enabled != FALSE);
+  }
+  Ref mimeMaps = Collection(call, config.Section("system.webServer/staticContent", location));
+  char extension[kText];
+  for (const char* cursor = mimeTypes; NextListItem(cursor, text, sizeof(text));) {
+    if (!SplitMimeEntry(text, extension, sizeof(extension), name, sizeof(name))) continue;
+    Ref map = NewElement(call, mimeMaps, "mimeMap");
+    SetText(call, map, "fileExtension", extension);
+    SetText(call, map, "mimeType", name);
+    AddElement(call, mimeMaps, map);
+  }
+  config.Commit();
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI DeleteIISSiteFolder(int siteNumber, const char* path) {
-  return Guarded([&] {
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    const std::string virtualPath = VirtualPath(path);
-    Dispatch applications = Collection(site);
-    const long application = Find(applications, "path", virtualPath);
-    if (application > 0 || (application == 0 && virtualPath != "/")) {
-      DeleteElement(applications, application);
-    } else {
-      const long root = Find(applications, "path", "/");
-      if (root < 0) throw Failed{};
-      Dispatch directories = Collection(Item(applications, root));
-      const long directory = Find(directories, "path", virtualPath);
-      if (directory < 0) throw Failed{};
-      DeleteElement(directories, directory);
-    }
-    config.Commit();
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref site = config.Site(siteNumber);
+  char virtualPath[kText];
+  VirtualPath(virtualPath, sizeof(virtualPath), path);
+  Ref applications = Collection(call, site);
+  const long application = Find(call, applications, "path", virtualPath);
+  if (application >= 0 && std::strcmp(virtualPath, "/") != 0) {
+    DeleteElement(call, applications, application);
+  } else {
+    const long root = Find(call, applications, "path", "/");
+    Ref directories = Collection(call, Item(call, applications, root));
+    const long directory = Find(call, directories, "path", virtualPath);
+    if (directory < 0) call.Fail();
+    DeleteElement(call, directories, directory);
+  }
+  config.Commit();
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI DeleteIISSite(int siteNumber) {
-  return Guarded([&] {
-    Configuration config;
-    Dispatch sites = config.Sites();
-    const long index = Find(sites, "id", std::to_string(siteNumber));
-    if (index < 0) throw Failed{};
-    DeleteElement(sites, index);
-    config.Commit();
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref sites = config.Sites();
+  char id[16];
+  std::snprintf(id, sizeof(id), "%d", siteNumber);
+  const long index = Find(call, sites, "id", id);
+  if (index < 0) call.Fail();
+  DeleteElement(call, sites, index);
+  config.Commit();
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI ControlIISSite(int siteNumber, int action) {
-  return Guarded([&] {
-    const std::string method = ControlMethod(action);
-    if (method.empty()) throw Failed{};
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    Dispatch instance;
-    Check(late::ObjectMethod(Item(ObjectProperty(site, L"Methods"), Wide(method).c_str()).Get(),
-                             L"CreateInstance", Arguments(), instance));
-    Check(late::Method(instance.Get(), L"Execute", Arguments()));
-  });
+  const char* method = ControlMethod(action);
+  if (method == nullptr) return FALSE;
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref site = config.Site(siteNumber);
+  Ref instance = Object(call, Item(call, Property(call, site, L"Methods"), method).Get(),
+                        L"CreateInstance", DISPATCH_METHOD);
+  Invoke(call, instance.Get(), L"Execute", DISPATCH_METHOD, nullptr, 0, nullptr);
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI GetIISSiteList(char* buffer, int size) {
-  std::string list;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    Dispatch sites = config.Sites();
-    const long count = Count(sites);
-    for (long i = 0; i < count; ++i) {
-      if (i > 0) list += "$NEWLINE$";
-      list += GetText(Item(sites, i), "name");
-    }
-  });
-  CopyToBuffer(list, buffer, size);
-  return ok;
+  CopyToBuffer("", buffer, size);
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref sites = config.Sites();
+  const long count = Count(call, sites);
+  char name[kText];
+  for (long i = 0; i < count && call.ok && buffer != nullptr; ++i) {
+    const size_t used = std::strlen(buffer);
+    GetText(call, Item(call, sites, i), "name", name, kText);
+    CopyToBuffer(i > 0 ? "$NEWLINE$" : "", buffer + used, size - static_cast<int>(used));
+    const size_t joined = std::strlen(buffer);
+    CopyToBuffer(name, buffer + joined, size - static_cast<int>(joined));
+  }
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI GetIISSiteIndex(const char* description, int* index) {
   int found = 0;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    Dispatch sites = config.Sites();
-    const long at = Find(sites, "name", description);
-    if (at >= 0)
-      found = static_cast<int>(std::strtol(GetText(Item(sites, at), "id").c_str(), nullptr, 10));
-  });
-  if (index != nullptr) *index = found;
-  return ok;
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref sites = config.Sites();
+  const long at = Find(call, sites, "name", description);
+  char id[kText];
+  if (at >= 0)
+    found = static_cast<int>(
+        std::strtol(GetText(call, Item(call, sites, at), "id", id, kText), nullptr, 10));
+  if (index != nullptr) *index = call.ok ? found : 0;
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI
     GetIISProperty(int siteNumber, const char* path, const char* property, char* buffer, int size) {
-  std::string value = kPropertyFailed;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    value = GetText(FolderElement(site, path), property);
-  });
-  CopyToBuffer(ok ? value : std::string(kPropertyFailed), buffer, size);
-  return ok;
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref site = config.Site(siteNumber);
+  char value[kText];
+  Ref element = *path == '\0' ? std::move(site) : FolderElement(call, site, path);
+  GetText(call, element, property, value, kText);
+  CopyToBuffer(call.ok ? value : kPropertyFailed, buffer, size);
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI
     SetIISProperty(int siteNumber, const char* path, const char* property, const char* value) {
-  return Guarded([&] {
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    SetText(FolderElement(site, path), property, value);
-    config.Commit();
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref site = config.Site(siteNumber);
+  Ref element = *path == '\0' ? std::move(site) : FolderElement(call, site, path);
+  SetText(call, element, property, value);
+  config.Commit();
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI GetIISAnonUser(char* buffer, int size) {
-  std::string account;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    account =
-        GetText(config.Section("system.webServer/security/authentication/anonymousAuthentication"),
-                "userName");
-  });
-  CopyToBuffer(ok ? account : std::string(), buffer, size);
-  return ok;
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  char name[kText], account[kText];
+  std::snprintf(name, sizeof(name), "%sanonymousAuthentication", kAuthentication);
+  GetText(call, config.Section(name), "userName", account, kText);
+  CopyToBuffer(call.ok ? account : "", buffer, size);
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI GetIISUniqueAccountID(int* next) {
-  int number = -1;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    Dispatch sites = config.Sites();
-    std::vector<int64_t> used;
-    const long count = Count(sites);
-    for (long i = 0; i < count; ++i)
-      used.push_back(std::strtoll(GetText(Item(sites, i), "id").c_str(), nullptr, 10));
-    number = NextFreeSiteNumber(used);
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  Ref sites = config.Sites();
+  const long count = Count(call, sites);
+  auto* used = static_cast<int64_t*>(std::malloc(sizeof(int64_t) * (count > 0 ? count : 1)));
+  if (used == nullptr) call.Fail();
+  char id[kText];
+  for (long i = 0; i < count && call.ok; ++i)
+    used[i] = std::strtoll(GetText(call, Item(call, sites, i), "id", id, kText), nullptr, 10);
+  const int number = call.ok ? NextFreeSiteNumber(used, static_cast<size_t>(count)) : -1;
+  std::free(used);
   if (next != nullptr) *next = number;
-  return ok;
+  return call.ok;
 }
 
 __declspec(dllexport) BOOL WINAPI GetIISSiteState(int siteNumber, int* state) {
-  int code = -1;
-  const BOOL ok = Guarded([&] {
-    Configuration config;
-    Dispatch site = config.Site(siteNumber);
-    if (!site) throw Failed{};
-    code = MetabaseServerState(
-        static_cast<int32_t>(std::strtol(GetText(site, "state").c_str(), nullptr, 10)));
-  });
+  ComScope com;
+  Call call;
+  Configuration config(call);
+  char text[kText];
+  GetText(call, config.Site(siteNumber), "state", text, kText);
+  const int code = call.ok ? MetabaseServerState(std::strtol(text, nullptr, 10)) : -1;
   if (state != nullptr) *state = code;
-  return ok;
+  return call.ok;
 }
 
 }  // extern "C"

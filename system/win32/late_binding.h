@@ -1,8 +1,7 @@
 // Late binding on automation objects: owned IDispatch references and
 // VARIANTs, argument lists, and calls by member name (method, property get,
-// property put). Every call returns the object's HRESULT. Shared by the
-// engine's metabase adapter and the wrapper library, so it needs nothing but
-// the platform's automation headers.
+// property put). Every call returns the object's HRESULT. The engine's
+// metabase adapter and its test programs use it.
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // The wrapper library's text rules for servers of version 7.0 and later:
-// bindings, time spans, connection limits, access policies, locations and
-// virtual paths, document lists, MIME entries, states, control methods, the
-// next free site number and the caller's buffer.
+// bindings, time spans, connection limits, access policies, virtual paths
+// and locations, lists and MIME entries, states, control methods, the next
+// free site number, and texts cut to the caller's buffer.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,17 +13,19 @@ namespace vantrell {
 namespace {
 
 TEST(WebAdminMapping, BindingsTimeSpansAndLimits) {
-  EXPECT_EQ(BindingInformation("", "8080", "www"), "*:8080:www");
-  EXPECT_EQ(BindingInformation("10.0.0.1", "443", ""), "10.0.0.1:443:");
+  char out[64];
+  EXPECT_STREQ(BindingInformation(out, sizeof(out), "", "8080", "www"), "*:8080:www");
+  EXPECT_STREQ(BindingInformation(out, sizeof(out), "10.0.0.1", "443", ""), "10.0.0.1:443:");
   const std::pair<int32_t, const char*> spans[] = {{0, "00:00:00"},
                                                    {120, "00:02:00"},
                                                    {3725, "01:02:05"},
                                                    {90000, "1.01:00:00"},
                                                    {-5, "00:00:00"}};
-  for (const auto& [seconds, text] : spans) EXPECT_EQ(TimeSpanText(seconds), text) << seconds;
-  EXPECT_EQ(MaxConnectionsText(true, 10), "4294967295");
-  EXPECT_EQ(MaxConnectionsText(false, 10), "10");
-  EXPECT_EQ(MaxConnectionsText(false, -1), "4294967295");
+  for (const auto& [seconds, text] : spans)
+    EXPECT_STREQ(TimeSpanText(out, sizeof(out), seconds), text) << seconds;
+  EXPECT_STREQ(MaxConnectionsText(out, sizeof(out), true, 10), "4294967295");
+  EXPECT_STREQ(MaxConnectionsText(out, sizeof(out), false, 10), "10");
+  EXPECT_STREQ(MaxConnectionsText(out, sizeof(out), false, -1), "4294967295");
 }
 
 TEST(WebAdminMapping, AccessPolicies) {
@@ -38,8 +40,9 @@ TEST(WebAdminMapping, AccessPolicies) {
       {true, true, true, 2, "Read, Write, Script, Execute, Source"},
       {false, false, false, 2, "Script, Execute"},
   };
+  char out[64];
   for (const Case& c : cases)
-    EXPECT_EQ(AccessPolicy(c.read, c.write, c.source, c.execute), c.policy) << c.policy;
+    EXPECT_STREQ(AccessPolicy(out, sizeof(out), c.read, c.write, c.source, c.execute), c.policy);
 }
 
 TEST(WebAdminMapping, PathsAndLocations) {
@@ -47,44 +50,59 @@ TEST(WebAdminMapping, PathsAndLocations) {
                                                        {"app", "/app"},
                                                        {"app/sub", "/app/sub"},
                                                        {"app\\sub\\", "/app/sub"},
-                                                       {"/app//sub", "/app/sub"}};
-  for (const auto& [folder, path] : paths) EXPECT_EQ(VirtualPath(folder), path) << folder;
-  EXPECT_EQ(SiteLocation("Shop", ""), "Shop");
-  EXPECT_EQ(SiteLocation("Shop", "app\\sub"), "Shop/app/sub");
+                                                       {"/app//sub", "/app/sub"},
+                                                       {"\\", "/"}};
+  char out[64];
+  for (const auto& [folder, path] : paths)
+    EXPECT_STREQ(VirtualPath(out, sizeof(out), folder), path) << folder;
+  EXPECT_STREQ(SiteLocation(out, sizeof(out), "Shop", ""), "Shop");
+  EXPECT_STREQ(SiteLocation(out, sizeof(out), "Shop", "app\\sub"), "Shop/app/sub");
 }
 
 TEST(WebAdminMapping, ListsAndEntries) {
-  EXPECT_EQ(DocumentNames("index.htm, default.aspx,,"),
-            (std::vector<std::string>{"index.htm", "default.aspx"}));
-  EXPECT_TRUE(DocumentNames("").empty());
-  std::string extension, type;
-  EXPECT_TRUE(SplitMimeEntry(".json=application/json", extension, type));
-  EXPECT_EQ(extension + "|" + type, ".json|application/json");
-  EXPECT_TRUE(SplitMimeEntry(".x=a=b", extension, type));
-  EXPECT_EQ(type, "a=b");
-  EXPECT_FALSE(SplitMimeEntry(".bad", extension, type));
+  const std::pair<const char*, std::vector<std::string>> lists[] = {
+      {"index.htm, default.aspx,,", {"index.htm", "default.aspx"}},
+      {" , ,", {}},
+      {"", {}},
+      {"a", {"a"}},
+  };
+  for (const auto& [list, want] : lists) {
+    std::vector<std::string> got;
+    char item[32];
+    for (const char* cursor = list; NextListItem(cursor, item, sizeof(item));) got.push_back(item);
+    EXPECT_EQ(got, want) << list;
+  }
+  char extension[16], type[32];
+  EXPECT_TRUE(
+      SplitMimeEntry(".json=application/json", extension, sizeof(extension), type, sizeof(type)));
+  EXPECT_EQ(std::string(extension) + "|" + type, ".json|application/json");
+  EXPECT_TRUE(SplitMimeEntry(".x=a=b", extension, sizeof(extension), type, sizeof(type)));
+  EXPECT_STREQ(type, "a=b");
+  EXPECT_FALSE(SplitMimeEntry(".bad", extension, sizeof(extension), type, sizeof(type)));
 }
 
 TEST(WebAdminMapping, StatesMethodsAndNumbers) {
   const std::pair<int32_t, int32_t> states[] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {-1, 0}};
   for (const auto& [state, metabase] : states) EXPECT_EQ(MetabaseServerState(state), metabase);
-  const std::pair<int32_t, const char*> methods[] = {{0, "Start"}, {1, "Stop"}, {2, "Stop"},
-                                                     {3, "Start"}, {4, ""},     {-1, ""}};
-  for (const auto& [action, method] : methods) EXPECT_EQ(ControlMethod(action), method);
-  EXPECT_EQ(NextFreeSiteNumber({}), 1);
-  EXPECT_EQ(NextFreeSiteNumber({1, 2, 4}), 3);
-  EXPECT_EQ(NextFreeSiteNumber({3, 2, 1}), 4);
+  const std::pair<int32_t, const char*> methods[] = {{0, "Start"}, {1, "Stop"},  {2, "Stop"},
+                                                     {3, "Start"}, {4, nullptr}, {-1, nullptr}};
+  for (const auto& [action, method] : methods) EXPECT_STREQ(ControlMethod(action), method);
+  const int64_t some[] = {1, 2, 4};
+  const int64_t all[] = {3, 2, 1};
+  EXPECT_EQ(NextFreeSiteNumber(nullptr, 0), 1);
+  EXPECT_EQ(NextFreeSiteNumber(some, 3), 3);
+  EXPECT_EQ(NextFreeSiteNumber(all, 3), 4);
 }
 
-TEST(WebAdminMapping, BufferIsCutAndTerminated) {
-  char buffer[6];
-  std::fill(std::begin(buffer), std::end(buffer), 'x');
-  CopyToBuffer("Default", buffer, sizeof(buffer));
-  EXPECT_STREQ(buffer, "Defau");
-  CopyToBuffer("ab", buffer, sizeof(buffer));
-  EXPECT_STREQ(buffer, "ab");
-  CopyToBuffer("ab", buffer, 0);
-  EXPECT_STREQ(buffer, "ab");
+TEST(WebAdminMapping, TextsAreCutToTheBuffer) {
+  char small[6];
+  EXPECT_STREQ(BindingInformation(small, sizeof(small), "", "8080", "www"), "*:808");
+  EXPECT_STREQ(AccessPolicy(small, sizeof(small), true, true, false, 0), "Read,");
+  EXPECT_STREQ(VirtualPath(small, sizeof(small), "application"), "/appl");
+  CopyToBuffer("Default", small, sizeof(small));
+  EXPECT_STREQ(small, "Defau");
+  CopyToBuffer("ab", small, 0);
+  EXPECT_STREQ(small, "Defau");
   CopyToBuffer("ab", nullptr, 5);
 }
 
