@@ -100,6 +100,11 @@ HRESULT ForEach(IDispatch* object, Visit visit) {
   IEnumVARIANT* items = nullptr;
   HRESULT hr = Enumerator(object, &items);
   if (FAILED(hr)) return hr;
+  // Released however the walk ends, a visit that raises included.
+  struct Release {
+    IEnumVARIANT* items;
+    ~Release() { items->Release(); }
+  } release{items};
   for (;;) {
     Variant item;
     ULONG fetched = 0;
@@ -107,7 +112,6 @@ HRESULT ForEach(IDispatch* object, Visit visit) {
     if (hr != S_OK || fetched != 1) break;
     if (!visit(item.Get())) break;
   }
-  items->Release();
   return FAILED(hr) ? hr : S_OK;
 }
 
