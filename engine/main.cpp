@@ -23,6 +23,7 @@
 #include "system/win32/system_queries_win32.h"
 #include "system/win32/system_restart_win32.h"
 #include "system/win32/task_scheduler_win32.h"
+#include "system/win32/web_server_win32.h"
 #include "text/win32/text_system_win32.h"
 #include "vars/variable_manager.h"
 
@@ -73,6 +74,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vantrell::Win32DialogWindows dialogWindows;
   statementServices.dialogs = &dialogWindows;
   statementServices.tasks = &taskScheduler;
+  vantrell::Win32WebServer webServer;
+  statementServices.webServer = &webServer;
 
   vantrell::StartupServices services{files, archives, ui, trace};
   // The dialogs load hidden before the first statement; one that cannot be

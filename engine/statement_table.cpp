@@ -18,6 +18,7 @@
 #include "system/run_statements.h"
 #include "system/share_statements.h"
 #include "system/task_statements.h"
+#include "system/web_server_statements.h"
 #include "text/text_statements.h"
 #include "vars/conditions.h"
 
@@ -35,27 +36,27 @@ const std::vector<StatementModule>& StatementModules() {
       {"Check Registry", "system/registry_statements"},
       {"Check Service", "system/query_statements"},
       {"Comment", "script/interpreter"},
-      {"Control IIS Site", ""},
+      {"Control IIS Site", "system/web_server_statements"},
       {"Control Service", "msi/install_statements"},
       {"Convert Case", "text/text_statements"},
       {"Convert Path", "text/text_statements"},
       {"Copy/Move Local Files", "msi/install_statements"},
       {"Create File Type", "msi/install_statements"},
       {"Create Folder", "msi/install_statements"},
-      {"Create IIS Site", ""},
+      {"Create IIS Site", "system/web_server_statements"},
       {"Create ODBC DSN", "msi/install_statements"},
       {"Create Share", "system/share_statements"},
       {"Create Shortcut", "msi/install_statements"},
-      {"Create Virtual Folder", ""},
+      {"Create Virtual Folder", "system/web_server_statements"},
       {"Define Component", "components/component_statements"},
       {"Delete Component", "components/component_statements"},
       {"Delete Files", "msi/install_statements"},
       {"Delete Files Recursive", "system/file_statements"},
-      {"Delete IIS Site", ""},
+      {"Delete IIS Site", "system/web_server_statements"},
       {"Delete Registry", "system/registry_statements"},
       {"Delete Scheduled Task", "system/task_statements"},
       {"Delete Share", "system/share_statements"},
-      {"Delete Virtual Folder", ""},
+      {"Delete Virtual Folder", "system/web_server_statements"},
       {"Display Dialog", "dialogs/dialog_statements"},
       {"Does File/Folder Exist", "system/query_statements"},
       {"Edit INI File", "msi/install_statements"},
@@ -72,9 +73,9 @@ const std::vector<StatementModule>& StatementModules() {
       {"Get Environment", "text/text_statements"},
       {"Get File Version", "system/query_statements"},
       {"Get Folder Location", "system/query_statements"},
-      {"Get IIS Property", ""},
-      {"Get IIS Site Index", ""},
-      {"Get IIS Site List", ""},
+      {"Get IIS Property", "system/web_server_statements"},
+      {"Get IIS Site Index", "system/web_server_statements"},
+      {"Get IIS Site List", "system/web_server_statements"},
       {"Get INI File Settings", "text/text_statements"},
       {"Get OS or SP Level", "system/query_statements"},
       {"Get System Settings", "system/query_statements"},
@@ -83,7 +84,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Hide Dialog", "dialogs/dialog_statements"},
       {"If", "script/interpreter"},
       {"Ignore", "script/interpreter"},
-      {"IIS Anonymous User", ""},
+      {"IIS Anonymous User", "system/web_server_statements"},
       {"Install Assembly", "msi/install_statements"},
       {"Install Files", "msi/install_statements"},
       {"Install ODBC Driver", "msi/install_statements"},
@@ -116,7 +117,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Set Component State", "components/component_statements"},
       {"Set Component Visibility", "components/component_statements"},
       {"Set Environment", "msi/install_statements"},
-      {"Set IIS Property", ""},
+      {"Set IIS Property", "system/web_server_statements"},
       {"Set Variable", "text/text_statements"},
       {"System Tray", ""},
       {"Terminate Install", "script/interpreter"},
@@ -209,8 +210,17 @@ StatementTable BuildStatementTable(StatementServices& services,
     ExecuteTransformInstance(s, patch, [&s] { s.run.Rebootstrap(); });
   });
 
+  // One web server state for the run: the host and the wrapper library written.
+  std::shared_ptr<WebServer> webServer;
+  AnonymousUserQuery anonymousUser;
+  if (services.webServer != nullptr) {
+    webServer = std::make_shared<WebServer>(WebServerServices{
+        *services.webServer, services.registry, services.programs, files,
+        [&queries = services.queries] { return queries.WindowsFolder(); }, translated});
+    anonymousUser = [webServer](StatementContext& s) { return webServer->AnonymousUserName(s); };
+  }
   table.SetModule("system/query_statements");
-  RegisterQueryStatements(table, services.queries);
+  RegisterQueryStatements(table, services.queries, anonymousUser);
   table.SetModule("system/registry_statements");
   RegisterRegistryStatements(table, services.registry);
   table.SetModule("system/run_statements");
@@ -226,6 +236,10 @@ StatementTable BuildStatementTable(StatementServices& services,
   table.SetModule("system/reboot_statements");
   RebootServices reboot{services.registration, services.restart, selfExtractorPath};
   RegisterRebootStatements(table, reboot);
+  if (webServer) {
+    table.SetModule("system/web_server_statements");
+    RegisterWebServerStatements(table, webServer);
+  }
   if (services.security != nullptr) {
     table.SetModule("system/share_statements");
     RegisterShareStatements(table, ShareServices{*services.security, {}});

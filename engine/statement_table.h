@@ -23,6 +23,7 @@
 #include "system/security_platform.h"
 #include "system/system_queries.h"
 #include "system/task_scheduler.h"
+#include "system/web_server_platform.h"
 #include "text/text_system.h"
 
 namespace vantrell {
@@ -58,6 +59,9 @@ struct StatementServices {
   // The platform's task scheduler; without it the scheduled-task statements
   // are not served.
   TaskSchedulerPlatform* tasks = nullptr;
+  // The web server's objects and wrapper library; without it the web server
+  // statements are not served.
+  WebServerPlatform* webServer = nullptr;
   // The dialogs' windows; none: dialogs are performed without windows.
   DialogWindows* dialogs = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "system/query_statements.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "common/paths.h"
 #include "common/target_platform.h"
@@ -17,6 +18,7 @@ constexpr uint32_t kAdministrators = 0x220;
 constexpr uint32_t kUsers = 0x221;
 constexpr uint32_t kGuests = 0x222;
 constexpr uint32_t kPowerUsers = 0x223;
+constexpr int32_t kAnonymousUserSetting = 59;
 
 std::string Truth(bool flag) {
   return BoolToText(flag);
@@ -355,9 +357,18 @@ std::string FileVersionText(const FileVersionNumbers& v) {
 }
 
 void ExecuteGetSystemSettings(StatementContext& s, SystemQueries& q) {
+  ExecuteGetSystemSettings(s, q, {});
+}
+
+void ExecuteGetSystemSettings(StatementContext& s, SystemQueries& q,
+                              const AnonymousUserQuery& anonymousUser) {
   const std::string name = s.Parameter(1);
   const int32_t setting = StrToIntStrict(s.Parameter(2));
   std::unique_ptr<QueryScope> scope = q.NativeFileSystem();
+  if (setting == kAnonymousUserSetting && anonymousUser) {
+    Answer(s, name, anonymousUser(s));
+    return;
+  }
   Answer(s, name, SystemSettingText(q, setting));
 }
 
@@ -444,12 +455,16 @@ void ExecuteCheckFileVersion(StatementContext& s, SystemQueries& q) {
   Answer(s, name, Truth(!AtLeast(b, Fields(a))));
 }
 
-void RegisterQueryStatements(StatementTable& table, SystemQueries& queries) {
+void RegisterQueryStatements(StatementTable& table, SystemQueries& queries,
+                             AnonymousUserQuery anonymousUser) {
   SystemQueries* q = &queries;
   auto bind = [q](void (*execute)(StatementContext&, SystemQueries&)) {
     return [q, execute](StatementContext& s) { execute(s, *q); };
   };
-  table.Register("Get System Settings", bind(ExecuteGetSystemSettings));
+  table.Register("Get System Settings",
+                 [q, anonymousUser = std::move(anonymousUser)](StatementContext& s) {
+                   ExecuteGetSystemSettings(s, *q, anonymousUser);
+                 });
   table.Register("Get OS or SP Level", bind(ExecuteGetOsLevel));
   table.Register("Get Folder Location", bind(ExecuteGetFolderLocation));
   table.Register("Check Disk Space", bind(ExecuteCheckDiskSpace));

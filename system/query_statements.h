@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,15 @@ void ExecuteFileFolderExists(StatementContext& s, SystemQueries& queries);
 void ExecuteGetFileVersion(StatementContext& s, SystemQueries& queries);
 void ExecuteCheckFileVersion(StatementContext& s, SystemQueries& queries);
 
+// The web server's anonymous account for setting 59, asked as the web server
+// statements ask it; unset: the queries answer.
+using AnonymousUserQuery = std::function<std::string(StatementContext&)>;
+
+void ExecuteGetSystemSettings(StatementContext& s, SystemQueries& queries,
+                              const AnonymousUserQuery& anonymousUser);
+
 // The queries must outlive the registrations.
-void RegisterQueryStatements(StatementTable& table, SystemQueries& queries);
+void RegisterQueryStatements(StatementTable& table, SystemQueries& queries,
+                             AnonymousUserQuery anonymousUser = {});
 
 }  // namespace vantrell
