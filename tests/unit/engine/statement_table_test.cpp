@@ -15,11 +15,8 @@
 #include "twins/registration_twins.h"
 #include "twins/registry_twin.h"
 #include "twins/security_twin.h"
-<<<<<<< HEAD
 #include "twins/task_scheduler_twin.h"
-=======
 #include "twins/web_server_twin.h"
->>>>>>> web-server
 
 namespace vantrell {
 namespace {
@@ -67,13 +64,10 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
                              programs, filePlatform, registration, restart, installer};
   SecurityTwin security;
   services.security = &security;
-<<<<<<< HEAD
   TaskSchedulerTwin tasks;
   services.tasks = &tasks;
-=======
   WebServerTwin webServer;
   services.webServer = &webServer;
->>>>>>> web-server
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {
