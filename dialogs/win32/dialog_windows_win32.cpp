@@ -93,6 +93,27 @@ class WindowSurface final : public DialogSurface {
   FormWindow& window_;
 };
 
+// The system menu's item that tells which engine runs the setup.
+constexpr UINT kAboutCommand = 1025;
+
+// The system menu as the pages have it: reset, Close greyed (a page is
+// never closed that way), then the About item below a separator.
+void PrepareSystemMenu(HWND window) {
+  GetSystemMenu(window, TRUE);
+  HMENU menu = GetSystemMenu(window, FALSE);
+  if (menu == nullptr) return;
+  EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kAboutCommand, L"About Vantrell Wizard...");
+}
+
+void ShowAbout(HWND owner) {
+  MessageBoxW(owner,
+              L"Vantrell Wizard\r\n\r\nThe setup engine that runs this setup: its wizard, the "
+              L"Windows Installer package and the product's registration.",
+              L"Vantrell Wizard", MB_OK | MB_ICONINFORMATION);
+}
+
 bool FolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -164,6 +185,12 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
                            slash == std::string::npos ? formPath : formPath.substr(slash + 1));
   dialog->window = std::make_unique<FormWindow>(*dialog->form, ScreenDpi());
   dialog->surface = std::make_unique<WindowSurface>(*dialog->window);
+  FormWindow* shownWindow = dialog->window.get();
+  dialog->window->SetSystemCommandHandler([shownWindow](WPARAM command) {
+    if (command != kAboutCommand) return false;
+    ShowAbout(shownWindow->Handle());
+    return true;
+  });
   dialog->binding = std::make_unique<DialogBinding>(*dialog->form, *dialog->surface, Variables(),
                                                     Components(), SplitLines(*rules));
   dialog->supportFolder = slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
@@ -219,6 +246,7 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   SetWindowPos(window, nullptr, lastPosition_.x, lastPosition_.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   dialog.window->SetClosable(false);
+  PrepareSystemMenu(window);
   SetCancelRequested(false);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);

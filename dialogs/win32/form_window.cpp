@@ -1312,6 +1312,12 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
     case WM_CLOSE:
       if (view == view->owner->root_.get() && !view->owner->closable_) return 0;
       break;
+    case WM_SYSCOMMAND:
+      if (view == view->owner->root_.get() && view->owner->onSystemCommand_ &&
+          view->owner->onSystemCommand_(wParam)) {
+        return 0;
+      }
+      break;
     case WM_NOTIFY:
       if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
       break;

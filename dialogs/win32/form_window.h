@@ -78,6 +78,10 @@ class FormWindow {
   void SetEventHandler(std::function<void(FormControl&, FormEvent)> handler) {
     onEvent_ = std::move(handler);
   }
+  // Receives the form's system-menu commands; true when handled.
+  void SetSystemCommandHandler(std::function<bool(WPARAM)> handler) {
+    onSystemCommand_ = std::move(handler);
+  }
   // Watches a memo or rich edit: once scrolled to its end it reports kScrolledToEnd.
   void WatchScrolling(const FormControl& control);
   // Shows the control's (or the form's) current Caption: its window text
@@ -135,6 +139,7 @@ class FormWindow {
   std::vector<std::unique_ptr<ControlView>> views_;  // file order, depth first
   std::unordered_map<HWND, ControlView*> byWindow_;
   std::function<void(FormControl&, FormEvent)> onEvent_;
+  std::function<bool(WPARAM)> onSystemCommand_;
   bool closable_ = true;
   bool showing_ = false;  // a Show in progress: the windows' notifications are ours
 };

@@ -36,6 +36,7 @@ constexpr char kUsage[] =
     "       robot browse-to SELECTOR --path FOLDER\n"
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
+    "       robot syscommand SELECTOR --id N\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -484,6 +485,17 @@ int CommandKey(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Sends a system-menu command to the window, as choosing the menu item does.
+int CommandSysCommand(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"id"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  const unsigned long id = options.Number(L"id", 0);
+  if (!PostMessageW(window, WM_SYSCOMMAND, id, 0)) throw RobotError(Win32Failure("PostMessageW"));
+  out.Line("syscommand", std::to_string(id));
+  return 0;
+}
+
 // The control that has the keyboard focus in the window's thread.
 int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
@@ -518,6 +530,7 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"click", CommandClick}, {L"close", CommandClose},        {L"shot", CommandShot},
       {L"list", CommandList},   {L"browse-to", CommandBrowseTo}, {L"type", CommandType},
       {L"scroll", CommandScroll}, {L"key", CommandKey},          {L"focus", CommandFocus},
+      {L"syscommand", CommandSysCommand},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

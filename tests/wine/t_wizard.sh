@@ -3,8 +3,9 @@
 # examples/sample/forms) in a "Wizard Loop"; the robot reads the first page,
 # clicks Next, Back, Next and Cancel, and the script writes what each
 # display gave. Equally sized pages open at one place; the title-bar close
-# request does not close a page; a modeless page sets WINDOWHANDLE, and
-# "Hide Dialog" sets it back to "0".
+# request does not close a page; the system menu's About item names the
+# engine; a modeless page sets WINDOWHANDLE, and "Hide Dialog" sets it back
+# to "0".
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -38,6 +39,11 @@ first_rect="$(rect "$welcome")"
 robot close --hwnd "$welcome" --no-wait >/dev/null
 sleep 1
 check "the close request leaves the page" "$(robot dump --hwnd "$welcome" | robot_value visible)" 1
+robot syscommand --hwnd "$welcome" --id 1025 >/dev/null
+about="$(robot dump --title "Vantrell Wizard" --class '#32770')"
+check "About Vantrell Wizard...: an information box about the engine" \
+  "$(robot_value icon <<<"$about")/$(robot_value static <<<"$about" | sed 's/\\n.*//')" "information/Vantrell Wizard"
+robot click --hwnd "$(robot_value hwnd <<<"$about")" --button OK >/dev/null
 robot click --hwnd "$welcome" --button "Next >" >/dev/null
 ready="$(robot wait --timeout 30000 --title-contains "Vantrell Wizard" | robot_value hwnd)"
 check "ready: opens where the welcome page was" "$(rect "$ready")" "$first_rect"
