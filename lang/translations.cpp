@@ -1,6 +1,8 @@
 // Translations and the language offer (contract in translations.h).
 #include "lang/translations.h"
 
+#include <algorithm>
+
 #include "common/ascii.h"
 
 namespace vantrell {
@@ -68,6 +70,17 @@ std::string TranslationState::Lookup(const std::string& text, std::string_view k
 TranslationState& Translations() {
   static TranslationState state;
   return state;
+}
+
+std::optional<std::string> DialogTranslation(const TranslationFiles& files,
+                                             std::string_view dialog, std::string_view control) {
+  const size_t lines = std::min({files.map.size(), files.matrix.size(), files.translated.size()});
+  for (size_t i = 0; i < lines; ++i) {
+    if (EqualsIgnoreCase(files.map[i], dialog) && EqualsIgnoreCase(files.matrix[i], control)) {
+      return files.translated[i];
+    }
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> OfferedLanguages(const std::vector<std::string>& paths,

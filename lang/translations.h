@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +79,13 @@ class TranslationState {
 
 // The run's translation state.
 TranslationState& Translations();
+
+// A dialog control's text in the loaded language: the translated text of the
+// first line whose map line is the dialog's file name and whose matrix line
+// is the control's name (both compared ignoring ASCII case); nullopt when
+// there is none.
+std::optional<std::string> DialogTranslation(const TranslationFiles& files,
+                                             std::string_view dialog, std::string_view control);
 
 // The languages a support folder offers, from its file names (full paths) in
 // listing order: "translations." + language, without the map, the authored

@@ -276,6 +276,9 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   services_.freeSpace = FreeBytes;
   services_.decodeText = DecodeTextFile;
   services_.language = Translations().Current();
+  services_.translate = [](const std::string& form, const std::string& control) {
+    return DialogTranslation(Translations().Files(), form, control);
+  };
   services_.wizardCaption = WizardCaption();
   services_.cancelQuestion = EngineText(40);
   // Drawing waits until every control holds its value.

@@ -181,6 +181,27 @@ TEST(DialogBinding, PageShownAgainShowsWhatTheVariablesNowHold) {
   EXPECT_EQ(f.Get("Page", "Caption"), "Page - Vantrell Wizard");
 }
 
+TEST(DialogBinding, TextsInTheActiveLanguage) {
+  Fixture f("  object Heading: TLabel\n    Caption = 'Hello $USERNAME$'\n  end\n"
+            "  object Other: TLabel\n    Caption = 'Not translated'\n  end\n" +
+            Edit("Field", "NOSUCH", 0, "    Text = 'design'\n"));
+  f.vars.PutVariable("USERNAME", "Pat");
+  f.services.language = "German";
+  f.services.translate = [](const std::string& dialog,
+                            const std::string& control) -> std::optional<std::string> {
+    if (dialog != "Page.dfm") return std::nullopt;
+    if (control == "Heading") return "Hallo $USERNAME$";
+    if (control == "Page.dfm") return "Seite";
+    if (control == "Field") return "$USERNAME$ bleibt";
+    return std::nullopt;
+  };
+  f.Prepare();
+  EXPECT_EQ(f.Get("Heading", "Caption"), "Hallo Pat");
+  EXPECT_EQ(f.Get("Other", "Caption"), "Not translated");
+  EXPECT_EQ(f.Get("Page", "Caption"), "Seite - Vantrell Wizard");
+  EXPECT_EQ(f.Get("Field", "Text"), "$USERNAME$ bleibt");  // an edit's translation is not expanded
+}
+
 TEST(DialogBinding, CheckBoxesWriteTruthTexts) {
   const std::string box = "  object Box: TRzCheckBox\n    Hint = 'OPTION'\n  end\n";
   Fixture f(box);

@@ -87,6 +87,18 @@ TEST(RefreshTranslations, LoadsOnChangeKeepsListsWhenTurnedOff) {
   EXPECT_TRUE(state.Refresh("English", load));  // the sentinel matches no language
 }
 
+TEST(DialogTranslation, FirstLineOfTheDialogAndControl) {
+  TranslationFiles files;
+  files.map = {"{A1B2}", "License.dfm", "license.dfm", "Welcome.dfm", "License.dfm"};
+  files.matrix = {"Accept", "Next", "ACCEPT", "Accept", "Accept"};
+  files.translated = {"statement text", "&Weiter >", "Ich &stimme zu", "welcome", "second"};
+  EXPECT_EQ(DialogTranslation(files, "LICENSE.DFM", "accept"), "Ich &stimme zu");
+  EXPECT_EQ(DialogTranslation(files, "License.dfm", "Next"), "&Weiter >");
+  EXPECT_EQ(DialogTranslation(files, "License.dfm", "Cancel"), std::nullopt);
+  files.translated.resize(2);  // lists of unequal length: only the common lines count
+  EXPECT_EQ(DialogTranslation(files, "license.dfm", "Accept"), std::nullopt);
+}
+
 TEST(OfferedLanguages, FromTheSupportFolder) {
   const std::string support = "C:\\Temp\\{S}\\";
   const std::vector<std::string> files = {
