@@ -8,6 +8,7 @@
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "components/component_display.h"
+#include "dialogs/edit_mask.h"
 #include "lang/caption.h"
 #include "script/background.h"
 #include "vars/integer_text.h"
@@ -105,20 +106,6 @@ size_t CharacterCount(std::string_view text) {
   return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
     return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   }));
-}
-
-// The number of characters an edit mask lets the user enter or shows
-// ("!", "<", ">" and the "\" before a literal take no place).
-size_t MaskLength(std::string_view mask) {
-  mask = mask.substr(0, mask.find(';'));
-  size_t count = 0;
-  for (size_t i = 0; i < mask.size(); ++i) {
-    const char c = mask[i];
-    if (c == '!' || c == '<' || c == '>') continue;
-    if (c == '\\') ++i;
-    ++count;
-  }
-  return count;
 }
 
 std::string VariableName(std::string_view hint) {
@@ -525,9 +512,9 @@ void DialogBinding::KeyReleased(FormControl& c) {
   // A mask is filled to its end when the edit shows every place of it and
   // no place is selected for the next character; a mask edit without a mask
   // has no end.
-  const std::string mask = c.Get("EditMask").value_or("");
-  if (mask.empty() || surface_.HasSelectedText(c)) return;
-  if (CharacterCount(c.Get("Text").value_or("")) < MaskLength(mask)) return;
+  const std::optional<EditMask> mask = ParseEditMask(c.Get("EditMask").value_or(""));
+  if (!mask || surface_.HasSelectedText(c)) return;
+  if (CharacterCount(c.Get("Text").value_or("")) < MaskLength(*mask)) return;
   AdvanceFocus(c);
 }
 
