@@ -102,11 +102,6 @@ std::string JoinText(const std::vector<std::string>& lines) {
   return text;
 }
 
-size_t CharacterCount(std::string_view text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
 
 std::string VariableName(std::string_view hint) {
   std::string name = TVariableManager::StripReference(hint);
@@ -504,7 +499,7 @@ void DialogBinding::Changed(FormControl& c) {
 
 void DialogBinding::AdvanceFocusWhenFull(const FormControl& c, const std::string& text) {
   const int64_t most = c.Integer("MaxLength");
-  if (most != 0 && CharacterCount(text) >= static_cast<size_t>(most)) AdvanceFocus(c);
+  if (most != 0 && text.size() >= static_cast<size_t>(most)) AdvanceFocus(c);
 }
 
 void DialogBinding::KeyReleased(FormControl& c) {
@@ -514,7 +509,13 @@ void DialogBinding::KeyReleased(FormControl& c) {
   // has no end.
   const std::optional<EditMask> mask = ParseEditMask(c.Get("EditMask").value_or(""));
   if (!mask || surface_.HasSelectedText(c)) return;
-  if (CharacterCount(c.Get("Text").value_or("")) < MaskLength(*mask)) return;
+  // The edit's Text is the mask's value; shown, its last input place is filled.
+  const std::string shown = MaskedText(*mask, c.Get("Text").value_or(""));
+  for (size_t i = mask->places.size(); i-- > 0;) {
+    if (mask->places[i].kind == MaskPlaceKind::kLiteral) continue;
+    if (i >= shown.size() || shown[i] == mask->blank || shown[i] == ' ') return;
+    break;
+  }
   AdvanceFocus(c);
 }
 

@@ -12,6 +12,7 @@
 
 #include "common/ascii.h"
 #include "common/engine_error.h"
+#include "dialogs/edit_mask.h"
 
 namespace vantrell {
 namespace {
@@ -86,6 +87,20 @@ std::string WindowTextOf(HWND window) {
   std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
   return Narrow(text);
+}
+
+// The mask of a mask edit with one; nullopt for other controls.
+std::optional<EditMask> MaskOf(const FormControl& control) {
+  if (!EqualsIgnoreCase(control.Descriptor().name, "TMaskEdit")) return std::nullopt;
+  return ParseEditMask(control.Get("EditMask").value_or(""));
+}
+
+// The text a control shows for its Text: a mask edit shows its value in its mask.
+std::wstring ShownText(const FormControl& control) {
+  if (std::optional<EditMask> mask = MaskOf(control)) {
+    return Widen(MaskedText(*mask, control.Get("Text").value_or("")), CP_ACP);
+  }
+  return WideText(control, "Text");
 }
 
 // The rich edit control of Rich Edit 4.1, when the system has it.
@@ -662,7 +677,7 @@ void FormWindow::CreateControl(ControlView& view) {
     } else {
       style |= ES_AUTOHSCROLL;
       if (!c.Get("PasswordChar").value_or("").empty()) style |= ES_PASSWORD;
-      text = WideText(c, "Text");
+      text = ShownText(c);
     }
   } else if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton"})) {
     windowClass = L"BUTTON";
@@ -955,7 +970,7 @@ void FormWindow::Show(const FormControl& control, std::string_view property) {
         SetWindowTextW(w, text.c_str());
       }
     } else {
-      SetWindowTextW(w, WideText(c, "Text").c_str());
+      SetWindowTextW(w, ShownText(c).c_str());
     }
   } else if (is("Lines") || is("Lines.Strings")) {
     SetWindowTextW(w, JoinLines(WideLines(c, "Lines.Strings")).c_str());
@@ -1120,7 +1135,8 @@ void FormWindow::Report(ControlView& view, FormEvent event) {
   FormControl& c = *view.control;
   HWND w = view.window;
   if (IsAny(c, {"TEdit", "TMaskEdit"})) {
-    c.Set("Text", WindowTextOf(w));
+    const std::optional<EditMask> mask = MaskOf(c);
+    c.Set("Text", mask ? MaskedValue(*mask, WindowTextOf(w)) : WindowTextOf(w));
   } else if (IsAny(c, {"TMemo", "TRichEdit"})) {
     if (event == FormEvent::kChange) c.Set("Lines", WindowTextOf(w));
   } else if (IsAny(c, {"TRzCheckBox", "TRzRadioButton"})) {
@@ -1439,12 +1455,78 @@ LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wP
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
+namespace {
+
+// Typing, deleting and pasting in a mask edit go through its mask: a typed
+// character fills the place at the caret (literals are stepped over, a
+// character the place does not take is refused with a beep), Delete and
+// Backspace put the blank back, and the next place stays selected until the
+// mask is filled to its end. True when the message was handled here.
+bool MaskKey(HWND edit, const EditMask& mask, UINT message, WPARAM wParam) {
+  DWORD start = 0;
+  DWORD end = 0;
+  auto selection = [&] {
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  };
+  auto show = [&](const MaskEditResult& result) {
+    SetWindowTextW(edit, Widen(result.text, CP_ACP).c_str());
+    const size_t length = result.text.size();
+    const auto from = static_cast<WPARAM>(std::min(result.caret, length));
+    SendMessageW(edit, EM_SETSEL, from, static_cast<LPARAM>(std::min(from + 1, length)));
+  };
+  if (message == WM_SETFOCUS) {
+    selection();
+    if (start == end && start == 0) {
+      SendMessageW(edit, EM_SETSEL, 0, 1);
+    }
+    return false;
+  }
+  if (message == WM_PASTE || message == WM_CUT || message == WM_CLEAR) return true;
+  const bool typed = message == WM_CHAR && wParam >= 32;
+  const bool erase =
+      (message == WM_CHAR && wParam == VK_BACK) || (message == WM_KEYDOWN && wParam == VK_DELETE);
+  if (!typed && !erase) return message == WM_CHAR && wParam == VK_BACK;
+  selection();
+  std::string text = WindowTextOf(edit);
+  size_t caret = start;
+  if (end > start + 1 || (erase && end > start)) {
+    MaskEditResult cleared = EraseMaskSelection(mask, text, start, end);
+    text = cleared.text;
+    caret = cleared.caret;
+    if (erase) {
+      show(cleared);
+      return true;
+    }
+  }
+  std::optional<MaskEditResult> result;
+  if (typed) {
+    const std::wstring wide(1, static_cast<wchar_t>(wParam));
+    const std::string narrow = Narrow(wide);
+    if (narrow.size() == 1) result = TypeMaskCharacter(mask, text, caret, narrow[0]);
+  } else if (message == WM_CHAR) {
+    result = BackspaceMaskCharacter(mask, text, caret);
+  } else {
+    result = DeleteMaskCharacter(mask, text, caret);
+  }
+  if (result) {
+    show(*result);
+  } else {
+    MessageBeep(MB_OK);
+  }
+  return true;
+}
+
+}  // namespace
+
 LRESULT CALLBACK FormWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR /*id*/, DWORD_PTR data) {
   auto* view = reinterpret_cast<ControlView*>(data);
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, InputProc, kInputId);
     return DefSubclassProc(window, message, wParam, lParam);
+  }
+  if (std::optional<EditMask> mask = MaskOf(*view->control)) {
+    if (MaskKey(window, *mask, message, wParam)) return 0;
   }
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   switch (message) {

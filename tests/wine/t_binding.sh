@@ -78,14 +78,18 @@ robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup/setup.e
 w="$(robot wait --timeout 30000 --title-contains "Controls" | robot_value hwnd)"
 dump="$(robot dump --hwnd "$w")"
 check "values in: edits show their variables (backslashes reduced), a placeholder fills the empty one" \
-  "$(robot_value edit <<<"$dump" | tr '\n' '|')" 'C:\first|12|one\ntwo||Pat|'
+  "$(robot_value edit <<<"$dump" | tr '\n' '|')" 'C:\first|12_|one\ntwo||Pat|'
 check "values in: check box from -1, radio buttons from their variables" \
   "$(robot_value checked <<<"$dump" | tr '\n' '|')" "Option|Second|"
 check "values in: the check list's checked item" "$(robot_value item_checked <<<"$dump")" "Two"
 screenshot binding-controls --hwnd "$w" >/dev/null
 robot key --hwnd "$w" --keys DOWN >/dev/null
+# The mask edit by keyboard: a letter is refused, digits fill the mask, and
+# the filled mask hands the focus on to the memo.
+robot key --hwnd "$w" --keys TAB,TAB,HOME,X,5,4,3 >/dev/null
+check "mask edit: its mask shows the typed digits" "$(robot dump --hwnd "$w" | robot_value edit | sed -n 2p)" "543"
+check "mask edit: filled to its end, the focus moves on" "$(robot focus --hwnd "$w" | robot_value focus_text)" 'one\ntwo'
 robot type --hwnd "$w" --index 0 --text 'C:\typed' >/dev/null
-robot type --hwnd "$w" --index 1 --text "987" >/dev/null
 robot type --hwnd "$w" --index 2 --text "replaced" >/dev/null
 robot click --hwnd "$w" --button Option --no-wait >/dev/null
 robot click --hwnd "$w" --button First --no-wait >/dev/null
@@ -109,7 +113,7 @@ robot click --hwnd "$error" --button OK >/dev/null
 run="$(robot_bg_wait "$dir/robot.log" 60)"
 # The written line is expanded: "$NEWLINE$" in a value is a line break there.
 results="$(tr -d '\r' <"$dir/out.txt" 2>/dev/null | sed ':a;N;$!ba;s/\n/<NL>/g')"
-for pair in 'list=C<NL>' 'edit=C:\typed' 'mask=987' 'memo=replaced' 'check=FALSE' 'radioa=TRUE' \
+for pair in 'list=C<NL>' 'edit=C:\typed' 'mask=543' 'memo=replaced' 'check=FALSE' 'radioa=TRUE' \
   'radiob=FALSE' 'combo=GREEN' 'track=3' 'extras=Two<NL>' 'data=C:\windows\' 'empty=Pat' 'page=FINISH'; do
   [[ " ${results//<NL>/<NL> } " == *" $pair "* ]] && pass "variables out: $pair" || fail "variables out: no $pair in [$results]"
 done
