@@ -70,7 +70,7 @@ struct Project {
   // Folder of dialog text forms (NAME.txt, with the rules in NAME.zebf),
   // compiled into the support files as NAME.dfm and NAME.dfm.zebf; empty: none.
   std::string forms;
-  std::string data;         // folder copied to data\; empty: none
+  std::string data;  // folder copied to data\; empty: none
   std::string baseName = "setup";
   std::vector<std::string> scripts;          // script files in run order
   std::vector<SourceRef> scriptRefs;         // where each script entry is written

@@ -102,7 +102,6 @@ std::string JoinText(const std::vector<std::string>& lines) {
   return text;
 }
 
-
 std::string VariableName(std::string_view hint) {
   std::string name = TVariableManager::StripReference(hint);
   return AsciiUpper(name.empty() ? hint : name);
@@ -125,14 +124,13 @@ std::string BrowsedTarget(const std::string& base, const std::string& chosen,
 }
 
 std::optional<std::string> DialogBinding::RuleView::Property(const std::string& control,
-                                                                const std::string& property) const {
+                                                             const std::string& property) const {
   const FormControl* found = owner_.form_.Find(control);
   return found != nullptr ? found->Get(property) : std::nullopt;
 }
 
-void DialogBinding::RuleView::SetProperty(const std::string& control,
-                                            const std::string& property,
-                                            const std::string& value) {
+void DialogBinding::RuleView::SetProperty(const std::string& control, const std::string& property,
+                                          const std::string& value) {
   FormControl* found = owner_.form_.Find(control);
   if (found == nullptr || found->Set(property, value) != SetResult::kDone) return;
   owner_.surface_.Show(*found, property);
@@ -285,7 +283,8 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
     const std::string progress = vars_.GetVariable("PROGRESS");
     if (Is(c, "TProgressBar") ? !progress.empty() : vars_.VariableExists("PROGRESS")) {
       int64_t value = 0;
-      const int64_t position = !TryStrToInt64(progress, value) ? 100 : std::clamp<int64_t>(value, 0, 100);
+      const int64_t position =
+          !TryStrToInt64(progress, value) ? 100 : std::clamp<int64_t>(value, 0, 100);
       Set(c, Is(c, "TGauge") ? "Progress" : "Position", std::to_string(position));
     }
   } else if (Is(c, "TTrackBar")) {
@@ -402,8 +401,7 @@ void DialogBinding::PrepareList(FormControl& c) {
   if (Is(c, "TListBox")) {
     Set(c, "ItemIndex", std::to_string(find(*value)));
   } else if (Is(c, "TCheckListBox")) {
-    const std::vector<std::string> wanted =
-        SplitText(TVariableManager::DecodeNewlines(*value));
+    const std::vector<std::string> wanted = SplitText(TVariableManager::DecodeNewlines(*value));
     marks.assign(lines.size(), false);
     for (const std::string& item : wanted) {
       for (size_t i = 0; i < lines.size(); ++i) {
@@ -421,8 +419,8 @@ void DialogBinding::PrepareList(FormControl& c) {
 }
 
 void DialogBinding::PrepareEdit(FormControl& c, bool mask) {
-  static constexpr std::array<std::string_view, 4> kPlaceholders = {
-      "$STARTMENU$", "$TARGETDIR$", "$USERNAME$", "$USERCOMPANY$"};
+  static constexpr std::array<std::string_view, 4> kPlaceholders = {"$STARTMENU$", "$TARGETDIR$",
+                                                                    "$USERNAME$", "$USERCOMPANY$"};
   const int64_t tag = c.Integer("Tag");
   std::string text;
   if (auto value = BoundValue(c)) {

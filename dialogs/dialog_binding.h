@@ -96,13 +96,13 @@ class DialogBinding {
 
   // Events of the window side; the control's properties already hold what
   // the user did.
-  void Clicked(FormControl& control);      // buttons, labels, images, check and radio
-                                           // boxes, list box and check list selection,
-                                           // combo box selection
-  void Changed(FormControl& control);      // text of edits, memos, rich edits and combo
-                                           // boxes; track bar position
-  void ItemChecked(FormControl& control);  // a check list box's check mark
-  void KeyReleased(FormControl& control);  // mask edits
+  void Clicked(FormControl& control);        // buttons, labels, images, check and radio
+                                             // boxes, list box and check list selection,
+                                             // combo box selection
+  void Changed(FormControl& control);        // text of edits, memos, rich edits and combo
+                                             // boxes; track bar position
+  void ItemChecked(FormControl& control);    // a check list box's check mark
+  void KeyReleased(FormControl& control);    // mask edits
   void MouseReleased(FormControl& control);  // shapes
   // A watched memo or rich edit has been scrolled to its end.
   void ScrolledToEnd(FormControl& control);

@@ -72,8 +72,8 @@ TranslationState& Translations() {
   return state;
 }
 
-std::optional<std::string> DialogTranslation(const TranslationFiles& files,
-                                             std::string_view dialog, std::string_view control) {
+std::optional<std::string> DialogTranslation(const TranslationFiles& files, std::string_view dialog,
+                                             std::string_view control) {
   const size_t lines = std::min({files.map.size(), files.matrix.size(), files.translated.size()});
   for (size_t i = 0; i < lines; ++i) {
     if (EqualsIgnoreCase(files.map[i], dialog) && EqualsIgnoreCase(files.matrix[i], control)) {

@@ -84,8 +84,8 @@ TranslationState& Translations();
 // first line whose map line is the dialog's file name and whose matrix line
 // is the control's name (both compared ignoring ASCII case); nullopt when
 // there is none.
-std::optional<std::string> DialogTranslation(const TranslationFiles& files,
-                                             std::string_view dialog, std::string_view control);
+std::optional<std::string> DialogTranslation(const TranslationFiles& files, std::string_view dialog,
+                                             std::string_view control);
 
 // The languages a support folder offers, from its file names (full paths) in
 // listing order: "translations." + language, without the map, the authored

@@ -12,10 +12,10 @@
 #include "common/win32/folder_browser.h"
 #include "components/component_table.h"
 #include "dialogs/form_stream.h"
-#include "script/background.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "lang/translations.h"
+#include "script/background.h"
 
 namespace vantrell {
 namespace {
@@ -83,9 +83,8 @@ class WindowSurface final : public DialogSurface {
     return vantrell::BrowseForFolder(window_.Handle());
   }
   bool AskYesNo(const std::string& title, const std::string& text) override {
-    const int answer =
-        MessageBoxA(window_.Handle(), text.c_str(), title.c_str(),
-                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+    const int answer = MessageBoxA(window_.Handle(), text.c_str(), title.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
     return answer == IDYES;
   }
 
@@ -193,7 +192,8 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
   });
   dialog->binding = std::make_unique<DialogBinding>(*dialog->form, *dialog->surface, Variables(),
                                                     Components(), SplitLines(*rules));
-  dialog->supportFolder = slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
+  dialog->supportFolder =
+      slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
   DialogBinding* binding = dialog->binding.get();
   dialog->window->SetEventHandler([binding](FormControl& control, FormEvent event) {
     switch (event) {
@@ -272,7 +272,9 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   prepared_ = nullptr;
   services_.folderExists = FolderExists;
   const std::string folder = dialog.supportFolder;
-  services_.readSupportFile = [folder](const std::string& name) { return ReadBytes(folder + name); };
+  services_.readSupportFile = [folder](const std::string& name) {
+    return ReadBytes(folder + name);
+  };
   services_.freeSpace = FreeBytes;
   services_.decodeText = DecodeTextFile;
   services_.language = Translations().Current();

@@ -786,7 +786,9 @@ void FormWindow::CreateControl(ControlView& view) {
   }
   const bool painted = windowClass == kPaintedClass || windowClass == kContainerClass;
   // NOLINTNEXTLINE(performance-no-int-to-ptr): a child window's menu handle is its identifier
-  HMENU id = painted ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + views_.size()));
+  HMENU id = painted
+                 ? nullptr
+                 : reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + views_.size()));
   HWND window = CreateWindowExW(exStyle, windowClass, text.c_str(), style, view.bounds.left,
                                 view.bounds.top, view.bounds.width, height, parentWindow, id,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -858,8 +860,8 @@ void FormWindow::Fill(ControlView& view) {
     WPARAM state = c.Truth("Checked") ? BST_CHECKED : BST_UNCHECKED;
     if (Ident(c, "State") == "cbGrayed") state = BST_INDETERMINATE;
     SendMessageW(w, BM_SETCHECK, state, 0);
-  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox", "TComboBox",
-                       "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox",
+                       "TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
     FillItems(view);
   } else if (Is(c, "TPageControl")) {
     int index = 0;
@@ -1005,7 +1007,8 @@ void FormWindow::Show(const FormControl& control, std::string_view property) {
     if (Is(c, "TProgressBar")) SendMessageW(w, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     if (Is(c, "TUpDown")) SendMessageW(w, UDM_SETPOS32, 0, position);
   } else if (is("MaxLength")) {
-    const auto most = static_cast<LPARAM>(std::clamp<int64_t>(c.Integer("MaxLength"), 0, 0x7FFFFFFF));
+    const auto most =
+        static_cast<LPARAM>(std::clamp<int64_t>(c.Integer("MaxLength"), 0, 0x7FFFFFFF));
     SendMessageW(w, IsRichEditWindow(w) ? EM_EXLIMITTEXT : EM_LIMITTEXT,
                  IsRichEditWindow(w) ? 0 : static_cast<WPARAM>(most), most);
   } else if (is("Enabled")) {
@@ -1152,8 +1155,7 @@ void FormWindow::Report(ControlView& view, FormEvent event) {
                                                  : SendMessageW(w, LB_GETCURSEL, 0, 0);
     c.Set("ItemIndex", std::to_string(index));
   } else if (Is(c, "TCheckListBox")) {
-    const LRESULT index =
-        SendMessageW(w, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const LRESULT index = SendMessageW(w, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     c.Set("ItemIndex", std::to_string(index));
   } else if (Is(c, "TTrackBar")) {
     c.Set("Position", std::to_string(SendMessageW(w, TBM_GETPOS, 0, 0)));
@@ -1198,12 +1200,13 @@ bool FormWindow::Command(HWND from, UINT code, UINT id) {
       const LRESULT index = SendMessageW(from, CB_GETCURSEL, 0, 0);
       std::wstring item;
       if (index >= 0) {
-        item.resize(static_cast<size_t>(
-            std::max<LRESULT>(SendMessageW(from, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0), 0)) + 1);
         item.resize(static_cast<size_t>(std::max<LRESULT>(
-            SendMessageW(from, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                         reinterpret_cast<LPARAM>(item.data())),
-            0)));
+                        SendMessageW(from, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0), 0)) +
+                    1);
+        item.resize(static_cast<size_t>(
+            std::max<LRESULT>(SendMessageW(from, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                           reinterpret_cast<LPARAM>(item.data())),
+                              0)));
       }
       view->control->Set("ItemIndex", std::to_string(index));
       view->control->Set("Text", Narrow(item));

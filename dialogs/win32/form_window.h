@@ -28,12 +28,12 @@ class FormWindow;
 
 // What a control reports; the control's properties already hold the new state.
 enum class FormEvent {
-  kClick,           // buttons, check and radio boxes, labels, images; a list's selection
-  kChange,          // text of edits, memos and combo boxes; a track bar's position
-  kItemCheck,       // a check list box's check mark
-  kKeyUp,           // a key released in a mask edit
-  kMouseUp,         // the mouse released over a shape
-  kScrolledToEnd,   // a watched memo or rich edit shows its end
+  kClick,          // buttons, check and radio boxes, labels, images; a list's selection
+  kChange,         // text of edits, memos and combo boxes; a track bar's position
+  kItemCheck,      // a check list box's check mark
+  kKeyUp,          // a key released in a mask edit
+  kMouseUp,        // the mouse released over a shape
+  kScrolledToEnd,  // a watched memo or rich edit shows its end
 };
 
 // What the window side keeps for one control (and the form).

@@ -3,9 +3,9 @@
 // lines; exits 0, else 1 (failure), 2 (usage) or 3 (timeout) with a reason on stderr.
 #include <windows.h>
 // shellapi.h needs the types windows.h declares.
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <commctrl.h>
 #include <cwctype>
 
 #include <cstdio>
@@ -432,7 +432,8 @@ WORD KeyCode(std::wstring name) {
       {L"DOWN", VK_DOWN},   {L"LEFT", VK_LEFT},     {L"RIGHT", VK_RIGHT},  {L"NEXT", VK_NEXT},
       {L"PRIOR", VK_PRIOR}, {L"APPS", VK_APPS}};
   if (auto found = kNames.find(name); found != kNames.end()) return found->second;
-  if (name.size() == 1 && ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
+  if (name.size() == 1 &&
+      ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
     return name[0];
   }
   Usage("key: unknown key " + ToUtf8(name));
@@ -468,10 +469,14 @@ int CommandKey(const std::vector<std::wstring>& args, Output& out) {
     while ((plus = chord.find(L'+')) != std::wstring::npos && plus + 1 < chord.size()) {
       std::wstring modifier = chord.substr(0, plus);
       for (wchar_t& c : modifier) c = static_cast<wchar_t>(towupper(c));
-      if (modifier == L"ALT") held.push_back(VK_MENU);
-      else if (modifier == L"CTRL") held.push_back(VK_CONTROL);
-      else if (modifier == L"SHIFT") held.push_back(VK_SHIFT);
-      else Usage("key: unknown modifier " + ToUtf8(modifier));
+      if (modifier == L"ALT")
+        held.push_back(VK_MENU);
+      else if (modifier == L"CTRL")
+        held.push_back(VK_CONTROL);
+      else if (modifier == L"SHIFT")
+        held.push_back(VK_SHIFT);
+      else
+        Usage("key: unknown modifier " + ToUtf8(modifier));
       chord = chord.substr(plus + 1);
     }
     const WORD key = KeyCode(chord);
@@ -526,10 +531,18 @@ int CommandList(const std::vector<std::wstring>& args, Output& out) {
 int Main(const std::vector<std::wstring>& argv) {
   using Command = std::function<int(const std::vector<std::wstring>&, Output&)>;
   const std::map<std::wstring, Command> kCommands = {
-      {L"run", CommandRun},     {L"wait", CommandWait},          {L"dump", CommandDump},
-      {L"click", CommandClick}, {L"close", CommandClose},        {L"shot", CommandShot},
-      {L"list", CommandList},   {L"browse-to", CommandBrowseTo}, {L"type", CommandType},
-      {L"scroll", CommandScroll}, {L"key", CommandKey},          {L"focus", CommandFocus},
+      {L"run", CommandRun},
+      {L"wait", CommandWait},
+      {L"dump", CommandDump},
+      {L"click", CommandClick},
+      {L"close", CommandClose},
+      {L"shot", CommandShot},
+      {L"list", CommandList},
+      {L"browse-to", CommandBrowseTo},
+      {L"type", CommandType},
+      {L"scroll", CommandScroll},
+      {L"key", CommandKey},
+      {L"focus", CommandFocus},
       {L"syscommand", CommandSysCommand},
   };
   if (argv.size() < 2) Usage("no command");

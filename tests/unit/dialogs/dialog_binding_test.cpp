@@ -66,15 +66,14 @@ class MemorySurface final : public DialogSurface {
 // A dialog form from the controls' text (each "object ... end" block at the
 // first level below the form).
 std::unique_ptr<Form> MakeForm(const std::string& controls, const std::string& caption = "Page") {
-  const std::string text = "object Page: TPoolTemplate\n  Caption = '" + caption + "'\n" +
-                           controls + "end\n";
+  const std::string text =
+      "object Page: TPoolTemplate\n  Caption = '" + caption + "'\n" + controls + "end\n";
   return std::make_unique<Form>(ParseFormText(text));
 }
 
 struct Fixture {
   explicit Fixture(const std::string& controls, std::vector<std::string> rules = {})
-      : form(MakeForm(controls)),
-        binding(*form, surface, vars, components, std::move(rules)) {
+      : form(MakeForm(controls)), binding(*form, surface, vars, components, std::move(rules)) {
     form->Root().Set("Hint", "Page.dfm");
     services.folderExists = [this](const std::string& path) {
       return existing.count(path) != 0 || existing.count(path + "\\") != 0;
@@ -106,8 +105,8 @@ struct Fixture {
 
 std::string Edit(const std::string& name, const std::string& hint, int tag,
                  const std::string& extra = "") {
-  return "  object " + name + ": TEdit\n    Hint = '" + hint + "'\n    Tag = " +
-         std::to_string(tag) + "\n" + extra + "  end\n";
+  return "  object " + name + ": TEdit\n    Hint = '" + hint +
+         "'\n    Tag = " + std::to_string(tag) + "\n" + extra + "  end\n";
 }
 
 TEST(DialogBinding, EditsTakeTheirVariablesOrPlaceholders) {
@@ -182,9 +181,10 @@ TEST(DialogBinding, PageShownAgainShowsWhatTheVariablesNowHold) {
 }
 
 TEST(DialogBinding, TextsInTheActiveLanguage) {
-  Fixture f("  object Heading: TLabel\n    Caption = 'Hello $USERNAME$'\n  end\n"
-            "  object Other: TLabel\n    Caption = 'Not translated'\n  end\n" +
-            Edit("Field", "NOSUCH", 0, "    Text = 'design'\n"));
+  Fixture f(
+      "  object Heading: TLabel\n    Caption = 'Hello $USERNAME$'\n  end\n"
+      "  object Other: TLabel\n    Caption = 'Not translated'\n  end\n" +
+      Edit("Field", "NOSUCH", 0, "    Text = 'design'\n"));
   f.vars.PutVariable("USERNAME", "Pat");
   f.services.language = "German";
   f.services.translate = [](const std::string& dialog,
@@ -282,18 +282,36 @@ TEST(DialogBinding, ReadmeAndLicenseComeFromTheSupportFolder) {
     std::string lines;
   };
   const Case cases[] = {
-      {"readme in the language first", "TMemo", 1, "German",
-       {{"readme.German.txt", "Hallo"}, {"readme.txt", "Hello"}}, "Hallo"},
+      {"readme in the language first",
+       "TMemo",
+       1,
+       "German",
+       {{"readme.German.txt", "Hallo"}, {"readme.txt", "Hello"}},
+       "Hallo"},
       {"plain readme without language", "TMemo", 1, "", {{"readme.txt", "Hello"}}, "Hello"},
-      {"no language: readme..txt first", "TMemo", 1, "",
-       {{"readme..txt", "dots"}, {"readme.txt", "Hello"}}, "dots"},
-      {"license missing", "TMemo", 2, "",
+      {"no language: readme..txt first",
+       "TMemo",
+       1,
+       "",
+       {{"readme..txt", "dots"}, {"readme.txt", "Hello"}},
+       "dots"},
+      {"license missing",
+       "TMemo",
+       2,
+       "",
        {},
        "Add a license..txt or license.txt file to your project as a support file/creative to "
        "display it here."},
-      {"rich edit prefers rtf", "TRichEdit", 2, "French",
-       {{"license.French.txt", "texte"}, {"license.rtf", "{\\rtf1 x}"}}, "rich:{\\rtf1 x}"},
-      {"rich edit message", "TRichEdit", 1, "French",
+      {"rich edit prefers rtf",
+       "TRichEdit",
+       2,
+       "French",
+       {{"license.French.txt", "texte"}, {"license.rtf", "{\\rtf1 x}"}},
+       "rich:{\\rtf1 x}"},
+      {"rich edit message",
+       "TRichEdit",
+       1,
+       "French",
        {},
        "Add a readme.French.rtf or readme.rtf, or readme.French.txt or readme.txt file to your "
        "project as a support file/creative to display it here."},
@@ -301,8 +319,8 @@ TEST(DialogBinding, ReadmeAndLicenseComeFromTheSupportFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Fixture f(std::string("  object Text: ") + c.controlClass + "\n    Tag = " +
-              std::to_string(c.tag) + "\n  end\n");
+    Fixture f(std::string("  object Text: ") + c.controlClass +
+              "\n    Tag = " + std::to_string(c.tag) + "\n  end\n");
     f.services.language = c.language;
     f.files = c.files;
     f.Prepare();
@@ -338,7 +356,7 @@ TEST(DialogBinding, ButtonRolesEndTheDialog) {
     int result;
     std::string custom;
   };
-  const Case cases[] = {{1, false, 6, ""}, {2, false, 7, ""},  {3, false, -1, ""},
+  const Case cases[] = {{1, false, 6, ""}, {2, false, 7, ""},   {3, false, -1, ""},
                         {3, true, 2, ""},  {5, false, 8, "Go"}, {0, false, -1, ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tag);
