@@ -308,6 +308,8 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
     PrepareList(c);
   } else if (IsAny(c, {"TEdit", "TMaskEdit"})) {
     PrepareEdit(c, Is(c, "TMaskEdit"));
+  } else if (Is(c, "TAnimate")) {
+    Set(c, "Active", "True");  // the window side plays it; a clip that does not start is left
   }
 }
 

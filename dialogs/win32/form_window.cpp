@@ -563,11 +563,26 @@ void FormWindow::ApplyAppearance(ControlView& view) {
     std::optional<std::string> data = c.Get("Picture.Data");
     if (data && !data->empty()) view.picture = DecodePicture(*data);
   }
+  if (Is(c, "TRzBmpButton")) {
+    // A bitmap property's data is the bitmap's size and file image, as a
+    // picture of class TBitmap holds it.
+    auto bitmap = [&](std::string_view property) -> std::optional<DecodedPicture> {
+      std::optional<std::string> data = c.Get(property);
+      if (!data || data->empty()) return std::nullopt;
+      return DecodePicture(std::string("\x07TBitmap") + *data);
+    };
+    view.picture = bitmap("Bitmaps.Up.Data");
+    view.pressed = bitmap("Bitmaps.Down.Data");
+    view.disabled = bitmap("Bitmaps.Disabled.Data");
+  }
 }
 
 void FormWindow::CreateChildren(ControlView& parent) {
   for (const auto& child : parent.control->Children()) {
-    if (Is(*child, "TVistaGlass")) continue;  // a frame effect, no control of its own
+    if (Is(*child, "TVistaGlass")) {  // a frame effect, no control of its own
+      ApplyGlass(*child);
+      continue;
+    }
     auto view = std::make_unique<ControlView>();
     view->owner = this;
     view->control = child.get();
@@ -577,6 +592,7 @@ void FormWindow::CreateChildren(ControlView& parent) {
     ApplyAppearance(created);
     CreateControl(created);
     if (created.window != nullptr) CreateChildren(created);
+    if (Is(*created.control, "TRzFormShape")) ApplyFormShape(created);
   }
   if (Is(*parent.control, "TPageControl")) ShowActiveSheet(parent);
   OrderSiblings(parent);
@@ -591,6 +607,12 @@ int FormWindow::Place(ControlView& view) {
     GetClientRect(view.parent->window, &area);
     TabCtrl_AdjustRect(view.parent->window, FALSE, &area);
     view.bounds = {area.left, area.top, area.right - area.left, area.bottom - area.top};
+  }
+  if (Is(c, "TRzFormShape") && Ident(c, "Align") == "alClient") {
+    // A form shape covers the form it gives its outline.
+    RECT area;
+    GetClientRect(view.parent->window, &area);
+    view.bounds = {0, 0, area.right, area.bottom};
   }
   int height = view.bounds.height;
   if (c.Has("DropDownCount") && Ident(c, "Style") != "csSimple") {
@@ -679,7 +701,12 @@ void FormWindow::CreateControl(ControlView& view) {
       if (!c.Get("PasswordChar").value_or("").empty()) style |= ES_PASSWORD;
       text = ShownText(c);
     }
-  } else if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton"})) {
+  } else if (Is(c, "TRzBmpButton")) {
+    // Drawn with its pictures for the up, down and disabled states.
+    windowClass = L"BUTTON";
+    style |= BS_OWNERDRAW;
+    text = WideText(c, "Caption");
+  } else if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton"})) {
     windowClass = L"BUTTON";
     style |= c.Truth("Default") ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if (c.Truth("WordWrap")) style |= BS_MULTILINE;
@@ -1016,6 +1043,36 @@ void FormWindow::Show(const FormControl& control, std::string_view property) {
     if (view->painted) InvalidateRect(w, nullptr, TRUE);
   } else if (is("Visible")) {
     ShowWindow(w, c.Truth("Visible") ? SW_SHOWNA : SW_HIDE);
+  } else if (is("Active") && Is(c, "TAnimate")) {
+    // The clip: the file as designed, else one of the shell's common clips;
+    // a clip that does not open or play is left as it is.
+    static constexpr std::pair<std::string_view, int> kCommonClips[] = {
+        {"aviFindFolder", 150},   {"aviFindFile", 151},  {"aviFindComputer", 152},
+        {"aviCopyFiles", 160},    {"aviCopyFile", 161},  {"aviRecycleFile", 162},
+        {"aviEmptyRecycle", 163}, {"aviDeleteFile", 164}};
+    if (c.Truth("Active")) {
+      const std::wstring file = WideText(c, "FileName");
+      BOOL opened = FALSE;
+      if (!file.empty()) {
+        opened = static_cast<BOOL>(
+            SendMessageW(w, ACM_OPENW, 0, reinterpret_cast<LPARAM>(file.c_str())));
+      } else {
+        const std::string common = Ident(c, "CommonAVI");
+        for (const auto& [name, id] : kCommonClips) {
+          if (name != common) continue;
+          static HMODULE shell = LoadLibraryW(L"shell32.dll");
+          opened = static_cast<BOOL>(
+              SendMessageW(w, ACM_OPENW, reinterpret_cast<WPARAM>(shell), static_cast<LPARAM>(id)));
+        }
+      }
+      const int64_t repetitions = c.Integer("Repetitions");
+      if (opened) {
+        SendMessageW(w, ACM_PLAY, static_cast<WPARAM>(repetitions > 0 ? repetitions : -1),
+                     MAKELPARAM(0, 0xFFFF));
+      }
+    } else {
+      SendMessageW(w, ACM_STOP, 0, 0);
+    }
   } else if (is("ReadOnly")) {
     SendMessageW(w, EM_SETREADONLY, c.Truth("ReadOnly") ? TRUE : FALSE, 0);
   } else {
@@ -1226,6 +1283,131 @@ bool FormWindow::Command(HWND from, UINT code, UINT id) {
   return true;
 }
 
+bool FormWindow::DrawBitmapButton(const DRAWITEMSTRUCT& item) {
+  ControlView* view = ViewOf(item.hwndItem);
+  if (view == nullptr || !Is(*view->control, "TRzBmpButton")) return false;
+  const std::optional<DecodedPicture>* picture = &view->picture;
+  if ((item.itemState & ODS_DISABLED) != 0 && view->disabled) picture = &view->disabled;
+  if ((item.itemState & ODS_SELECTED) != 0 && view->pressed) picture = &view->pressed;
+  RECT r = item.rcItem;
+  if (*picture) {
+    FillRect(item.hDC, &r, view->parent->backBrush.Get());
+    HDC memory = CreateCompatibleDC(item.hDC);
+    if (memory != nullptr) {
+      {
+        SelectedObject selected(memory, (*picture)->bitmap.Get());
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(item.hDC, 0, 0, r.right - r.left, r.bottom - r.top, memory, 0, 0,
+                      (*picture)->width, (*picture)->height, blend);
+      }
+      DeleteDC(memory);
+    }
+  } else {
+    // No picture: a push button face.
+    UINT state = DFCS_BUTTONPUSH;
+    if ((item.itemState & ODS_SELECTED) != 0) state |= DFCS_PUSHED;
+    if ((item.itemState & ODS_DISABLED) != 0) state |= DFCS_INACTIVE;
+    DrawFrameControl(item.hDC, &r, DFC_BUTTON, state);
+  }
+  const std::wstring caption = WideText(*view->control, "Caption");
+  if (!caption.empty()) {
+    SelectedObject font(item.hDC, view->font);
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT)
+                                                                : view->textColor);
+    DrawTextW(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+  if ((item.itemState & ODS_FOCUS) != 0) {
+    RECT focus = r;
+    InflateRect(&focus, -3, -3);
+    DrawFocusRect(item.hDC, &focus);
+  }
+  return true;
+}
+
+void FormWindow::ApplyFormShape(const ControlView& shape) {
+  // The picture's transparent pixels (no alpha, or the colour of its
+  // bottom-left pixel when it has no alpha at all) are cut out of the form.
+  if (!shape.picture || shape.picture->width <= 0 || shape.picture->height <= 0) return;
+  const DecodedPicture& p = *shape.picture;
+  DIBSECTION dib{};
+  if (GetObjectW(p.bitmap.Get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr)
+    return;
+  const auto* pixels = static_cast<const uint32_t*>(dib.dsBm.bmBits);
+  const int width = p.width;
+  const int height = p.height;
+  bool hasAlpha = false;
+  for (int i = 0; i < width * height && !hasAlpha; ++i) hasAlpha = (pixels[i] >> 24) != 0xFF;
+  const uint32_t key = pixels[static_cast<size_t>(height - 1) * width];
+  auto transparent = [&](uint32_t pixel) { return hasAlpha ? (pixel >> 24) == 0 : pixel == key; };
+  GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+  for (int y = 0; y < height; ++y) {
+    int x = 0;
+    while (x < width) {
+      while (x < width && transparent(pixels[static_cast<size_t>(y) * width + x])) ++x;
+      const int start = x;
+      while (x < width && !transparent(pixels[static_cast<size_t>(y) * width + x])) ++x;
+      if (x > start) {
+        GdiObject<HRGN> run(CreateRectRgn(start, y, x, y + 1));
+        CombineRgn(region.Get(), region.Get(), run.Get(), RGN_OR);
+      }
+    }
+  }
+  // From the picture's place in the client area (all of it for a shape
+  // aligned to the client, as shapes are by default) to window coordinates.
+  RECT place{shape.bounds.left, shape.bounds.top, shape.bounds.left + shape.bounds.width,
+             shape.bounds.top + shape.bounds.height};
+  HWND parent = shape.parent != nullptr ? shape.parent->window : root_->window;
+  if (Ident(*shape.control, "Align") == "alClient" || place.right <= place.left ||
+      place.bottom <= place.top) {
+    GetClientRect(parent, &place);
+  }
+  POINT origin{place.left, place.top};
+  MapWindowPoints(parent, nullptr, &origin, 1);
+  RECT frame{};
+  GetWindowRect(root_->window, &frame);
+  XFORM scale{static_cast<FLOAT>(place.right - place.left) / static_cast<FLOAT>(width),
+              0,
+              0,
+              static_cast<FLOAT>(place.bottom - place.top) / static_cast<FLOAT>(height),
+              static_cast<FLOAT>(origin.x - frame.left),
+              static_cast<FLOAT>(origin.y - frame.top)};
+  const DWORD size = GetRegionData(region.Get(), 0, nullptr);
+  std::vector<char> data(size);
+  if (size == 0 ||
+      GetRegionData(region.Get(), size, reinterpret_cast<RGNDATA*>(data.data())) == 0) {
+    return;
+  }
+  HRGN placed = ExtCreateRegion(&scale, size, reinterpret_cast<const RGNDATA*>(data.data()));
+  // The window owns the region once it is set.
+  if (placed != nullptr && SetWindowRgn(root_->window, placed, FALSE) == 0) DeleteObject(placed);
+}
+
+void FormWindow::ApplyGlass(const FormControl& glass) {
+  // Only where the desktop composes its windows; elsewhere nothing is drawn.
+  using IsEnabled = HRESULT(WINAPI*)(BOOL*);
+  struct Margins {
+    int left, right, top, bottom;
+  };
+  using Extend = HRESULT(WINAPI*)(HWND, const Margins*);
+  static HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+  if (dwm == nullptr) return;
+  auto isEnabled = reinterpret_cast<IsEnabled>(
+      reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+  auto extend = reinterpret_cast<Extend>(
+      reinterpret_cast<void*>(GetProcAddress(dwm, "DwmExtendFrameIntoClientArea")));
+  BOOL composed = FALSE;
+  if (isEnabled == nullptr || extend == nullptr || FAILED(isEnabled(&composed)) || !composed)
+    return;
+  Margins margins{scale_.Apply(static_cast<int>(glass.Integer("GlassLeft"))),
+                  scale_.Apply(static_cast<int>(glass.Integer("GlassRight"))),
+                  scale_.Apply(static_cast<int>(glass.Integer("GlassTop"))),
+                  scale_.Apply(static_cast<int>(glass.Integer("GlassBottom")))};
+  if (glass.Truth("SheetOfGlass")) margins = {-1, -1, -1, -1};
+  extend(root_->window, &margins);
+}
+
 void FormWindow::ShowActiveSheet(ControlView& pageControl) {
   int selected = static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0));
   std::string active = Ident(*pageControl.control, "ActivePage");
@@ -1328,6 +1510,9 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
     case WM_VSCROLL:
       if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
       break;
+    case WM_DRAWITEM:
+      if (view->owner->ChildMessage(message, wParam, lParam)) return TRUE;
+      break;
     case WM_CLOSE:
       if (view == view->owner->root_.get() && !view->owner->closable_) return 0;
       break;
@@ -1347,6 +1532,9 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
 }
 
 bool FormWindow::ChildMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM) {
+    return DrawBitmapButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+  }
   if (message == WM_COMMAND) {
     return Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam), LOWORD(wParam));
   }
@@ -1439,6 +1627,9 @@ LRESULT CALLBACK FormWindow::ForwardingProc(HWND window, UINT message, WPARAM wP
     case WM_HSCROLL:
     case WM_VSCROLL:
       if (view->owner->ChildMessage(message, wParam, lParam)) return 0;
+      break;
+    case WM_DRAWITEM:
+      if (view->owner->ChildMessage(message, wParam, lParam)) return TRUE;
       break;
     case WM_ERASEBKGND:
       // A group box erases nothing itself, and its parent clips it out.

@@ -51,7 +51,9 @@ struct ControlView {
   COLORREF textColor = 0;
   COLORREF backColor = 0;
   GdiObject<HBRUSH> backBrush;
-  std::optional<DecodedPicture> picture;
+  std::optional<DecodedPicture> picture;   // images, form shapes; a bitmap button's Up
+  std::optional<DecodedPicture> pressed;   // a bitmap button's Down picture
+  std::optional<DecodedPicture> disabled;  // a bitmap button's Disabled picture
 };
 
 class FormWindow {
@@ -131,6 +133,11 @@ class FormWindow {
   void PressButton(std::string_view flag);
   void CheckScrolledToEnd(ControlView& view);
   void FillItems(ControlView& view);
+  // The form's window takes the outline of a form shape's picture.
+  void ApplyFormShape(const ControlView& shape);
+  // A glass frame extended into the client area where the system composes.
+  void ApplyGlass(const FormControl& glass);
+  bool DrawBitmapButton(const DRAWITEMSTRUCT& item);
 
   Form& form_;
   int dpi_;

@@ -3,7 +3,9 @@
 # the robot: the page shows the variables' values, what the robot types,
 # ticks, selects and browses is in the variables when the page closes (the
 # script writes them to a file), a custom-result button ends the page with
-# its name, and a track bar bound to a word fails the display.
+# its name, and a track bar bound to a word fails the display. A first page
+# takes the outline of its form shape's picture and shows a bitmap button's
+# picture.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -42,6 +44,8 @@ control() { # control CLASS NAME LEFT TOP WIDTH HEIGHT [PROPERTY-LINES...]
   control TEdit Shown 180 222 200 21 "Hint = 'DATAFOLDER'" "Tag = 100" "TabOrder = 11"
   control TEdit Placeholder 180 250 200 21 "Hint = 'EMPTYVALUE'" "Tag = 3" "TabOrder = 12"
   control TButton Finish 340 296 90 23 "Caption = 'Finish'" "Tag = 5" "TabOrder = 13"
+  control TAnimate Copying 300 8 130 60 "CommonAVI = aviCopyFiles"
+  control TRzBmpButton Plain 8 296 90 23 "Caption = 'Bitmap'" "TabOrder = 14"
   printf 'end\n'
 } >"$src/forms/Controls.txt"
 {
@@ -50,10 +54,36 @@ control() { # control CLASS NAME LEFT TOP WIDTH HEIGHT [PROPERTY-LINES...]
   printf 'end\n'
 } >"$src/forms/Bad.txt"
 
+# bitmap_hex W H LEFT-RGB RIGHT-RGB : a bitmap property's data (size, then a
+# 24-bit bitmap file) as text-form hex, its left half one colour, its right
+# half another.
+bitmap_hex() {
+  python3 - "$@" <<'PY'
+import struct, sys
+w, h = int(sys.argv[1]), int(sys.argv[2])
+left, right = (bytes.fromhex(c)[::-1] for c in sys.argv[3:5])
+row = b"".join(left if x < w // 2 else right for x in range(w))
+row += b"\0" * ((4 - len(row) % 4) % 4)
+pixels = row * h
+info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+bmp = b"BM" + struct.pack("<IHHI", 14 + len(info) + len(pixels), 0, 0, 54) + info + pixels
+print((struct.pack("<I", len(bmp)) + bmp).hex().upper())
+PY
+}
+{
+  printf '%s\n' "object Shaped: TPoolTemplate" "  BorderStyle = bsNone" "  Caption = 'Shaped'" \
+    "  ClientHeight = 60" "  ClientWidth = 120" "  PixelsPerInch = 96"
+  printf '  object Shape: TRzFormShape\n    Picture.Data = {07544269746D6170%s}\n  end\n' \
+    "$(bitmap_hex 120 60 FF00FF 0000FF)"
+  control TRzBmpButton Go 70 20 40 20 "Tag = 1" "Bitmaps.Up.Data = {$(bitmap_hex 40 20 00C000 00C000)}" \
+    "Bitmaps.Down.Data = {$(bitmap_hex 40 20 C00000 C00000)}"
+  printf 'end\n'
+} >"$src/forms/Shaped.txt"
+
 out="$(winpath "$dir/out.txt")"
 line='list=$LISTVALUE$ edit=$EDITVALUE$ mask=$MASKVALUE$ memo=$MEMOVALUE$ check=$CHECKVALUE$'
 line+=' radioa=$RADIOA$ radiob=$RADIOB$ combo=$COMBOVALUE$ track=$TRACKVALUE$ extras=$EXTRAS$'
-line+=' data=$DATAFOLDER$ empty=$EMPTYVALUE$ page=$PAGE$'
+line+=' data=$DATAFOLDER$ empty=$EMPTYVALUE$ page=$PAGE$ shaped=$SHAPED$'
 SETUP_SUPPORT="$src/support" make_script_setup "$dir/setup" <<S
 @title Binding
 Set Variable|LISTVALUE|b|FALSE
@@ -67,6 +97,7 @@ Set Variable|TRACKVALUE|3|FALSE
 Set Variable|EXTRAS|two\$NEWLINE\$|FALSE
 Set Variable|EMPTYVALUE||FALSE
 Set Variable|USERNAME|Pat|FALSE
+Display Dialog|Shaped|SHAPED|TRUE||TRUE|FALSE
 Display Dialog|Controls|PAGE|TRUE||TRUE|FALSE
 Write to Text File|$out|$line|FALSE
 Set Variable|WORDVALUE|high|FALSE
@@ -75,6 +106,14 @@ Terminate with Exit Code|5
 S
 
 robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup/setup.exe")"
+# pixel PNG X Y : the colour there as rrggbb
+pixel() { convert "$1" -format '%[hex:p{'"$2,$3"'}]' info: 2>/dev/null | cut -c1-6; }
+shaped="$(robot wait --timeout 30000 --title-contains Shaped | robot_value hwnd)"
+shape_shot="$(screenshot binding-shaped --hwnd "$shaped")"
+check "form shape: the picture's key colour is cut out of the form, the rest is the form" \
+  "$(pixel "$shape_shot" 10 30)/$(pixel "$shape_shot" 65 5)" "000000/0000FF"
+check "bitmap button: its up picture" "$(pixel "$shape_shot" 90 30)" "00C000"
+robot key --hwnd "$shaped" --keys SPACE >/dev/null
 w="$(robot wait --timeout 30000 --title-contains "Controls" | robot_value hwnd)"
 dump="$(robot dump --hwnd "$w")"
 check "values in: edits show their variables (backslashes reduced), a placeholder fills the empty one" \
@@ -114,7 +153,7 @@ run="$(robot_bg_wait "$dir/robot.log" 60)"
 # The written line is expanded: "$NEWLINE$" in a value is a line break there.
 results="$(tr -d '\r' <"$dir/out.txt" 2>/dev/null | sed ':a;N;$!ba;s/\n/<NL>/g')"
 for pair in 'list=C<NL>' 'edit=C:\typed' 'mask=543' 'memo=replaced' 'check=FALSE' 'radioa=TRUE' \
-  'radiob=FALSE' 'combo=GREEN' 'track=3' 'extras=Two<NL>' 'data=C:\windows\' 'empty=Pat' 'page=FINISH'; do
+  'radiob=FALSE' 'combo=GREEN' 'track=3' 'extras=Two<NL>' 'data=C:\windows\' 'empty=Pat' 'page=FINISH' 'shaped=NEXT'; do
   [[ " ${results//<NL>/<NL> } " == *" $pair "* ]] && pass "variables out: $pair" || fail "variables out: no $pair in [$results]"
 done
 [ "$(robot_value exit <<<"$run")" != 5 ] && pass "the failed display stops the script (exit $(robot_value exit <<<"$run"))" ||
