@@ -15,6 +15,7 @@ dir="$(scratch)"
 src="$dir/src"
 mkdir -p "$src/support" "$src/forms"
 cp -r "$VANTRELL_ROOT/examples/sample/support/." "$src/support/"
+printf '{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0\\fs16 Rich {\\b readme} text.\\par}' >"$src/support/readme.rtf"
 control() { # control CLASS NAME LEFT TOP WIDTH HEIGHT [PROPERTY-LINES...]
   local class="$1" name="$2" left="$3" top="$4" width="$5" height="$6"
   shift 6
@@ -45,6 +46,7 @@ control() { # control CLASS NAME LEFT TOP WIDTH HEIGHT [PROPERTY-LINES...]
   control TEdit Placeholder 180 250 200 21 "Hint = 'EMPTYVALUE'" "Tag = 3" "TabOrder = 12"
   control TButton Finish 340 296 90 23 "Caption = 'Finish'" "Tag = 5" "TabOrder = 13"
   control TAnimate Copying 300 8 130 60 "CommonAVI = aviCopyFiles"
+  control TRichEdit Readme 300 70 130 44 "Tag = 1" "TabOrder = 15"
   control TRzBmpButton Plain 8 296 90 23 "Caption = 'Bitmap'" "TabOrder = 14"
   printf 'end\n'
 } >"$src/forms/Controls.txt"
@@ -117,7 +119,8 @@ robot key --hwnd "$shaped" --keys SPACE >/dev/null
 w="$(robot wait --timeout 30000 --title-contains "Controls" | robot_value hwnd)"
 dump="$(robot dump --hwnd "$w")"
 check "values in: edits show their variables (backslashes reduced), a placeholder fills the empty one" \
-  "$(robot_value edit <<<"$dump" | tr '\n' '|')" 'C:\first|12_|one\ntwo||Pat|'
+  "$(robot_value edit <<<"$dump" | tr '\n' '|')" 'C:\first|12_|one\ntwo||Pat|Rich readme text.|'
+check "rich edit: the readme's rich text, shown as text" "$(robot_value edit <<<"$dump" | grep '^Rich')" "Rich readme text."
 check "values in: check box from -1, radio buttons from their variables" \
   "$(robot_value checked <<<"$dump" | tr '\n' '|')" "Option|Second|"
 check "values in: the check list's checked item" "$(robot_value item_checked <<<"$dump")" "Two"
