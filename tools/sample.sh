@@ -101,6 +101,6 @@ echo
 echo "== next"
 echo "the Wine prefix is kept in $WINEPREFIX; with it:"
 echo "  remove the product:        WINEPREFIX=$WINEPREFIX $launcher $uninstall /s"
-echo "  run the setup with its wizard (shown once the dialogs exist):"
+echo "  then run the setup with its wizard (a first installation shows it):"
 echo "                             WINEPREFIX=$WINEPREFIX $launcher $out/setup.exe"
 echo "the project is documented in authoring/FORMAT.md"
