@@ -7,7 +7,6 @@
 
 #include "common/ascii.h"
 #include "common/paths.h"
-#include "components/component_display.h"
 #include "dialogs/edit_mask.h"
 #include "lang/caption.h"
 #include "script/background.h"
@@ -218,6 +217,7 @@ void DialogBinding::Prepare(const DialogServices& services) {
   customResult_.clear();
   watchedMemo_ = nullptr;
   watchedRichEdit_ = nullptr;
+  trees_.clear();
 
   targetAtDisplay_ = TVariableManager::ReduceBackslashes(vars_.GetExpandedVariable("TARGETDIR"));
   std::string start = targetAtDisplay_;
@@ -256,6 +256,9 @@ void DialogBinding::Prepare(const DialogServices& services) {
   }
   RefreshStaticTexts();
   EvaluateRules();
+  for (FormControl* control : controls) {
+    if (Is(*control, "TTreeView")) TreeChanged(*control);
+  }
   for (FormControl* control : controls) {
     if (!Is(*control, "TCheckListBox")) continue;
     CheckListClick(*control);
@@ -308,6 +311,12 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
     PrepareList(c);
   } else if (IsAny(c, {"TEdit", "TMaskEdit"})) {
     PrepareEdit(c, Is(c, "TMaskEdit"));
+  } else if (Is(c, "TTreeView") && tag == 1) {
+    std::vector<ComponentTreeNode> roots;
+    FillComponentTree(components_, roots);
+    surface_.ShowTree(c, roots);
+    surface_.SelectNode(c, roots.empty() ? std::vector<size_t>() : std::vector<size_t>{0});
+    trees_.emplace_back(&c, std::move(roots));
   } else if (Is(c, "TAnimate")) {
     Set(c, "Active", "True");  // the window side plays it; a clip that does not start is left
   }
@@ -694,6 +703,64 @@ void DialogBinding::CheckListClickCheck(FormControl& c) {
     }
     Write(c, value, "CheckListBox1ClickCheck");
   }
+  EvaluateRules();
+}
+
+ComponentTreeNode* DialogBinding::SelectedTreeNode(FormControl& control,
+                                                   std::vector<ComponentTreeNode*>* ancestors) {
+  auto tree = std::find_if(trees_.begin(), trees_.end(),
+                           [&](const auto& entry) { return entry.first == &control; });
+  if (tree == trees_.end()) return nullptr;
+  std::vector<ComponentTreeNode>* level = &tree->second;
+  ComponentTreeNode* node = nullptr;
+  for (size_t index : surface_.SelectedNode(control)) {
+    if (index >= level->size()) return nullptr;
+    if (node != nullptr && ancestors != nullptr) ancestors->push_back(node);
+    node = &(*level)[index];
+    level = &node->children;
+  }
+  return node;
+}
+
+void DialogBinding::TreeChanged(FormControl& c) {
+  if (!attached_ || refreshing_ || !Is(c, "TTreeView")) return;
+  if (c.Integer("Tag") == 1) {
+    std::vector<ComponentTreeNode*> ancestors;
+    if (ComponentTreeNode* node = SelectedTreeNode(c, &ancestors)) {
+      std::string path;
+      for (const ComponentTreeNode* level : ancestors) path += level->text + "\\";
+      currentComponent_ = path + node->text;
+    }
+    RefreshStaticTexts();
+  }
+  EvaluateRules();
+}
+
+void DialogBinding::TreeMenuRequested(FormControl& c, bool atCursor) {
+  if (!attached_ || !Is(c, "TTreeView") || c.Integer("Tag") != 1) return;
+  std::vector<ComponentTreeNode*> ancestors;
+  ComponentTreeNode* node = SelectedTreeNode(c, &ancestors);
+  if (node == nullptr || node->data <= 0) return;
+  const std::vector<std::string> names = components_.Lists().names;
+  if (static_cast<size_t>(node->data) > names.size() ||
+      components_.ComponentChoiceLocked(names[static_cast<size_t>(node->data - 1)])) {
+    return;
+  }
+  const int choice = surface_.PopupMenu(c, services_->componentMenu, atCursor);
+  if (choice < 0 || choice > 2) return;
+  // This component only, or the entire feature: selected, and so is every
+  // ancestor; unavailable: the entire feature is not selected.
+  const bool selected = choice != 2;
+  SetComponentStateCascade(components_, *node, selected, choice != 0);
+  if (selected) {
+    for (ComponentTreeNode* ancestor : ancestors) {
+      SetComponentStateCascade(components_, *ancestor, true, false);
+    }
+  }
+  for (auto& [control, roots] : trees_) {
+    if (control == &c) surface_.ShowTree(c, roots);
+  }
+  RefreshStaticTexts();
   EvaluateRules();
 }
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "components/component_display.h"
 #include "components/component_table.h"
 #include "dialogs/dialog_rules.h"
 #include "dialogs/form_runtime.h"
@@ -53,6 +54,16 @@ class DialogSurface {
   virtual std::optional<std::string> BrowseForFolder() = 0;
   // A Yes/No question (question icon, No the default); true for Yes.
   virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+
+  // Tree views: the nodes shown (texts and images; all expanded), the
+  // selected node as the path of child indices from the roots (empty: none).
+  virtual void ShowTree(FormControl& control, const std::vector<ComponentTreeNode>& roots) = 0;
+  virtual std::vector<size_t> SelectedNode(const FormControl& control) const = 0;
+  virtual void SelectNode(FormControl& control, const std::vector<size_t>& path) = 0;
+  // A pop-up menu for the selected node, at the cursor or at the bottom-right
+  // corner of the node; the index of the item chosen, -1 for none.
+  virtual int PopupMenu(FormControl& control, const std::vector<std::string>& items,
+                        bool atCursor) = 0;
 };
 
 // What the binding asks of the system and the run.
@@ -71,6 +82,11 @@ struct DialogServices {
       translate;
   std::string wizardCaption;  // the title of the Cancel question
   std::string cancelQuestion;
+  // The component menu's three items: this component only, the entire
+  // feature, the entire feature unavailable.
+  std::vector<std::string> componentMenu = {"Will be &installed on local hard drive",
+                                            "&Entire feature will be installed on local hard drive",
+                                            "Entire feature will be &unavailable"};
 };
 
 // Raised for a track bar whose variable holds no integer; "Display Dialog"
@@ -106,6 +122,11 @@ class DialogBinding {
   void MouseReleased(FormControl& control);  // shapes
   // A watched memo or rich edit has been scrolled to its end.
   void ScrolledToEnd(FormControl& control);
+  // A tree view's selection changed.
+  void TreeChanged(FormControl& control);
+  // A component tree asks for its menu: a mouse release over a node's
+  // picture (at the cursor) or the context-menu key (at the node).
+  void TreeMenuRequested(FormControl& control, bool atCursor);
   // The memo and rich edit whose scrolling is watched (nullptr when none).
   FormControl* WatchedMemo() const { return watchedMemo_; }
   FormControl* WatchedRichEdit() const { return watchedRichEdit_; }
@@ -161,6 +182,8 @@ class DialogBinding {
   void CheckListClick(FormControl& control);
   void CheckListClickCheck(FormControl& control);
   void RadioClick();
+  ComponentTreeNode* SelectedTreeNode(FormControl& control,
+                                      std::vector<ComponentTreeNode*>* ancestors = nullptr);
 
   Form& form_;
   DialogSurface& surface_;
@@ -180,6 +203,8 @@ class DialogBinding {
   std::string targetAtDisplay_;
   std::string targetTail_;
   std::string currentComponent_;
+  // The component trees' nodes, by control.
+  std::vector<std::pair<const FormControl*, std::vector<ComponentTreeNode>>> trees_;
   FormControl* watchedMemo_ = nullptr;
   FormControl* watchedRichEdit_ = nullptr;
 };

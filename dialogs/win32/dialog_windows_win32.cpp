@@ -82,6 +82,19 @@ class WindowSurface final : public DialogSurface {
   std::optional<std::string> BrowseForFolder() override {
     return vantrell::BrowseForFolder(window_.Handle());
   }
+  void ShowTree(FormControl& control, const std::vector<ComponentTreeNode>& roots) override {
+    window_.ShowTree(control, roots);
+  }
+  std::vector<size_t> SelectedNode(const FormControl& control) const override {
+    return window_.SelectedNode(control);
+  }
+  void SelectNode(FormControl& control, const std::vector<size_t>& path) override {
+    window_.SelectNode(control, path);
+  }
+  int PopupMenu(FormControl& control, const std::vector<std::string>& items,
+                bool atCursor) override {
+    return window_.PopupMenu(control, items, atCursor);
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     const int answer = MessageBoxA(window_.Handle(), text.c_str(), title.c_str(),
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
@@ -215,6 +228,13 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
       case FormEvent::kScrolledToEnd:
         binding->ScrolledToEnd(control);
         break;
+      case FormEvent::kTreeChange:
+        binding->TreeChanged(control);
+        break;
+      case FormEvent::kMenuAtCursor:
+      case FormEvent::kMenuAtNode:
+        binding->TreeMenuRequested(control, event == FormEvent::kMenuAtCursor);
+        break;
     }
   });
   // Two statements naming the same file get two forms; a key loaded again replaces its form.
@@ -283,6 +303,7 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   };
   services_.wizardCaption = WizardCaption();
   services_.cancelQuestion = EngineText(40);
+  services_.componentMenu = {EngineText(113), EngineText(114), EngineText(115)};
   // Drawing waits until every control holds its value.
   HWND window = dialog.window->Handle();
   SendMessageW(window, WM_SETREDRAW, FALSE, 0);

@@ -8,6 +8,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "common/ascii.h"
@@ -452,6 +453,7 @@ FormWindow::FormWindow(Form& form, int dpi) : form_(form), dpi_(dpi), scale_(For
 
 FormWindow::~FormWindow() {
   if (root_->window != nullptr && IsWindow(root_->window)) DestroyWindow(root_->window);
+  if (treeImages_ != nullptr) ImageList_Destroy(treeImages_);
 }
 
 ControlView* FormWindow::ViewOf(HWND window) const {
@@ -830,7 +832,7 @@ void FormWindow::CreateControl(ControlView& view) {
   } else if (Is(c, "TGroupBox") || Is(c, "TPageControl")) {
     // Their children's colour and notification messages go to them.
     SetWindowSubclass(window, ForwardingProc, kForwardingId, reinterpret_cast<DWORD_PTR>(&view));
-  } else if (IsAny(c, {"TMaskEdit", "TMemo", "TRichEdit"})) {
+  } else if (IsAny(c, {"TMaskEdit", "TMemo", "TRichEdit", "TTreeView"})) {
     SetWindowSubclass(window, InputProc, kInputId, reinterpret_cast<DWORD_PTR>(&view));
   }
   if (Is(c, "TCheckListBox")) {
@@ -1408,6 +1410,184 @@ void FormWindow::ApplyGlass(const FormControl& glass) {
   extend(root_->window, &margins);
 }
 
+namespace {
+
+// The two pictures of component tree nodes: 0 not selected, 1 selected,
+// drawn as the system draws check boxes, at the size the form is shown.
+HIMAGELIST MakeTreeImages(int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
+  if (list == nullptr) return nullptr;
+  HDC screen = GetDC(nullptr);
+  for (bool checked : {false, true}) {
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT r{0, 0, size, size};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+    InflateRect(&r, -1, -1);
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+    SelectObject(dc, old);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  ReleaseDC(nullptr, screen);
+  return list;
+}
+
+void InsertNodes(HWND tree, HTREEITEM parent, const std::vector<ComponentTreeNode>& nodes) {
+  for (const ComponentTreeNode& node : nodes) {
+    std::wstring text = Widen(node.text, CP_ACP);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = text.data();
+    insert.item.iImage = insert.item.iSelectedImage = node.image;
+    insert.item.lParam = node.data;
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (item == nullptr) continue;
+    InsertNodes(tree, item, node.children);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  }
+}
+
+HTREEITEM Child(HWND tree, HTREEITEM parent);
+HTREEITEM Next(HWND tree, HTREEITEM item);
+
+// Sets the pictures of the nodes below parent when they are the given ones
+// (same number at every level); false, changing nothing, when they are not.
+bool SameShape(HWND tree, HTREEITEM parent, const std::vector<ComponentTreeNode>& nodes) {
+  HTREEITEM item = Child(tree, parent);
+  for (const ComponentTreeNode& node : nodes) {
+    if (item == nullptr || !SameShape(tree, item, node.children)) return false;
+    item = Next(tree, item);
+  }
+  return item == nullptr;
+}
+
+void SetNodeImages(HWND tree, HTREEITEM parent, const std::vector<ComponentTreeNode>& nodes) {
+  HTREEITEM item = Child(tree, parent);
+  for (const ComponentTreeNode& node : nodes) {
+    TVITEMW update{};
+    update.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    update.hItem = item;
+    update.iImage = update.iSelectedImage = node.image;
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+    SetNodeImages(tree, item, node.children);
+    item = Next(tree, item);
+  }
+}
+
+bool UpdateNodeImages(HWND tree, HTREEITEM parent, const std::vector<ComponentTreeNode>& nodes) {
+  if (nodes.empty() || !SameShape(tree, parent, nodes)) return false;
+  SetNodeImages(tree, parent, nodes);
+  return true;
+}
+
+HTREEITEM Child(HWND tree, HTREEITEM parent) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM,
+                                                  parent == nullptr ? TVGN_ROOT : TVGN_CHILD,
+                                                  reinterpret_cast<LPARAM>(parent)));
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item) {
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+}
+
+// The node at a path of child indices; nullptr when there is none.
+HTREEITEM NodeAt(HWND tree, const std::vector<size_t>& path) {
+  HTREEITEM item = nullptr;
+  for (size_t index : path) {
+    HTREEITEM child = Child(tree, item);
+    for (size_t i = 0; i < index && child != nullptr; ++i) child = Next(tree, child);
+    if (child == nullptr) return nullptr;
+    item = child;
+  }
+  return item;
+}
+
+}  // namespace
+
+void FormWindow::ShowTree(const FormControl& control, const std::vector<ComponentTreeNode>& roots) {
+  HWND tree = WindowOf(control);
+  if (tree == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  if (treeImages_ == nullptr) treeImages_ = MakeTreeImages(scale_.Apply(16));
+  SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeImages_));
+  // The same nodes again take their new pictures in place, which keeps the
+  // selection and the keyboard's place; other nodes replace them.
+  if (!UpdateNodeImages(tree, nullptr, roots)) {
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    InsertNodes(tree, nullptr, roots);
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+  }
+  InvalidateRect(tree, nullptr, TRUE);
+  showing_ = was;
+}
+
+std::vector<size_t> FormWindow::SelectedNode(const FormControl& control) const {
+  std::vector<size_t> path;
+  HWND tree = WindowOf(control);
+  if (tree == nullptr) return path;
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  while (item != nullptr) {
+    auto parent = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+    size_t index = 0;
+    for (HTREEITEM sibling = Child(tree, parent); sibling != nullptr && sibling != item;
+         sibling = Next(tree, sibling)) {
+      ++index;
+    }
+    path.insert(path.begin(), index);
+    item = parent;
+  }
+  return path;
+}
+
+void FormWindow::SelectNode(const FormControl& control, const std::vector<size_t>& path) {
+  HWND tree = WindowOf(control);
+  if (tree == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  HTREEITEM item = NodeAt(tree, path);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  showing_ = was;
+}
+
+int FormWindow::PopupMenu(const FormControl& control, const std::vector<std::string>& items,
+                          bool atCursor) {
+  HWND tree = WindowOf(control);
+  HMENU menu = CreatePopupMenu();
+  if (tree == nullptr || menu == nullptr) return -1;
+  for (size_t i = 0; i < items.size(); ++i) {
+    // The last item (unavailable) stands below a separator.
+    if (i + 1 == items.size() && i > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, i + 1, Widen(items[i], CP_ACP).c_str());
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  if (!atCursor) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);
+    if (item != nullptr &&
+        SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) {
+      at = {r.right, r.bottom};
+      ClientToScreen(tree, &at);
+    }
+  }
+  const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                    at.y, 0, root_->window, nullptr);
+  DestroyMenu(menu);
+  return chosen - 1;
+}
+
 void FormWindow::ShowActiveSheet(ControlView& pageControl) {
   int selected = static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0));
   std::string active = Ident(*pageControl.control, "ActivePage");
@@ -1552,6 +1732,29 @@ bool FormWindow::ChildMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (from == nullptr) return false;
   if (header->code == TCN_SELCHANGE) {
     ShowActiveSheet(*from);
+    return false;
+  }
+  if (Is(*from->control, "TTreeView")) {
+    if (header->code == TVN_SELCHANGEDW) {
+      Report(*from, FormEvent::kTreeChange);
+      return true;
+    }
+    if (header->code == NM_CLICK || header->code == NM_RCLICK) {
+      // A click on a node's picture, or a right click on the node, selects
+      // it and asks for the menu.
+      TVHITTESTINFO hit{};
+      GetCursorPos(&hit.pt);
+      ScreenToClient(from->window, &hit.pt);
+      const auto item = reinterpret_cast<HTREEITEM>(
+          SendMessageW(from->window, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      const bool onPicture = (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMSTATEICON)) != 0;
+      const bool onNode = (hit.flags & TVHT_ONITEM) != 0;
+      if (item != nullptr && (onPicture || (header->code == NM_RCLICK && onNode))) {
+        SendMessageW(from->window, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        Report(*from, FormEvent::kMenuAtCursor);
+        return true;
+      }
+    }
     return false;
   }
   if (header->code == LVN_ITEMCHANGED && Is(*from->control, "TCheckListBox")) {
@@ -1721,6 +1924,15 @@ LRESULT CALLBACK FormWindow::InputProc(HWND window, UINT message, WPARAM wParam,
   }
   if (std::optional<EditMask> mask = MaskOf(*view->control)) {
     if (MaskKey(window, *mask, message, wParam)) return 0;
+  }
+  if (Is(*view->control, "TTreeView")) {
+    // The context-menu key opens the component menu at the node, and no
+    // other menu: the system's context menu request is not passed on.
+    if (message == WM_KEYUP && wParam == VK_APPS) {
+      view->owner->Report(*view, FormEvent::kMenuAtNode);
+      return 0;
+    }
+    if (message == WM_CONTEXTMENU) return 0;
   }
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   switch (message) {

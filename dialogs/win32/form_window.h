@@ -10,6 +10,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -17,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "components/component_display.h"
 #include "dialogs/form_runtime.h"
 #include "dialogs/form_scaling.h"
 #include "dialogs/win32/gdi_object.h"
@@ -34,6 +37,9 @@ enum class FormEvent {
   kKeyUp,          // a key released in a mask edit
   kMouseUp,        // the mouse released over a shape
   kScrolledToEnd,  // a watched memo or rich edit shows its end
+  kTreeChange,     // a tree view\'s selection changed
+  kMenuAtCursor,   // a tree view\'s node picture clicked (or the node right-clicked)
+  kMenuAtNode,     // the context-menu key released in a tree view
 };
 
 // What the window side keeps for one control (and the form).
@@ -101,6 +107,12 @@ class FormWindow {
   // Rich text into a rich edit; its Lines then hold the plain text.
   void LoadRichText(FormControl& control, const std::string& rtf);
   HWND WindowOf(const FormControl& control) const;
+  // Tree views: nodes (texts, the pictures "not selected" 0 and "selected"
+  // 1, all expanded), the selected node's path of child indices.
+  void ShowTree(const FormControl& control, const std::vector<ComponentTreeNode>& roots);
+  std::vector<size_t> SelectedNode(const FormControl& control) const;
+  void SelectNode(const FormControl& control, const std::vector<size_t>& path);
+  int PopupMenu(const FormControl& control, const std::vector<std::string>& items, bool atCursor);
   // While not closable a close request (title-bar button, Alt+F4) is refused.
   void SetClosable(bool closable) { closable_ = closable; }
 
@@ -148,7 +160,9 @@ class FormWindow {
   std::function<void(FormControl&, FormEvent)> onEvent_;
   std::function<bool(WPARAM)> onSystemCommand_;
   bool closable_ = true;
-  bool showing_ = false;  // a Show in progress: the windows' notifications are ours
+  bool showing_ = false;
+  HIMAGELIST treeImages_ = nullptr;  // the component trees' two node pictures  // a Show in
+                                     // progress: the windows' notifications are ours
 };
 
 // Paints a painted control into dc, its top-left corner at 0, 0 (labels, shapes,

@@ -52,6 +52,20 @@ class MemorySurface final : public DialogSurface {
     asked.push_back(title + "|" + text);
     return answerYes;
   }
+  void ShowTree(FormControl& control, const std::vector<ComponentTreeNode>& roots) override {
+    trees[control.Name()] = roots;
+  }
+  std::vector<size_t> SelectedNode(const FormControl& control) const override {
+    auto found = selectedNodes.find(control.Name());
+    return found == selectedNodes.end() ? std::vector<size_t>() : found->second;
+  }
+  void SelectNode(FormControl& control, const std::vector<size_t>& path) override {
+    selectedNodes[control.Name()] = path;
+  }
+  int PopupMenu(FormControl&, const std::vector<std::string>& items, bool atCursor) override {
+    menus.push_back(std::to_string(items.size()) + (atCursor ? " at cursor" : " at node"));
+    return menuChoice;
+  }
 
   std::vector<std::string> shown;
   std::map<std::string, std::vector<bool>> marks;
@@ -61,6 +75,10 @@ class MemorySurface final : public DialogSurface {
   std::deque<std::optional<std::string>> folders;
   std::vector<std::string> asked;
   bool answerYes = false;
+  std::map<std::string, std::vector<ComponentTreeNode>> trees;
+  std::map<std::string, std::vector<size_t>> selectedNodes;
+  std::vector<std::string> menus;
+  int menuChoice = -1;
 };
 
 // A dialog form from the controls' text (each "object ... end" block at the
@@ -464,6 +482,76 @@ TEST(DialogBinding, ComponentListAndItsStaticTexts) {
   EXPECT_EQ(f.surface.marks["List"], (std::vector<bool>{true, true, true}));
   EXPECT_EQ(f.Get("Required", "Caption"), "1,024 KB");
   EXPECT_EQ(f.Get("Remaining", "Caption"), "3,858 KB");
+}
+
+// The images of a tree's nodes, depth first: "text=image".
+std::string TreeImages(const std::vector<ComponentTreeNode>& nodes) {
+  std::string out;
+  for (const ComponentTreeNode& node : nodes) {
+    out += node.text + "=" + std::to_string(node.image) + " " + TreeImages(node.children);
+  }
+  return out;
+}
+
+TEST(DialogBinding, ComponentTreeAndItsMenu) {
+  struct Case {
+    const char* name;
+    std::vector<size_t> node;
+    int choice;
+    const char* images;  // after the choice
+  };
+  const Case cases[] = {
+      {"this component only: its ancestors too, not its children",
+       {0, 0},
+       0,
+       "App=1 Docs=1 Guide=0 Core=1 "},
+      {"the entire feature", {0, 0}, 1, "App=1 Docs=1 Guide=1 Core=1 "},
+      {"unavailable: the feature, except a fixed choice", {0}, 2, "App=0 Docs=0 Guide=0 Core=1 "},
+      {"the menu closed without a choice", {0}, -1, "App=1 Docs=0 Guide=0 Core=1 "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(
+        "  object Tree: TTreeView\n    Tag = 1\n  end\n"
+        "  object Description: TStaticText\n    Tag = 2\n  end\n");
+    f.components.DefineComponent("App", "The application", true);
+    f.components.DefineComponent("App\\Docs", "Documents", false);
+    f.components.DefineComponent("App\\Docs\\Guide", "The guide", false);
+    f.components.DefineComponent("App\\Core", "Always", true);
+    f.components.SetComponentChoice("App\\Core", false);
+    f.Prepare();
+    EXPECT_EQ(f.binding.CurrentComponent(), "App");  // the first node is selected
+    EXPECT_EQ(f.Get("Description", "Caption"), "The application");
+    f.surface.SelectNode(f.Control("Tree"), c.node);
+    f.binding.TreeChanged(f.Control("Tree"));
+    f.surface.menuChoice = c.choice;
+    f.binding.TreeMenuRequested(f.Control("Tree"), true);
+    EXPECT_EQ(f.surface.menus, std::vector<std::string>{"3 at cursor"});
+    EXPECT_EQ(TreeImages(f.surface.trees["Tree"]), c.images);
+  }
+
+  // One choice after another on the same tree.
+  Fixture f("  object Tree: TTreeView\n    Tag = 1\n  end\n");
+  f.components.DefineComponent("App", "", true);
+  f.components.DefineComponent("App\\Docs", "", false);
+  f.components.DefineComponent("App\\Docs\\Guide", "", false);
+  f.Prepare();
+  for (const auto& [node, choice] : std::vector<std::pair<std::vector<size_t>, int>>{
+           {{0, 0}, 0}, {{0}, 2}, {{0, 0, 0}, 1}, {{0, 0}, 2}}) {
+    f.surface.SelectNode(f.Control("Tree"), node);
+    f.binding.TreeChanged(f.Control("Tree"));
+    f.surface.menuChoice = choice;
+    f.binding.TreeMenuRequested(f.Control("Tree"), false);
+  }
+  EXPECT_EQ(TreeImages(f.surface.trees["Tree"]), "App=1 Docs=0 Guide=0 ");
+  EXPECT_EQ(f.components.ComponentState("App\\Docs"), "FALSE");
+
+  Fixture locked("  object Tree: TTreeView\n    Tag = 1\n  end\n");
+  locked.components.DefineComponent("Fixed", "", true);
+  locked.components.SetComponentChoice("Fixed", false);
+  locked.Prepare();
+  locked.binding.TreeMenuRequested(locked.Control("Tree"), false);
+  EXPECT_TRUE(locked.surface.menus.empty());  // a fixed choice opens no menu
 }
 
 TEST(DialogBinding, CheckListWithAHintWritesItsCheckedItems) {
