@@ -151,9 +151,10 @@ SourceRef At(const Statement& s, size_t n) {
 // A mistake in parameter n, named as the command reference names it.
 ProjectError ParamError(const Statement& s, size_t n, const std::string& message) {
   std::string title = "\"" + s.command + "\" parameter " + std::to_string(n);
-  if (const CommandInfo* command = FindCommand(s.command);
-      command && n >= 1 && n <= command->params.size())
-    title += " (" + command->params[n - 1].name + ")";
+  if (const CommandInfo* command = FindCommand(s.command); command && n >= 1) {
+    std::string name = ParameterNameAt(*command, n - 1);
+    if (!name.empty()) title += " (" + name + ")";
+  }
   return ProjectError(At(s, n), title + ": " + message);
 }
 

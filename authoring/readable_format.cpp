@@ -388,13 +388,15 @@ std::string FormatScriptText(const std::vector<Statement>& statements) {
     if (!s.header.empty()) out += "  @header" + FormatValue(s.header) + "\n";
     if (!s.media.empty()) out += "  @media" + FormatValue(s.media) + "\n";
     if (!s.component.empty()) out += "  @component" + FormatValue(s.component) + "\n";
-    // Lines the command reference names are written with their names; any
-    // other line that would read as named is kept positional between bars.
+    // Lines the command reference names (placeholders included) are written
+    // with their names; any other line that would read as named is kept
+    // positional between bars.
     const CommandInfo* command = FindCommand(s.command);
     for (size_t i = 0; i < s.parameters.size(); ++i) {
       const std::string& value = s.parameters[i];
-      if (command && i < command->params.size()) {
-        out += "  > " + command->params[i].name + ":" + FormatValue(value) + "\n";
+      std::string name = command ? ParameterNameAt(*command, i) : "";
+      if (!name.empty()) {
+        out += "  > " + name + ":" + FormatValue(value) + "\n";
       } else if (!ParameterName(s, value).empty()) {
         out += "  > |" + value + "|\n";
       } else {
