@@ -834,8 +834,17 @@ std::string ShortLongName(const std::string& name, std::vector<std::string>& use
 void AddComputedComponentSizes(Project& project) {
   std::vector<std::pair<std::string, uint64_t>> totals;
   const std::map<std::string, PackageTable> none;
+  std::vector<std::string>& sizes = project.componentSizes;
+  auto given = [&](const std::string& name) {
+    for (size_t i = 0; i + 1 < sizes.size(); i += 2) {
+      if (EqualsIgnoreCase(sizes[i], name)) return true;
+    }
+    return false;
+  };
   for (const Statement& s : project.statements) {
     if (s.component.empty() || s.marker == "C" || s.command != "Install Files") continue;
+    // A size given needs no files (a dumped project has none of them).
+    if (given(s.component)) continue;
     auto total = std::find_if(totals.begin(), totals.end(), [&](const auto& t) {
       return EqualsIgnoreCase(t.first, s.component);
     });
@@ -846,13 +855,7 @@ void AddComputedComponentSizes(Project& project) {
       if (!ec) total->second += size;
     }
   }
-  std::vector<std::string>& sizes = project.componentSizes;
-  for (const auto& [name, total] : totals) {
-    bool given = false;
-    for (size_t i = 0; i + 1 < sizes.size(); i += 2)
-      given = given || EqualsIgnoreCase(sizes[i], name);
-    if (!given) sizes.insert(sizes.end(), {name, std::to_string(total)});
-  }
+  for (const auto& [name, total] : totals) sizes.insert(sizes.end(), {name, std::to_string(total)});
 }
 
 PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
