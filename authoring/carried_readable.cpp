@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "authoring/assemble.h"
+#include "authoring/command_reference.h"
+#include "authoring/identifiers.h"
 #include "authoring/readable_format.h"
 #include "authoring/script_check.h"
 #include "authoring/setup_folder.h"
@@ -141,12 +143,70 @@ std::optional<Project> ProjectBuildingCarried(const ReadableForm& form, const fs
   }
 }
 
+std::vector<bool> PackagedStatements(const CarriedScript& carried,
+                                     const std::vector<Statement>& statements) {
+  std::vector<bool> packaged(statements.size(), false);
+  for (size_t i = 0; i + 1 < carried.statementHeaders.size(); i += 2) {
+    const std::string& index = carried.statementHeaders[i + 1];
+    if (index.empty() || index.size() > 9 ||
+        index.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    const size_t n = std::stoul(index);
+    if (n >= statements.size()) continue;
+    const CommandInfo* command = FindCommand(statements[n].command);
+    packaged[n] = command && command->installType && statements[n].marker != "C";
+  }
+  return packaged;
+}
+
+std::vector<ReadableFile> ScriptsWithDigests(const ReadableForm& form, Project& project,
+                                             const std::vector<bool>& packaged) {
+  std::map<std::string, std::map<int, std::string>> below;  // by script, below which line
+  std::vector<Diagnostic> ignored;
+  for (size_t i = 0; i < project.statements.size() && i < packaged.size(); ++i) {
+    Statement& s = project.statements[i];
+    if (!packaged[i] || !s.packageDigest.empty()) continue;
+    ResolveParameterNames(s, ignored);
+    below[s.scriptKey][s.where.line] = "@package-digest " + LinesDigest(s.parameters);
+  }
+  std::vector<ReadableFile> scripts = form.scripts;
+  for (ReadableFile& script : scripts)
+    script.text = WithLinesBelow(script.text, below[script.name]);
+  return scripts;
+}
+
 std::string CountedComponentSizes(const Project& project, const CarriedScript& carried) {
   const std::vector<std::string>& sizes = carried.componentSizes;
   std::string out;
   for (size_t i = project.componentSizes.size(); i + 1 < sizes.size(); i += 2)
     out += "component-size =" + FormatValue(sizes[i]) + "\n  >" + FormatValue(sizes[i + 1]) + "\n";
   return out.empty() ? out : "# Added by dump: counted from the @component files.\n" + out;
+}
+
+std::string WithLinesBelow(const std::string& text, const std::map<int, std::string>& added) {
+  std::string out;
+  int line = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string_view written(text.data() + at, end - at);
+    out.append(written);
+    auto below = added.find(++line);
+    if (below != added.end()) {
+      size_t body = written.size();
+      while (body > 0 && (written[body - 1] == '\n' || written[body - 1] == '\r')) --body;
+      std::string ending(written.substr(body));
+      if (ending.empty()) {
+        out += "\n";  // the file's last line had no end
+        ending = "\n";
+      }
+      size_t indent = 0;
+      while (indent < body && (written[indent] == ' ' || written[indent] == '\t')) ++indent;
+      out.append(written.substr(0, indent)).append("  ").append(below->second).append(ending);
+    }
+    at = end;
+  }
+  return out;
 }
 
 std::string WithKeys(const std::string& text, const Project& parsed,

@@ -7,6 +7,7 @@
 //   then each script file as the project names it, in order, each once.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,18 @@ std::optional<Project> ProjectBuildingCarried(const ReadableForm& form,
                                               const std::filesystem::path& folder,
                                               std::string_view carriedBytes);
 
+// Per statement: an install-type statement (by the command reference) that
+// the carried script gives a header and that is not switched off, so a
+// package built with the script holds its rows.
+std::vector<bool> PackagedStatements(const CarriedScript& carried,
+                                     const std::vector<Statement>& statements);
+
+// The script files with an "@package-digest" line below the command line of
+// each statement marked in `packaged` that has none yet. `project` is the
+// form's (its statements in carried order); their named lines are resolved.
+std::vector<ReadableFile> ScriptsWithDigests(const ReadableForm& form, Project& project,
+                                             const std::vector<bool>& packaged);
+
 // The project text with the single keys given here set to their values (the
 // entry's line replaced, or a line added at the end) and the keys given an
 // empty value turned into a comment; every other line is kept as written.
@@ -65,5 +78,9 @@ std::string WithKeys(const std::string& text, const Project& parsed,
 // "component-size" entries for the sizes the build counted from the files of
 // @component statements: the carried sizes past the project's own.
 std::string CountedComponentSizes(const Project& project, const CarriedScript& carried);
+
+// The text with a line added below each given line (1-based), indented two
+// blanks deeper than that line and ending as it does.
+std::string WithLinesBelow(const std::string& text, const std::map<int, std::string>& added);
 
 }  // namespace vantrell::authoring

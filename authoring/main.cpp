@@ -17,6 +17,7 @@
 #include "authoring/carried_readable.h"
 #include "authoring/carried_script.h"
 #include "authoring/command_reference.h"
+#include "authoring/identifiers.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "authoring/readable_format.h"
@@ -339,17 +340,26 @@ int Dump(const std::vector<std::string>& args) {
     p.data = "data";
     keys.emplace_back("data", p.data);
   }
+  // A kept package holds the install-type statements' rows as they are now:
+  // each gets the digest of its lines, so that a later edit can be told.
+  const std::vector<bool> packaged = p.package.empty()
+                                         ? std::vector<bool>(p.statements.size(), false)
+                                         : PackagedStatements(*carried, p.statements);
   if (written) {
+    const std::vector<ReadableFile> scripts = ScriptsWithDigests(*form, *written, packaged);
     std::string text = WithKeys(form->project.text, *written, keys);
     // The files the sizes were counted from stay behind: the sizes go with the dump.
     const std::string sizes = CountedComponentSizes(*written, *carried);
     if (!sizes.empty() && !text.empty() && text.back() != '\n') text += "\n";
     WriteText(out / projectName, text + sizes);
-    for (const ReadableFile& script : form->scripts) {
+    for (const ReadableFile& script : scripts) {
       fs::create_directories((out / script.name).parent_path(), ec);
       WriteText(out / script.name, script.text);
     }
     return kDone;
+  }
+  for (size_t i = 0; i < p.statements.size(); ++i) {
+    if (packaged[i]) p.statements[i].packageDigest = LinesDigest(p.statements[i].parameters);
   }
   WriteText(out / projectName, FormatProjectText(p));
   fs::create_directories((out / scriptName).parent_path(), ec);

@@ -868,6 +868,19 @@ PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
     const Statement& s = project.statements[static_cast<size_t>(*index)];
     if (s.marker == "C") continue;
     if (planner.HasRowsOf(script.statementHeaders[i])) {
+      // The digest dump wrote tells an edit apart for every command, whether
+      // or not its rows can be made here.
+      if (!s.packageDigest.empty()) {
+        if (s.packageDigest != LinesDigest(s.parameters))
+          planner.Plan().warnings.push_back(
+              {s.where, "\"" + s.command +
+                            "\" was edited after the dump (@package-digest): the kept package "
+                            "holds its rows (component VC" +
+                            script.statementHeaders[i] +
+                            ") and wins, the edit has no effect; name a package without them to "
+                            "make them again"});
+        continue;
+      }
       if (planner.KeptRowsDiffer(s, script.statementHeaders[i]))
         planner.Plan().warnings.push_back(
             {s.where, "the package already holds this statement's rows (component VC" +

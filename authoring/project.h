@@ -42,6 +42,9 @@ struct Statement {
   std::string component;   // "Install Files": the component its files count for
   std::string scriptKey;   // the script file as named in the project
   SourceRef where;
+  // Written by dump when it keeps the package: the digest of the lines the
+  // package's rows were made from (see identifiers.h); empty otherwise.
+  std::string packageDigest;
 };
 
 struct Project {
@@ -70,7 +73,7 @@ struct Project {
   // Folder of dialog text forms (NAME.txt, with the rules in NAME.zebf),
   // compiled into the support files as NAME.dfm and NAME.dfm.zebf; empty: none.
   std::string forms;
-  std::string data;         // folder copied to data\; empty: none
+  std::string data;  // folder copied to data\; empty: none
   std::string baseName = "setup";
   std::vector<std::string> scripts;          // script files in run order
   std::vector<SourceRef> scriptRefs;         // where each script entry is written

@@ -273,14 +273,27 @@ grep -q '^  > \$$' "$dir/dump/main.vscript" && pass "dump shows the whole-line d
   fail "dump lacks the whole-line dollar"
 check "dump keeps the project's file names" "$(cd "$dir/dump" && ls *.vproj *.vscript | tr '\n' ' ')" \
   "example.vproj main.vscript "
-cmp -s "$dir/dump/main.vscript" "$VANTRELL_ROOT/examples/author/main.vscript" &&
-  pass "dump gives back the script as written, comments included" || fail "dump changed the script's text"
+# The texts come back as written: only the package digests are added below
+# the install-type statements, and the entries naming what the dump wrote.
+check "dump gives back the script with its comments" \
+  "$(grep -v '^  @package-digest ' "$dir/dump/main.vscript" | cmp - "$VANTRELL_ROOT/examples/author/main.vscript" && echo same)" same
+check "a package digest below each kept install-type statement" \
+  "$(grep -c '^  @package-digest [0-9A-F]\{16\}$' "$dir/dump/main.vscript")" 4
 grep -q '^# The package is made from the lines above' "$dir/dump/example.vproj" &&
   pass "dump gives back the project file's comments" || fail "dump lost the project file's comments"
 author build "$dir/dump/example.vproj" "$dir/again"
 check "the dump builds" "$?" 0
 cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "dump then build: same carried script, byte for byte" ||
   fail "dump then build changed the carried script"
+
+echo "-- an edited install-type statement against the kept package"
+line="$(grep -n '^Write Registry$' "$dir/dump/main.vscript" | cut -d: -f1)"
+sed -i 's|^  > InstallDir$|  > Folder|' "$dir/dump/main.vscript"
+author build "$dir/dump/example.vproj" "$dir/edited" 2>"$dir/edited.err"
+check "the edited dump builds" "$?" 0
+check "the build warns that the kept package wins" \
+  "$(sed -n 's/ (@package-digest).*//p' "$dir/edited.err")" \
+  "$dir/dump/main.vscript:$line: warning: \"Write Registry\" was edited after the dump"
 
 echo "-- a setup without the project's texts dumps from its script"
 mkdir -p "$dir/alone"

@@ -1,11 +1,12 @@
 // The project's texts carried in the setup: their layout read back byte for
-// byte, the check that they still build the carried script and the entries a
-// dump rewrites.
+// byte, the check that they still build the carried script, the entries a
+// dump rewrites, and the package digests it adds below install-type statements.
 #include "authoring/carried_readable.h"
 
 #include <gtest/gtest.h>
 
 #include "authoring/assemble.h"
+#include "authoring/identifiers.h"
 #include "authoring/readable_format.h"
 #include "authoring/script_check.h"
 
@@ -177,6 +178,39 @@ TEST(CarriedReadableTest, NamesStayInsideTheOutputFolder) {
       {"a//b", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsContainedName(c.name), c.inside) << c.name;
+}
+
+TEST(CarriedReadableTest, KeptPackageDigestsGoBelowInstallTypeStatements) {
+  ReadableForm form = Form();
+  // One statement already has its digest from an earlier dump: it stays.
+  form.scripts[0].text.replace(form.scripts[0].text.find("Write Registry\n"), 15,
+                               "Write Registry\n  @package-digest 0123456789ABCDEF\n");
+  const std::string bytes = Built(form);
+  std::optional<Project> p = ProjectBuildingCarried(form, "out", bytes);
+  ASSERT_TRUE(p);
+  std::optional<CarriedScript> carried = SplitCarriedScript(bytes);
+  ASSERT_TRUE(carried);
+  const std::vector<bool> packaged = PackagedStatements(*carried, p->statements);
+  // Install Files, Write Registry; not the comment, nor the switched-off folder.
+  EXPECT_EQ(packaged, (std::vector<bool>{false, true, true, false, false}));
+
+  std::vector<ReadableFile> scripts = ScriptsWithDigests(form, *p, packaged);
+  const std::string digest = LinesDigest({"files\\app", "FALSE", "$TARGETDIR$"});
+  EXPECT_NE(scripts[0].text.find("Install Files  # the application\n  @package-digest " + digest +
+                                 "\n  @component App\n"),
+            std::string::npos)
+      << scripts[0].text;
+  EXPECT_EQ(scripts[1].text, kMore);
+  Project reread;
+  ParseScriptText(scripts[0].text, "main.vscript", "main.vscript", reread.statements);
+  ASSERT_EQ(reread.statements.size(), 3u);
+  EXPECT_EQ(reread.statements[1].packageDigest, digest);
+  EXPECT_EQ(reread.statements[2].packageDigest, "0123456789ABCDEF");
+}
+
+TEST(CarriedReadableTest, LinesBelowKeepIndentationAndLineEnds) {
+  EXPECT_EQ(WithLinesBelow("a\r\n  b\r\nc", {{2, "x"}, {3, "y"}}), "a\r\n  b\r\n    x\r\nc\n  y\n");
+  EXPECT_EQ(WithLinesBelow("a\n", {{5, "x"}}), "a\n");
 }
 
 }  // namespace
