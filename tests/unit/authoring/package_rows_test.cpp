@@ -362,6 +362,14 @@ TEST(ComponentSizeTest, InstallFilesCountForTheirComponentUnlessASizeIsGiven) {
   f.project.componentSizes = {"Docs", "99"};
   AddComputedComponentSizes(f.project);
   EXPECT_EQ(f.project.componentSizes, (std::vector<std::string>{"Docs", "99", "Main", "16"}));
+
+  // A dumped project gives the sizes and has none of the files: none are read.
+  Fixture dumped(folder.Path(), {files("gone\\app", "FALSE", "Main")});
+  dumped.project.componentSizes = {"main", "16"};
+  EXPECT_NO_THROW(AddComputedComponentSizes(dumped.project));
+  EXPECT_EQ(dumped.project.componentSizes, (std::vector<std::string>{"main", "16"}));
+  Fixture missing(folder.Path(), {files("gone\\app", "FALSE", "Main")});
+  EXPECT_THROW(AddComputedComponentSizes(missing.project), ProjectError);
 }
 
 TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
