@@ -114,9 +114,8 @@ std::string CommandReferenceMarkdown() {
     out += "\n## " + c.name + "\n\n" + c.summary;
     if (c.installType) out += " Install-type: it switches its part of the package on.";
     out += "\n\n";
-    if (c.params.empty()) {
-      out +=
-          c.moreLines ? "Any number of lines, not read by the engine.\n" : "No parameter lines.\n";
+    if (c.params.empty() && !c.moreLines) {
+      out += "No parameter lines.\n";
       continue;
     }
     out += "| Line | Name | Kind | Meaning |\n|---|---|---|---|\n";
@@ -133,7 +132,15 @@ std::string CommandReferenceMarkdown() {
       out.append("| ").append(std::to_string(i + 1)).append(" | `").append(p.name);
       out.append("` | ").append(kind).append(" | ").append(meaning).append(" |\n");
     }
-    if (c.moreLines) out += "\nFurther lines are allowed and not read by the engine.\n";
+    if (c.moreLines) {
+      // The lines past the described ones are named by their position.
+      const size_t first = c.params.size() + 1;
+      out.append("| ").append(std::to_string(first)).append(", ").append(std::to_string(first + 1));
+      out.append(", ... | `").append(ParameterNameAt(c, first - 1)).append("`, `");
+      out.append(ParameterNameAt(c, first)).append("`, ... | text | ");
+      out.append(c.params.empty() ? "any number of lines" : "further lines");
+      out.append(", not read by the engine (*optional, as written*) |\n");
+    }
     for (const ParamInfo& p : c.params) {
       if (p.codes.empty()) continue;
       out += "\nCodes of `" + p.name + "`:\n\n";

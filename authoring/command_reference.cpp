@@ -727,7 +727,24 @@ int FindParameter(const CommandInfo& command, std::string_view name) {
   for (size_t i = 0; i < command.params.size(); ++i) {
     if (command.params[i].name == name) return static_cast<int>(i);
   }
-  return -1;
+  constexpr std::string_view kPlaceholder = "line-";
+  if (!command.moreLines || name.substr(0, kPlaceholder.size()) != kPlaceholder) return -1;
+  std::string_view digits = name.substr(kPlaceholder.size());
+  // One spelling per line: no leading zeros, so "line-04" stays a value.
+  if (digits.empty() || digits.size() > 3 || digits.front() == '0') return -1;
+  size_t line = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    line = line * 10 + static_cast<size_t>(c - '0');
+  }
+  if (line <= command.params.size() || line > kMaxPlaceholderLine) return -1;
+  return static_cast<int>(line - 1);
+}
+
+std::string ParameterNameAt(const CommandInfo& command, size_t index) {
+  if (index < command.params.size()) return command.params[index].name;
+  if (!command.moreLines || index >= kMaxPlaceholderLine) return {};
+  return "line-" + std::to_string(index + 1);
 }
 
 std::string_view KindName(ParamKind kind) {

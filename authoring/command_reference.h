@@ -46,8 +46,14 @@ struct CommandInfo {
 // Every built-in command in name order, and "Label".
 const std::vector<CommandInfo>& CommandReference();
 const CommandInfo* FindCommand(std::string_view name);  // exact, letter case included
-// The parameter with this name, or -1.
+// The parameter with this name, or -1. A command that allows more lines than
+// it describes also takes the placeholder "line-N" (N > the described lines,
+// at most kMaxPlaceholderLine) for its N-th line.
 int FindParameter(const CommandInfo& command, std::string_view name);
+// The name of the line at `index` (0-based): the described name, else the
+// placeholder "line-N" where further lines are allowed; empty otherwise.
+std::string ParameterNameAt(const CommandInfo& command, size_t index);
+constexpr size_t kMaxPlaceholderLine = 999;
 
 std::string_view KindName(ParamKind kind);
 

@@ -76,6 +76,23 @@ std::string DerivedHeader(std::string_view identifier, uint32_t salt) {
   return text;
 }
 
+std::string LinesDigest(const std::vector<std::string>& lines) {
+  Hasher hasher(kBasisB);
+  hasher.Add(static_cast<uint32_t>(lines.size()));
+  for (const std::string& line : lines) hasher.Add(line);
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hasher.Value()));
+  return text;
+}
+
+bool IsLinesDigest(std::string_view t) {
+  if (t.size() != 16) return false;
+  for (char c : t) {
+    if (!IsHex(c) || (c >= 'a' && c <= 'f')) return false;
+  }
+  return true;
+}
+
 bool IsBracedGuid(std::string_view t) {
   if (t.size() != 38 || t.front() != '{' || t.back() != '}') return false;
   for (size_t i = 1; i < 37; ++i) {

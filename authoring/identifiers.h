@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrell::authoring {
 
@@ -19,6 +20,11 @@ std::string DerivedIdentifier(std::string_view productCode, std::string_view scr
 
 // 1 to 8 upper-case hex digits without leading zeros, never "0".
 std::string DerivedHeader(std::string_view identifier, uint32_t salt = 0);
+
+// 16 upper-case hex digits standing for a statement's parameter lines in
+// order (positional values): what a kept package's rows were made from.
+std::string LinesDigest(const std::vector<std::string>& lines);
+bool IsLinesDigest(std::string_view text);
 
 bool IsBracedGuid(std::string_view text);
 bool IsHeaderText(std::string_view text);

@@ -7,12 +7,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "authoring/assemble.h"
+#include "authoring/carried_readable.h"
 #include "authoring/carried_script.h"
 #include "authoring/command_reference.h"
+#include "authoring/identifiers.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
 #include "authoring/readable_format.h"
@@ -56,9 +61,11 @@ constexpr const char* kHelpText =
     "        Every mistake found in the project is reported, each with its file and\n"
     "        line; nothing is built while there is one.\n"
     "dump    Prints the readable form of the script carried by SETUP.exe, or\n"
-    "        writes it to OUTDIR as BASE.vproj and BASE.vscript, with BASE.msi,\n"
-    "        the unpacked support files and data\\ when they lie beside SETUP.exe;\n"
-    "        building OUTDIR's project gives the same carried script.\n"
+    "        writes it to OUTDIR, with BASE.msi, the unpacked support files and\n"
+    "        data\\ when they lie beside SETUP.exe; building OUTDIR's project gives\n"
+    "        the same carried script. A setup whose BASE.res carries the project's\n"
+    "        texts gives them back as written, comments and file names included;\n"
+    "        any other is written from its script as BASE.vproj and BASE.vscript.\n"
     "commands\n"
     "        Prints the command reference (authoring/COMMANDS.md): every command with\n"
     "        its parameter lines, their names, kinds and codes.\n"
@@ -200,7 +207,8 @@ int Build(const std::vector<std::string>& args) {
     if (strict) throw ProjectError(w.where, w.message + " (--strict)");
     PrintWarning(w.where, w.message);
   };
-  BuildSetupFolder(project, compiled.script, options, positional[1]);
+  BuildSetupFolder(project, compiled.script, options, positional[1],
+                   WriteReadableForm(ReadableFormOf(project, positional[0])));
   if (verbose)
     options.progress("built " + (fs::path(positional[1]) / (project.baseName + ".exe")).string());
   return kDone;
@@ -211,6 +219,24 @@ void WriteText(const fs::path& path, const std::string& text) {
   out << text;
   out.close();
   if (!out) throw ProjectError({path.string(), 0}, "cannot write file");
+}
+
+// The readable form in the support archive beside the setup, if it has one.
+std::optional<ReadableForm> CarriedReadable(const fs::path& archive) {
+  std::error_code ec;
+  if (!fs::is_regular_file(archive, ec)) return std::nullopt;
+  std::random_device random;
+  const fs::path unpacked =
+      fs::temp_directory_path(ec) / ("vantrell-readable-" + std::to_string(random()));
+  if (ec) return std::nullopt;
+  int code =
+      RunProgram({"7zz", "e", "-so", fs::absolute(archive).string(), std::string(kReadableEntry)},
+                 archive.parent_path().empty() ? fs::path(".") : archive.parent_path(), unpacked);
+  std::optional<ReadableForm> form;
+  if (code == 0 && fs::is_regular_file(unpacked, ec))
+    form = ReadReadableForm(ReadBinaryFile(unpacked));
+  fs::remove(unpacked, ec);
+  return form;
 }
 
 int Dump(const std::vector<std::string>& args) {
@@ -226,11 +252,38 @@ int Dump(const std::vector<std::string>& args) {
   std::optional<CarriedScript> carried = SplitCarriedScript(*behind, &consumed);
   if (!carried)
     throw ProjectError({exe.string(), 0}, "the carried script ends before its last list");
+  const std::string_view carriedBytes = behind->substr(0, consumed);
   std::string base = exe.stem().string();
+  fs::path beside = exe.parent_path().empty() ? fs::path(".") : exe.parent_path();
+  const SourceRef where{exe.string(), 0};
+
+  // The texts as the author wrote them, when they still build this script.
+  std::optional<ReadableForm> form = CarriedReadable(beside / (base + ".res"));
+  std::optional<Project> written;
+  if (form && WritesInside(*form))
+    written =
+        ProjectBuildingCarried(*form, args.size() == 2 ? fs::path(args[1]) : beside, carriedBytes);
+  if (!written) {
+    std::string why =
+        "the setup carries no project texts (an older setup, or one without support "
+        "files)";
+    if (form && !WritesInside(*form)) {
+      why = "the project's texts carried in " + base + ".res name a file outside the output folder";
+    } else if (form) {
+      why = "the project's texts carried in " + base + ".res no longer build its script";
+    }
+    Print(where, "note", why + "; the dump is made from the script, without comments");
+  }
+
+  // Without the texts, the names the project gave survive where they are known.
+  std::string projectName = base + ".vproj";
   std::string scriptName = base + ".vscript";
+  if (form && WritesInside(*form)) {
+    projectName = form->project.name;
+    if (!form->scripts.empty()) scriptName = form->scripts.front().name;
+  }
   DumpedProject dumped = ProjectFromCarried(*carried, base, scriptName);
-  if (!dumped.exact || WriteCarriedScript(*carried) != behind->substr(0, consumed)) {
-    const SourceRef where{exe.string(), 0};
+  if (!written && (!dumped.exact || WriteCarriedScript(*carried) != carriedBytes)) {
     PrintWarning(where,
                  "the carried script uses a layout the readable form does not keep (pool order, "
                  "line ends or "
@@ -240,15 +293,22 @@ int Dump(const std::vector<std::string>& args) {
   // What the script reads from outside it, declared so the dump builds again.
   p.inputVariables = UndefinedVariables(p);
   if (args.size() == 1) {
-    std::cout << FormatProjectText(p) << "\n# ---- " << scriptName << " ----\n"
-              << FormatScriptText(p.statements);
+    if (written) {
+      std::cout << form->project.text;
+      for (const ReadableFile& script : form->scripts)
+        std::cout << "\n# ---- " << script.name << " ----\n" << script.text;
+    } else {
+      std::cout << FormatProjectText(p) << "\n# ---- " << scriptName << " ----\n"
+                << FormatScriptText(p.statements);
+    }
     return kDone;
   }
   fs::path out = args[1];
   std::error_code ec;
   fs::create_directories(out, ec);
   if (ec) throw ProjectError({out.string(), 0}, "cannot create the folder: " + ec.message());
-  fs::path beside = exe.parent_path().empty() ? fs::path(".") : exe.parent_path();
+  // The keys of the project file that name what the dump writes beside it.
+  std::vector<std::pair<std::string, std::string>> keys;
   if (fs::is_regular_file(beside / (base + ".msi"), ec)) {
     fs::copy_file(beside / (base + ".msi"), out / (base + ".msi"),
                   fs::copy_options::overwrite_existing, ec);
@@ -256,16 +316,20 @@ int Dump(const std::vector<std::string>& args) {
       throw ProjectError({(out / (base + ".msi")).string(), 0},
                          "cannot copy the package: " + ec.message());
     p.package = base + ".msi";
+    keys.emplace_back("package", p.package);
   }
   if (fs::is_regular_file(beside / (base + ".res"), ec)) {
     fs::create_directories(out / "support", ec);
-    int code = RunProgram(
-        {"7zz", "x", "-y", "-bso0", "-bsp0", fs::absolute(beside / (base + ".res")).string()},
-        out / "support");
+    int code = RunProgram({"7zz", "x", "-y", "-bso0", "-bsp0", "-x!" + std::string(kReadableEntry),
+                           fs::absolute(beside / (base + ".res")).string()},
+                          out / "support");
     if (code != 0)
       throw ProjectError({(beside / (base + ".res")).string(), 0},
                          "7zz could not unpack the support files");
     p.support = "support";
+    keys.emplace_back("support", p.support);
+    // The compiled forms are among the unpacked support files.
+    keys.emplace_back("forms", "");
   }
   if (fs::is_directory(beside / "data", ec)) {
     fs::copy(beside / "data", out / "data",
@@ -274,8 +338,31 @@ int Dump(const std::vector<std::string>& args) {
       throw ProjectError({(out / "data").string(), 0},
                          "cannot copy the data folder: " + ec.message());
     p.data = "data";
+    keys.emplace_back("data", p.data);
   }
-  WriteText(out / (base + ".vproj"), FormatProjectText(p));
+  // A kept package holds the install-type statements' rows as they are now:
+  // each gets the digest of its lines, so that a later edit can be told.
+  const std::vector<bool> packaged = p.package.empty()
+                                         ? std::vector<bool>(p.statements.size(), false)
+                                         : PackagedStatements(*carried, p.statements);
+  if (written) {
+    const std::vector<ReadableFile> scripts = ScriptsWithDigests(*form, *written, packaged);
+    std::string text = WithKeys(form->project.text, *written, keys);
+    // The files the sizes were counted from stay behind: the sizes go with the dump.
+    const std::string sizes = CountedComponentSizes(*written, *carried);
+    if (!sizes.empty() && !text.empty() && text.back() != '\n') text += "\n";
+    WriteText(out / projectName, text + sizes);
+    for (const ReadableFile& script : scripts) {
+      fs::create_directories((out / script.name).parent_path(), ec);
+      WriteText(out / script.name, script.text);
+    }
+    return kDone;
+  }
+  for (size_t i = 0; i < p.statements.size(); ++i) {
+    if (packaged[i]) p.statements[i].packageDigest = LinesDigest(p.statements[i].parameters);
+  }
+  WriteText(out / projectName, FormatProjectText(p));
+  fs::create_directories((out / scriptName).parent_path(), ec);
   WriteText(out / scriptName, FormatScriptText(p.statements));
   return kDone;
 }

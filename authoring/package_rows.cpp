@@ -151,9 +151,10 @@ SourceRef At(const Statement& s, size_t n) {
 // A mistake in parameter n, named as the command reference names it.
 ProjectError ParamError(const Statement& s, size_t n, const std::string& message) {
   std::string title = "\"" + s.command + "\" parameter " + std::to_string(n);
-  if (const CommandInfo* command = FindCommand(s.command);
-      command && n >= 1 && n <= command->params.size())
-    title += " (" + command->params[n - 1].name + ")";
+  if (const CommandInfo* command = FindCommand(s.command); command && n >= 1) {
+    std::string name = ParameterNameAt(*command, n - 1);
+    if (!name.empty()) title += " (" + name + ")";
+  }
   return ProjectError(At(s, n), title + ": " + message);
 }
 
@@ -833,8 +834,17 @@ std::string ShortLongName(const std::string& name, std::vector<std::string>& use
 void AddComputedComponentSizes(Project& project) {
   std::vector<std::pair<std::string, uint64_t>> totals;
   const std::map<std::string, PackageTable> none;
+  std::vector<std::string>& sizes = project.componentSizes;
+  auto given = [&](const std::string& name) {
+    for (size_t i = 0; i + 1 < sizes.size(); i += 2) {
+      if (EqualsIgnoreCase(sizes[i], name)) return true;
+    }
+    return false;
+  };
   for (const Statement& s : project.statements) {
     if (s.component.empty() || s.marker == "C" || s.command != "Install Files") continue;
+    // A size given needs no files (a dumped project has none of them).
+    if (given(s.component)) continue;
     auto total = std::find_if(totals.begin(), totals.end(), [&](const auto& t) {
       return EqualsIgnoreCase(t.first, s.component);
     });
@@ -845,13 +855,7 @@ void AddComputedComponentSizes(Project& project) {
       if (!ec) total->second += size;
     }
   }
-  std::vector<std::string>& sizes = project.componentSizes;
-  for (const auto& [name, total] : totals) {
-    bool given = false;
-    for (size_t i = 0; i + 1 < sizes.size(); i += 2)
-      given = given || EqualsIgnoreCase(sizes[i], name);
-    if (!given) sizes.insert(sizes.end(), {name, std::to_string(total)});
-  }
+  for (const auto& [name, total] : totals) sizes.insert(sizes.end(), {name, std::to_string(total)});
 }
 
 PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
@@ -864,6 +868,19 @@ PackagePlan PlanPackage(const Project& project, const CarriedScript& script,
     const Statement& s = project.statements[static_cast<size_t>(*index)];
     if (s.marker == "C") continue;
     if (planner.HasRowsOf(script.statementHeaders[i])) {
+      // The digest dump wrote tells an edit apart for every command, whether
+      // or not its rows can be made here.
+      if (!s.packageDigest.empty()) {
+        if (s.packageDigest != LinesDigest(s.parameters))
+          planner.Plan().warnings.push_back(
+              {s.where, "\"" + s.command +
+                            "\" was edited after the dump (@package-digest): the kept package "
+                            "holds its rows (component VC" +
+                            script.statementHeaders[i] +
+                            ") and wins, the edit has no effect; name a package without them to "
+                            "make them again"});
+        continue;
+      }
       if (planner.KeptRowsDiffer(s, script.statementHeaders[i]))
         planner.Plan().warnings.push_back(
             {s.where, "the package already holds this statement's rows (component VC" +

@@ -42,6 +42,9 @@ struct Statement {
   std::string component;   // "Install Files": the component its files count for
   std::string scriptKey;   // the script file as named in the project
   SourceRef where;
+  // Written by dump when it keeps the package: the digest of the lines the
+  // package's rows were made from (see identifiers.h); empty otherwise.
+  std::string packageDigest;
 };
 
 struct Project {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "authoring/command_reference.h"
+#include "authoring/identifiers.h"
 
 namespace vantrell::authoring {
 namespace {
@@ -291,6 +292,10 @@ void ParseScriptText(std::string_view text, const std::string& name, const std::
         current->media = value;
       } else if (word == "component") {
         current->component = value;
+      } else if (word == "package-digest") {
+        if (!IsLinesDigest(value))
+          throw ProjectError({name, lineNo}, "@package-digest takes 16 upper-case hex digits");
+        current->packageDigest = value;
       } else {
         throw ProjectError({name, lineNo}, "unknown attribute: @" + std::string(word));
       }
@@ -388,13 +393,16 @@ std::string FormatScriptText(const std::vector<Statement>& statements) {
     if (!s.header.empty()) out += "  @header" + FormatValue(s.header) + "\n";
     if (!s.media.empty()) out += "  @media" + FormatValue(s.media) + "\n";
     if (!s.component.empty()) out += "  @component" + FormatValue(s.component) + "\n";
-    // Lines the command reference names are written with their names; any
-    // other line that would read as named is kept positional between bars.
+    if (!s.packageDigest.empty()) out += "  @package-digest " + s.packageDigest + "\n";
+    // Lines the command reference names (placeholders included) are written
+    // with their names; any other line that would read as named is kept
+    // positional between bars.
     const CommandInfo* command = FindCommand(s.command);
     for (size_t i = 0; i < s.parameters.size(); ++i) {
       const std::string& value = s.parameters[i];
-      if (command && i < command->params.size()) {
-        out += "  > " + command->params[i].name + ":" + FormatValue(value) + "\n";
+      std::string name = command ? ParameterNameAt(*command, i) : "";
+      if (!name.empty()) {
+        out += "  > " + name + ":" + FormatValue(value) + "\n";
       } else if (!ParameterName(s, value).empty()) {
         out += "  > |" + value + "|\n";
       } else {

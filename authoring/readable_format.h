@@ -17,7 +17,8 @@
 //   command   := blanks? name [blanks "#" comment]; name does not start
 //                with "#", ">", "@" or "|"; or "|" name "|"
 //   attribute := blanks? "@" word [blanks value]   belongs to the statement above:
-//                @off, @marker V, @id GUID, @header HEX, @media V, @component NAME
+//                @off, @marker V, @id GUID, @header HEX, @media V, @component NAME,
+//                @package-digest HEX16
 //   parameter := blanks? ">" [pname ":"] value     the statement's next parameter, or
 //                the one named pname in the command reference
 #pragma once

@@ -49,7 +49,8 @@ SourceRef ParameterWhere(const Statement& s, size_t index) {
 // "If" parameter 2 (comparison)
 std::string ParameterTitle(const Statement& s, size_t index, const CommandInfo* command) {
   std::string title = Quoted(s.command) + " parameter " + std::to_string(index + 1);
-  if (command && index < command->params.size()) title += " (" + command->params[index].name + ")";
+  std::string name = command ? ParameterNameAt(*command, index) : "";
+  if (!name.empty()) title += " (" + name + ")";
   return title;
 }
 
@@ -368,8 +369,8 @@ void ResolveParameterNames(Statement& s, std::vector<Diagnostic>& out) {
     if (values[slot]) {
       out.push_back({{s.where.file, line},
                      Quoted(s.command) + " parameter " + std::to_string(slot + 1) + " (" +
-                         (slot < command->params.size() ? command->params[slot].name : "") +
-                         ") is given twice, first at line " + std::to_string(lines[slot]),
+                         ParameterNameAt(*command, slot) + ") is given twice, first at line " +
+                         std::to_string(lines[slot]),
                      true});
     } else {
       values[slot] = s.parameters[i];

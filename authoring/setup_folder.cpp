@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "authoring/carried_readable.h"
 #include "authoring/package_identity.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
@@ -274,7 +275,7 @@ void CompileForms(const Project& p, const fs::path& forms, const fs::path& into)
 }  // namespace
 
 void BuildSetupFolder(const Project& p, const CarriedScript& script, const FolderOptions& o,
-                      const fs::path& written) {
+                      const fs::path& written, std::string_view readable) {
   const fs::path out = fs::absolute(written).lexically_normal();
   auto progress = [&](const std::string& line) {
     if (o.progress) o.progress(line);
@@ -309,6 +310,17 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
     tools.Run("packing the support files",
               {o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", (t / (base + ".res")).string(), "."},
               support);
+    if (!readable.empty()) {
+      // Added on its own: it replaces an entry of that name among the support files.
+      const fs::path staging = t / ".readable";
+      fs::create_directories(staging, ec);
+      WriteBinaryFile(staging / kReadableEntry, readable);
+      tools.Run("adding the project's texts to the support files",
+                {o.sevenZip, "a", "-t7z", "-bso0", "-bsp0", (t / (base + ".res")).string(),
+                 std::string(kReadableEntry)},
+                staging);
+      fs::remove_all(staging, ec);
+    }
   }
   if (p.package.empty()) {
     progress("building " + base + ".msi from the project's identity");

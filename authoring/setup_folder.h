@@ -41,8 +41,11 @@ std::optional<std::string_view> BytesBehindImage(std::string_view executable);
 std::string ReadBinaryFile(const std::filesystem::path& path);  // throws ProjectError
 
 // The package gets the rows of the script's install-type statements (see
-// package_rows.h), edited with msiinfo, msibuild and gcab.
+// package_rows.h), edited with msiinfo, msibuild and gcab. `readable` (the
+// project's texts, see carried_readable.h) goes into BASE.res as its own
+// entry; a setup without support files carries none.
 void BuildSetupFolder(const Project& project, const CarriedScript& script,
-                      const FolderOptions& options, const std::filesystem::path& out);
+                      const FolderOptions& options, const std::filesystem::path& out,
+                      std::string_view readable = {});
 
 }  // namespace vantrell::authoring

@@ -269,17 +269,48 @@ echo "-- dump, then build again"
 "$AUTHOR" dump "$dir/out/setup.exe" "$dir/dump" 2>"$dir/dump.err"
 check "dump succeeds" "$?" 0
 check "dump is exact (no warning)" "$(cat "$dir/dump.err")" ""
-grep -q '^  > \$$' "$dir/dump/setup.vscript" && pass "dump shows the whole-line dollar as \$" ||
+grep -q '^  > \$$' "$dir/dump/main.vscript" && pass "dump shows the whole-line dollar as \$" ||
   fail "dump lacks the whole-line dollar"
-author build "$dir/dump/setup.vproj" "$dir/again"
+check "dump keeps the project's file names" "$(cd "$dir/dump" && ls *.vproj *.vscript | tr '\n' ' ')" \
+  "example.vproj main.vscript "
+# The texts come back as written: only the package digests are added below
+# the install-type statements, and the entries naming what the dump wrote.
+check "dump gives back the script with its comments" \
+  "$(grep -v '^  @package-digest ' "$dir/dump/main.vscript" | cmp - "$VANTRELL_ROOT/examples/author/main.vscript" && echo same)" same
+check "a package digest below each kept install-type statement" \
+  "$(grep -c '^  @package-digest [0-9A-F]\{16\}$' "$dir/dump/main.vscript")" 4
+grep -q '^# The package is made from the lines above' "$dir/dump/example.vproj" &&
+  pass "dump gives back the project file's comments" || fail "dump lost the project file's comments"
+author build "$dir/dump/example.vproj" "$dir/again"
 check "the dump builds" "$?" 0
 cmp -s "$dir/out/setup.exe" "$dir/again/setup.exe" && pass "dump then build: same carried script, byte for byte" ||
   fail "dump then build changed the carried script"
 
+echo "-- an edited install-type statement against the kept package"
+line="$(grep -n '^Write Registry$' "$dir/dump/main.vscript" | cut -d: -f1)"
+sed -i 's|^  > InstallDir$|  > Folder|' "$dir/dump/main.vscript"
+author build "$dir/dump/example.vproj" "$dir/edited" 2>"$dir/edited.err"
+check "the edited dump builds" "$?" 0
+check "the build warns that the kept package wins" \
+  "$(sed -n 's/ (@package-digest).*//p' "$dir/edited.err")" \
+  "$dir/dump/main.vscript:$line: warning: \"Write Registry\" was edited after the dump"
+
+echo "-- a setup without the project's texts dumps from its script"
+mkdir -p "$dir/alone"
+cp "$dir/out/setup.exe" "$dir/out/setup.msi" "$dir/alone/"
+"$AUTHOR" dump "$dir/alone/setup.exe" "$dir/alone/dump" 2>"$dir/alone.err"
+check "dump without texts succeeds" "$?" 0
+check "dump without texts says so in one line" "$(cat "$dir/alone.err")" \
+  "$dir/alone/setup.exe: note: the setup carries no project texts (an older setup, or one without support files); the dump is made from the script, without comments"
+author build "$dir/alone/dump/setup.vproj" "$dir/alone/again" 2>/dev/null
+cmp -s "$dir/out/setup.exe" "$dir/alone/again/setup.exe" && pass "dump without texts then build: same carried script" ||
+  fail "dump without texts then build changed the carried script"
+
 echo "-- the Windows build of the tool reads the same script"
 if [ -f "$DIST/vantrell-author.exe" ]; then
-  "$AUTHOR" dump "$dir/out/setup.exe" >"$dir/native.txt"
-  wine "$DIST/vantrell-author.exe" dump "$(winpath "$dir/out/setup.exe")" 2>/dev/null | tr -d '\r' >"$dir/win32.txt"
+  # The setup alone: both read the carried script, without the support archive.
+  "$AUTHOR" dump "$dir/alone/setup.exe" >"$dir/native.txt" 2>/dev/null
+  wine "$DIST/vantrell-author.exe" dump "$(winpath "$dir/alone/setup.exe")" 2>/dev/null | tr -d '\r' >"$dir/win32.txt"
   cmp -s "$dir/native.txt" "$dir/win32.txt" && pass "win32 dump equals the native dump" ||
     fail "win32 dump differs: $(diff "$dir/native.txt" "$dir/win32.txt" | head -5)"
 else

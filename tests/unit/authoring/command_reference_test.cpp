@@ -51,6 +51,49 @@ TEST(CommandReferenceTest, ParametersAreNamedUniquelyAndCodesListed) {
   EXPECT_EQ(FindCommand("if"), nullptr);
 }
 
+TEST(CommandReferenceTest, LinesPastTheDescribedOnesHavePlaceholderNames) {
+  struct Case {
+    const char* command;
+    const char* name;
+    int index;
+  } cases[] = {
+      {"Create ODBC DSN", "line-1", 0},
+      {"Create ODBC DSN", "line-12", 11},
+      {"Create ODBC DSN", "line-999", 998},
+      {"Comment", "line-2", 1},
+      // Four lines are described: a placeholder starts at the fifth.
+      {"Install ODBC Driver", "line-5", 4},
+      {"Install ODBC Driver", "line-4", -1},
+      {"Install ODBC Driver", "target-folder", 3},
+      // No further lines allowed, no placeholders.
+      {"Set Variable", "line-3", -1},
+      {"Create ODBC DSN", "line-0", -1},
+      {"Create ODBC DSN", "line-01", -1},
+      {"Create ODBC DSN", "line-1000", -1},
+      {"Create ODBC DSN", "line-", -1},
+      {"Create ODBC DSN", "line-1x", -1},
+      {"Create ODBC DSN", "Line-1", -1},
+  };
+  for (const Case& c : cases) {
+    const CommandInfo* command = FindCommand(c.command);
+    ASSERT_NE(command, nullptr) << c.command;
+    EXPECT_EQ(FindParameter(*command, c.name), c.index) << c.command << ": " << c.name;
+  }
+  for (const CommandInfo& c : CommandReference()) {
+    const size_t lines = c.params.size() + 3;
+    for (size_t i = 0; i < lines; ++i) {
+      const std::string name = ParameterNameAt(c, i);
+      if (i >= c.params.size() && !c.moreLines) {
+        EXPECT_EQ(name, "") << c.name << " line " << i + 1;
+        continue;
+      }
+      EXPECT_EQ(FindParameter(c, name), static_cast<int>(i)) << c.name << ": " << name;
+    }
+    // A described name that looked like a placeholder would shadow a line.
+    for (const ParamInfo& p : c.params) EXPECT_NE(p.name.rfind("line-", 0), 0u) << c.name;
+  }
+}
+
 TEST(CommandReferenceTest, SlipsFindTheIntendedCommand) {
   struct Case {
     const char* written;
@@ -72,6 +115,19 @@ TEST(CommandsDocumentTest, CheckedInFileIsWhatTheToolWrites) {
       << "authoring/COMMANDS.md is stale: cmake --build --preset native --target commands-doc";
   for (const StatementModule& m : StatementModules())
     EXPECT_NE(doc.find("\n## " + std::string(m.command) + "\n"), std::string::npos) << m.command;
+  // Every command that takes lines names them in its table, placeholders included.
+  for (const CommandInfo& c : CommandReference()) {
+    const size_t at = doc.find("\n## " + c.name + "\n");
+    ASSERT_NE(at, std::string::npos) << c.name;
+    const std::string section = doc.substr(at, doc.find("\n## ", at + 1) - at);
+    const bool lines = !c.params.empty() || c.moreLines;
+    EXPECT_EQ(section.find("| Line | Name |") != std::string::npos, lines) << c.name;
+    for (size_t i = 0; lines && i <= c.params.size(); ++i) {
+      const std::string name = ParameterNameAt(c, i);
+      if (name.empty()) continue;
+      EXPECT_NE(section.find("`" + name + "`"), std::string::npos) << c.name;
+    }
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <fstream>
 
+#include "authoring/identifiers.h"
+
 namespace vantrell::authoring {
 namespace {
 namespace fs = std::filesystem;
@@ -360,6 +362,14 @@ TEST(ComponentSizeTest, InstallFilesCountForTheirComponentUnlessASizeIsGiven) {
   f.project.componentSizes = {"Docs", "99"};
   AddComputedComponentSizes(f.project);
   EXPECT_EQ(f.project.componentSizes, (std::vector<std::string>{"Docs", "99", "Main", "16"}));
+
+  // A dumped project gives the sizes and has none of the files: none are read.
+  Fixture dumped(folder.Path(), {files("gone\\app", "FALSE", "Main")});
+  dumped.project.componentSizes = {"main", "16"};
+  EXPECT_NO_THROW(AddComputedComponentSizes(dumped.project));
+  EXPECT_EQ(dumped.project.componentSizes, (std::vector<std::string>{"main", "16"}));
+  Fixture missing(folder.Path(), {files("gone\\app", "FALSE", "Main")});
+  EXPECT_THROW(AddComputedComponentSizes(missing.project), ProjectError);
 }
 
 TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
@@ -395,6 +405,55 @@ TEST(PackagePlanTest, AKeptPackageMadeFromOtherLinesIsReported) {
     EXPECT_NE(plan.warnings[0].message.find("already holds this statement's rows"),
               std::string::npos)
         << c.what;
+  }
+}
+
+TEST(PackagePlanTest, AnEditAgainstTheDumpsDigestIsReportedForEveryCommand) {
+  ProjectFolder folder;
+  struct Case {
+    const char* command;
+    std::vector<std::string> dumped;  // the lines the package's rows were made from
+    std::vector<std::string> now;
+    bool kept;  // the package holds the statement's component
+    bool reported;
+  } cases[] = {
+      // Files that are not beside a dumped project: only the digest sees the edit.
+      {"Install Files", {"app", "FALSE", "$T$"}, {"app", "FALSE", "$T$"}, true, false},
+      {"Install Files", {"app", "FALSE", "$T$"}, {"app", "TRUE", "$T$"}, true, true},
+      // Rows the tool never makes.
+      {"Create ODBC DSN", {"a", "b"}, {"a", "b"}, true, false},
+      {"Create ODBC DSN", {"a", "b"}, {"a", "c"}, true, true},
+      {"Create ODBC DSN", {"a", "b"}, {"a", "b", ""}, true, true},
+      {"Write Registry",
+       {"0", "2", "Software\\A", "Dir", "v1", "FALSE", ""},
+       {"0", "2", "Software\\A", "Dir", "v2", "FALSE", ""},
+       true,
+       true},
+      // A package without the component gets rows from the lines as they are.
+      {"Create Folder", {"$T$\\a"}, {"$T$\\b"}, false, false},
+  };
+  for (const Case& c : cases) {
+    Statement s = Make(c.command, c.now, 7);
+    s.packageDigest = LinesDigest(c.dumped);
+    Fixture f(folder.Path(), {s});
+    PackageTable component = EmptyTable("Component");
+    if (c.kept)
+      component.Add({{"Component", "VCA1"}, {"Directory_", "PA1_1"}, {"Attributes", "0"}});
+    PackagePlan plan = f.Plan({{"Component", component}});
+    std::vector<Warning> edits;
+    for (const Warning& w : plan.warnings) {
+      if (w.message.find("edited after the dump") != std::string::npos) edits.push_back(w);
+    }
+    ASSERT_EQ(edits.size(), c.reported ? 1u : 0u) << c.command << ": " << c.now.back();
+    if (c.kept) {
+      EXPECT_EQ(plan.warnings.size(), edits.size()) << c.command;
+    }
+    if (!c.reported) continue;
+    EXPECT_EQ(edits[0].where.file, "main.vscript");
+    EXPECT_EQ(edits[0].where.line, 7);
+    EXPECT_EQ(edits[0].message.substr(0, std::string(c.command).size() + 2),
+              "\"" + std::string(c.command) + "\"");
+    EXPECT_NE(edits[0].message.find("VCA1"), std::string::npos);
   }
 }
 

@@ -142,6 +142,10 @@ TEST(ScriptParserTest, ErrorsNameTheLine) {
       {"Comment\n  @colour red\n", 2, "unknown attribute: @colour"},
       {"Comment\n  @off yes\n", 2, "@off takes no value"},
       {"If\n|broken\n", 2, "malformed command name: a quoted name ends with \"|\""},
+      {"Create Folder\n  @package-digest 0123456789abcdef\n", 2,
+       "@package-digest takes 16 upper-case hex digits"},
+      {"Create Folder\n  @package-digest 0123456789ABCDE\n", 2,
+       "@package-digest takes 16 upper-case hex digits"},
   };
   for (const Case& c : cases) {
     std::vector<Statement> s;
@@ -166,6 +170,7 @@ TEST(ScriptParserTest, WrittenScriptReadsBack) {
   in[2].marker = "C";
   in[2].identifier = "{0A}";
   in[2].header = "21F1A76D";
+  in[2].packageDigest = "0123456789ABCDEF";
   std::vector<Statement> out;
   ParseScriptText(FormatScriptText(in), "m", "m", out);
   ASSERT_EQ(out.size(), 3u);
@@ -175,6 +180,7 @@ TEST(ScriptParserTest, WrittenScriptReadsBack) {
     EXPECT_EQ(out[i].marker, in[i].marker);
     EXPECT_EQ(out[i].identifier, in[i].identifier);
     EXPECT_EQ(out[i].header, in[i].header);
+    EXPECT_EQ(out[i].packageDigest, in[i].packageDigest);
   }
 }
 

@@ -197,11 +197,28 @@ TEST(NamedParameterTest, DumpWritesNamesAndQuotesLookAlikes) {
   EXPECT_EQ(p.statements[0].parameters, (std::vector<std::string>{"X", "1"}));
   const std::string text = FormatScriptText(p.statements);
   EXPECT_NE(text.find("  > variable: X\n  > value: 1\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("  > text: here\n"), std::string::npos) << text;  // no names: positional
+  // Comment lines are not described: they take placeholder names.
+  EXPECT_NE(text.find("  > line-1: text: here\n"), std::string::npos) << text;
   Project again = Make(text);
   ASSERT_TRUE(CheckStatements(again).empty());
   EXPECT_EQ(WriteCarriedScript(CompileProject(again).script),
             WriteCarriedScript(CompileProject(p).script));
+}
+
+TEST(NamedParameterTest, PlaceholderNamesFillUndescribedLines) {
+  Project named = Make("Create ODBC DSN\n  > line-3: c\n  > line-1: a\n  > b\n");
+  Project positional = Make("Create ODBC DSN\n  > a\n  > b\n  > c\n");
+  ASSERT_TRUE(CheckStatements(named).empty());
+  ASSERT_TRUE(CheckStatements(positional).empty());
+  EXPECT_EQ(named.statements[0].parameters, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(named.statements[0].parameterLines, (std::vector<int>{3, 4, 2}));
+  EXPECT_EQ(WriteCarriedScript(CompileProject(named).script),
+            WriteCarriedScript(CompileProject(positional).script));
+  const std::string text = FormatScriptText(positional.statements);
+  EXPECT_NE(text.find("  > line-1: a\n  > line-2: b\n  > line-3: c\n"), std::string::npos) << text;
+  EXPECT_EQ(Findings("Create ODBC DSN\n  > line-2: a\n  > line-2: b\n"),
+            (std::vector<std::string>{
+                "3: \"Create ODBC DSN\" parameter 2 (line-2) is given twice, first at line 2"}));
 }
 
 TEST(ScriptLayoutTest, IndentationCommentsAndByteOrderMark) {
