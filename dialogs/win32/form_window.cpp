@@ -903,6 +903,16 @@ void FormWindow::Fill(ControlView& view) {
       SendMessageW(w, TCM_INSERTITEMW, static_cast<WPARAM>(index++),
                    reinterpret_cast<LPARAM>(&item));
     }
+    // The designed active page is the one shown first (the first tab otherwise).
+    const std::string active = Ident(c, "ActivePage");
+    int visible = 0;
+    for (const auto& sheet : c.Children()) {
+      if (!Is(*sheet, "TTabSheet") || !sheet->Truth("TabVisible")) continue;
+      if (!active.empty() && EqualsIgnoreCase(active, sheet->Name())) {
+        SendMessageW(w, TCM_SETCURSEL, static_cast<WPARAM>(visible), 0);
+      }
+      ++visible;
+    }
   } else if (Is(c, "TTrackBar")) {
     SendMessageW(w, TBM_SETRANGEMIN, FALSE, static_cast<LPARAM>(c.Integer("Min")));
     SendMessageW(w, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(c.Integer("Max", 10)));

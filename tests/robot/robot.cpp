@@ -36,7 +36,7 @@ constexpr char kUsage[] =
     "       robot browse-to SELECTOR --path FOLDER\n"
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
-    "       robot syscommand SELECTOR --id N\n"
+    "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -490,6 +490,27 @@ int CommandKey(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Clicks at a point of the window's client area: the deepest child window
+// there gets the left button's press and release, as a mouse click gives them.
+int CommandClickAt(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"x", L"y"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  POINT at{static_cast<LONG>(options.Number(L"x", 0)), static_cast<LONG>(options.Number(L"y", 0))};
+  HWND target = window;
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(target, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (child == nullptr || child == target) break;
+    MapWindowPoints(target, child, &at, 1);
+    target = child;
+  }
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
+  PostMessageW(target, WM_LBUTTONUP, 0, where);
+  out.Line("clicked_at", FormatHwnd(target) + " class=" + ToUtf8(ClassOf(target)));
+  return 0;
+}
+
 // Sends a system-menu command to the window, as choosing the menu item does.
 int CommandSysCommand(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
@@ -544,6 +565,7 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"key", CommandKey},
       {L"focus", CommandFocus},
       {L"syscommand", CommandSysCommand},
+      {L"click-at", CommandClickAt},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

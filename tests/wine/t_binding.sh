@@ -82,10 +82,33 @@ PY
   printf 'end\n'
 } >"$src/forms/Shaped.txt"
 
+# A page of the other classes: each clickable one ends the page with its
+# name (Tag 5); the rest are shown as designed or from the progress variables.
+{
+  printf '%s\n' "object Roles: TPoolTemplate" "  BorderStyle = bsDialog" "  Caption = 'Roles'" \
+    "  ClientHeight = 200" "  ClientWidth = 400" "  Font.Height = -11" "  Font.Name = 'Tahoma'" \
+    "  PixelsPerInch = 96"
+  control TLabel LabelRole 10 10 80 20 "AutoSize = False" "Caption = 'Label'" "Tag = 5"
+  control TImage ImageRole 10 40 80 30 "Tag = 5"
+  control TShape ShapeRole 10 80 80 30 "Tag = 5"
+  control TSpeedButton SpeedRole 10 120 80 25 "Caption = 'Speed'" "Tag = 5"
+  control TBitBtn BitRole 10 160 80 25 "Caption = 'Bit'" "Tag = 5" "TabOrder = 0"
+  control TGauge Gauge 110 10 120 20 "Tag = 1"
+  control TProgressBar Bar 110 40 120 16 "Tag = 1"
+  control TStaticText Progress 110 62 200 17 "AutoSize = False" "Tag = 1"
+  control TUpDown Spin 240 10 17 21 "Position = 3"
+  control TBevel Frame 110 90 280 100
+  printf '  object Pages: TPageControl\n    Left = 120\n    Top = 100\n    Width = 260\n    Height = 80\n    ActivePage = Second\n    TabOrder = 1\n'
+  printf '    object First: TTabSheet\n      Caption = %s\n    end\n' "'First'"
+  printf '    object Second: TTabSheet\n      Caption = %s\n      object OnSecond: TPanel\n        Left = 8\n        Top = 8\n        Width = 100\n        Height = 25\n        Caption = %s\n      end\n    end\n  end\n' "'Second'" "'\$PROGRESS\$ %'"
+  printf 'end\n'
+} >"$src/forms/Roles.txt"
+
 out="$(winpath "$dir/out.txt")"
 line='list=$LISTVALUE$ edit=$EDITVALUE$ mask=$MASKVALUE$ memo=$MEMOVALUE$ check=$CHECKVALUE$'
 line+=' radioa=$RADIOA$ radiob=$RADIOB$ combo=$COMBOVALUE$ track=$TRACKVALUE$ extras=$EXTRAS$'
 line+=' data=$DATAFOLDER$ empty=$EMPTYVALUE$ page=$PAGE$ shaped=$SHAPED$'
+line+=' roles=$R1$,$R2$,$R3$,$R4$,$R5$'
 SETUP_SUPPORT="$src/support" make_script_setup "$dir/setup" <<S
 @title Binding
 Set Variable|LISTVALUE|b|FALSE
@@ -99,6 +122,13 @@ Set Variable|TRACKVALUE|3|FALSE
 Set Variable|EXTRAS|two\$NEWLINE\$|FALSE
 Set Variable|EMPTYVALUE||FALSE
 Set Variable|USERNAME|Pat|FALSE
+Set Variable|PROGRESS|40|FALSE
+Set Variable|PROGRESSTEXT|Copying files|FALSE
+Display Dialog|Roles|R1|TRUE||TRUE|FALSE
+Display Dialog|Roles|R2|TRUE||TRUE|FALSE
+Display Dialog|Roles|R3|TRUE||TRUE|FALSE
+Display Dialog|Roles|R4|TRUE||TRUE|FALSE
+Display Dialog|Roles|R5|TRUE||TRUE|FALSE
 Display Dialog|Shaped|SHAPED|TRUE||TRUE|FALSE
 Display Dialog|Controls|PAGE|TRUE||TRUE|FALSE
 Write to Text File|$out|$line|FALSE
@@ -108,6 +138,18 @@ Terminate with Exit Code|5
 S
 
 robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup/setup.exe")"
+roles() { robot wait --timeout 30000 --title-contains Roles | robot_value hwnd; }
+r="$(roles)"
+rdump="$(robot dump --hwnd "$r")"
+check "progress text from its variable" \
+  "$(robot_value static <<<"$rdump" | tr '\n' '|')" "Copying files|"
+screenshot binding-roles --hwnd "$r" >/dev/null
+for at in "20 15" "20 50" "20 90" "20 130"; do
+  set -- $at
+  robot click-at --hwnd "$(roles)" --x "$1" --y "$2" >/dev/null
+  sleep 1
+done
+robot key --hwnd "$(roles)" --keys SPACE >/dev/null  # the bit button has the focus
 # pixel PNG X Y : the colour there as rrggbb
 pixel() { convert "$1" -format '%[hex:p{'"$2,$3"'}]' info: 2>/dev/null | cut -c1-6; }
 shaped="$(robot wait --timeout 30000 --title-contains Shaped | robot_value hwnd)"
@@ -156,7 +198,7 @@ run="$(robot_bg_wait "$dir/robot.log" 60)"
 # The written line is expanded: "$NEWLINE$" in a value is a line break there.
 results="$(tr -d '\r' <"$dir/out.txt" 2>/dev/null | sed ':a;N;$!ba;s/\n/<NL>/g')"
 for pair in 'list=C<NL>' 'edit=C:\typed' 'mask=543' 'memo=replaced' 'check=FALSE' 'radioa=TRUE' \
-  'radiob=FALSE' 'combo=GREEN' 'track=3' 'extras=Two<NL>' 'data=C:\windows\' 'empty=Pat' 'page=FINISH' 'shaped=NEXT'; do
+  'radiob=FALSE' 'combo=GREEN' 'track=3' 'extras=Two<NL>' 'data=C:\windows\' 'empty=Pat' 'page=FINISH' 'shaped=NEXT' 'roles=LABELROLE,IMAGEROLE,SHAPEROLE,SPEEDROLE,BITROLE'; do
   [[ " ${results//<NL>/<NL> } " == *" $pair "* ]] && pass "variables out: $pair" || fail "variables out: no $pair in [$results]"
 done
 [ "$(robot_value exit <<<"$run")" != 5 ] && pass "the failed display stops the script (exit $(robot_value exit <<<"$run"))" ||
