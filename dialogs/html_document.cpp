@@ -558,6 +558,8 @@ class TreeBuilder {
       if (const size_t at = FindOpen({"table"}, {}); at != 0) PopTo(at + 1, false);
     } else if (name == "table") {
       reopen_.clear();
+    } else if (name == "a") {
+      if (const size_t at = FindOpen({"a"}, kScopeBarriers); at != 0) PopTo(at, true);
     }
     if (!IsBlockStart(name)) Reopen();
     if (stopped_) return;

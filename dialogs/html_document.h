@@ -20,8 +20,8 @@
 // title and textarea their text with references decoded.
 //
 // The tree: a start tag closes an open p when it starts a block; li, dt, dd,
-// option, tr, td, th, thead, tbody and tfoot end the open one of their kind
-// (a cell outside a row gets a row); a heading ends an open heading. An end
+// option, tr, td, th, thead, tbody, tfoot and a end the open one of their
+// kind (a cell outside a row gets a row); a heading ends an open heading. An end
 // tag closes the nearest open element of its name, within the table cell or
 // table it is in, and everything open inside it; the inline formatting
 // elements closed that way (b i u font ...) open again around the text that

@@ -38,6 +38,7 @@ TEST(HtmlDocumentTest, RecoversTheTreeBrowsersWouldBuild) {
       {"<p><b>a</p></b>c", R"(p(b("a")) "c")"},
       {"<b><div>a</b>b</div>", R"(b(div("ab")))"},
       {"<div><span>a</div>b", R"(div(span("a")) "b")"},
+      {"<a href=x>1<b>2<a href=y>3</a>4", R"(a[href=x]("1" b("2")) b(a[href=y]("3") "4"))"},
       {"a<br>b</br>c<br/>", R"("a" br "b" br "c" br)"},
       {"<hr><img src=a.gif><input type=x>a", R"(hr img[src=a.gif] input[type=x] "a")"},
       {"</b>a</p></table>", R"("a")"},
