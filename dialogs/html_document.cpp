@@ -340,6 +340,9 @@ class TreeBuilder {
     Prescan();
     reader_.utf8_ = document_.utf8;
     reader_.pos_ = 0;
+    // About a tag and a text per "<": growing the vector would move every node.
+    const size_t tags = static_cast<size_t>(std::count(input.begin(), input.end(), '<'));
+    document_.nodes.reserve(std::min(limits_.maxNodes, 2 * tags + 1));
     document_.nodes.emplace_back();
     open_.push_back(0);
     while (reader_.pos_ < input.size() && !stopped_) Step();

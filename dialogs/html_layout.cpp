@@ -284,6 +284,7 @@ class Layouter {
   HtmlLayout Run() {
     layout_.title = document_.title;
     layout_.refresh = document_.refresh;
+    layout_.boxes.reserve(document_.nodes.size());
     Style& root = styles_.emplace_back();
     root.font.face = options_.face;
     root.font.sizePoints = options_.sizePoints;
@@ -1244,22 +1245,21 @@ class Layouter {
     const std::optional<int> width = AttributeLength(node.Attribute("width"), available);
     const std::optional<int> height = AttributeLength(node.Attribute("height"), 0);
     const std::string* src = node.Attribute("src");
-    std::optional<HtmlSize> natural =
+    const std::optional<HtmlSize> found =
         src != nullptr ? images_.Size(*src) : std::optional<HtmlSize>();
-    HtmlSize size = natural.value_or(options_.unknownImage);
+    const HtmlSize natural = found.value_or(options_.unknownImage);
+    // One side given: the other in the natural proportion.
+    auto scaled = [](int64_t side, int numerator, int denominator) {
+      return static_cast<int>(std::min<int64_t>(side * numerator / denominator, 100000));
+    };
+    HtmlSize size = natural;
     if (width && height) {
       size = {*width, *height};
     } else if (width) {
-      size.height =
-          natural && natural->width > 0
-              ? static_cast<int>(static_cast<int64_t>(*width) * natural->height / natural->width)
-              : size.height;
+      if (found && natural.width > 0) size.height = scaled(*width, natural.height, natural.width);
       size.width = *width;
     } else if (height) {
-      size.width =
-          natural && natural->height > 0
-              ? static_cast<int>(static_cast<int64_t>(*height) * natural->width / natural->height)
-              : size.width;
+      if (found && natural.height > 0) size.width = scaled(*height, natural.width, natural.height);
       size.height = *height;
     }
     const int border = Clamped(AttributeLength(node.Attribute("border"), 0).value_or(0), 0, 100);
