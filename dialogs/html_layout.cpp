@@ -538,6 +538,7 @@ class Layouter {
     const std::string& name = node.name;
     const int em = Em(style);
     Margins margins;
+    if (name == "body" || name == "html") return margins;  // the page's own, taken at the start
     if (name == "p" || name == "dl" || IsOneOf(name, kPreformatted)) {
       margins.top = margins.bottom = em;
     } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {

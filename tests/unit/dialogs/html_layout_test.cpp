@@ -255,14 +255,14 @@ TEST(HtmlLayoutTest, BodySettings) {
   const HtmlLayout layout = Layout(
       "<head><title>Setup</title><meta http-equiv=refresh content='2;url=next.htm'></head>"
       "<body bgcolor=#ff0000 text=navy link=green background='bg.bmp' leftmargin=0 "
-      "topmargin=4>a <a href=x>b</a></body>");
+      "topmargin=4 style='margin-left:3px'>a <a href=x>b</a></body>");
   EXPECT_EQ(layout.background, 0xFF0000U);
   EXPECT_EQ(layout.backgroundImage, "bg.bmp");
   EXPECT_EQ(layout.title, "Setup");
   EXPECT_EQ(layout.refresh, (HtmlRefresh{2, "next.htm"}));
   const std::vector<HtmlBox> texts = OfKind(layout, HtmlBoxKind::kText);
   ASSERT_EQ(texts.size(), 2U);
-  EXPECT_EQ(texts[0].rect, (HtmlRect{0, 4, 7, 16}));
+  EXPECT_EQ(texts[0].rect, (HtmlRect{3, 4, 7, 16}));
   EXPECT_EQ(texts[0].color, 0x000080U);
   EXPECT_EQ(texts[1].color, 0x008000U);
   EXPECT_EQ(layout.height, 4 + 16 + 4);
