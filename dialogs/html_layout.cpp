@@ -854,7 +854,6 @@ class Layouter {
       columnX[c + 1] = columnX[c] + widths[c] + table.spacing;
     }
     const int rowCount = static_cast<int>(table.rows.size());
-    std::vector<int> rowTop(rowCount + 1);
     std::vector<int> rowHeight(rowCount, 0);
     struct Placed {
       const Cell* cell;
@@ -863,9 +862,10 @@ class Layouter {
       int height;
     };
     std::vector<Placed> placed;
-    rowTop[0] = top + table.border + table.spacing;
-    size_t next = 0;
+    placed.reserve(table.cells.size());
     const int frame = table.padding + table.cellBorder;
+    // Each cell is laid out from y 0 and moved to its row once the rows' heights are known.
+    size_t next = 0;
     for (int r = 0; r < rowCount; ++r) {
       const HtmlNode& row = Node(table.rows[r]);
       const Style& rowStyle = *Derive(row, tableStyle);
@@ -887,35 +887,45 @@ class Layouter {
         }
         const int left = columnX[cell.column];
         const int right = columnX[cell.column + cell.columns] - table.spacing;
-        const int height =
-            CellContent(cell.node, cellStyle, left + frame, right - frame, rowTop[r] + frame);
+        const int height = CellContent(cell.node, cellStyle, left + frame, right - frame, frame);
         int needed = height + 2 * frame;
         if (const std::optional<int> fixed = AttributeLength(cellNode.Attribute("height"), 0)) {
           needed = std::max(needed, std::min(*fixed, 100000));
         }
-        layout_.boxes[fillBox].rect = {left, rowTop[r], right - left, 0};
+        layout_.boxes[fillBox].rect = {left, 0, right - left, 0};
         placed.push_back({&cell, fillBox, layout_.boxes.size(), needed});
+        if (cell.rows == 1) rowHeight[r] = std::max(rowHeight[r], needed);
       }
-      for (const Placed& p : placed) {
-        if (p.cell->row + p.cell->rows - 1 != r) continue;
-        const int above = rowTop[r] - rowTop[p.cell->row];
-        rowHeight[r] = std::max(rowHeight[r], p.height - above);
-      }
-      rowTop[r + 1] = rowTop[r] + rowHeight[r] + table.spacing;
     }
+    // What a spanning cell needs beyond its rows, shared among them.
+    for (const Placed& p : placed) {
+      const int first = p.cell->row;
+      const int count = p.cell->rows;
+      if (count == 1) continue;
+      int spanned = (count - 1) * table.spacing;
+      for (int r = first; r < first + count; ++r) spanned += rowHeight[r];
+      const int extra = p.height - spanned;
+      if (extra <= 0) continue;
+      for (int k = 0; k < count; ++k) {
+        rowHeight[first + k] += extra / count + (k == count - 1 ? extra % count : 0);
+      }
+    }
+    std::vector<int> rowTop(rowCount + 1);
+    rowTop[0] = top + table.border + table.spacing;
+    for (int r = 0; r < rowCount; ++r) rowTop[r + 1] = rowTop[r] + rowHeight[r] + table.spacing;
     for (const Placed& p : placed) {
       const Cell& cell = *p.cell;
       HtmlBox& fill = layout_.boxes[p.fillBox];
+      fill.rect.y = rowTop[cell.row];
       fill.rect.height = rowTop[cell.row + cell.rows] - table.spacing - fill.rect.y;
       const HtmlNode& cellNode = Node(cell.node);
       const std::string* valign = cellNode.Attribute("valign");
       if (valign == nullptr) valign = Node(cellNode.parent).Attribute("valign");
       const std::string where = valign != nullptr ? AsciiLower(*valign) : "middle";
-      const int slack = fill.rect.height - p.height;
-      int shift = 0;
-      if (where == "middle" || where == "center") shift = slack / 2;
-      if (where == "bottom") shift = slack;
-      if (shift <= 0) continue;
+      const int slack = std::max(fill.rect.height - p.height, 0);
+      int shift = rowTop[cell.row];
+      if (where == "middle" || where == "center") shift += slack / 2;
+      if (where == "bottom") shift += slack;
       for (size_t b = p.fillBox + 1; b < p.contentEnd; ++b) layout_.boxes[b].rect.y += shift;
     }
     const int bottom = rowTop[rowCount] + table.border;

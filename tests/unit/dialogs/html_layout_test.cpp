@@ -169,8 +169,9 @@ TEST(HtmlLayoutTest, TableCellsAlignAndRowspan) {
       "<table cellspacing=0 cellpadding=0><tr><td rowspan=2>x<br>x<br>x</td>"
       "<td valign=top>t</td><td valign=bottom>b</td><td align=right width=30>r</td></tr>"
       "<tr><td>m</td></tr></table>");
+  // The spanning cell's extra 16 pixels go half to each row.
   EXPECT_EQ(Texts(layout),
-            (Strings{"x@8,8", "x@8,24", "x@8,40", "t@15,8", "b@22,8", "r@52,8", "m@15,32"}));
+            (Strings{"x@8,8", "x@8,24", "x@8,40", "t@15,8", "b@22,16", "r@52,12", "m@15,36"}));
 }
 
 TEST(HtmlLayoutTest, CenteredAndAlignedTables) {
