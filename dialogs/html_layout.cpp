@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "common/ascii.h"
+#include "dialogs/html_table.h"
 
 namespace vantrell {
 namespace {
@@ -38,7 +39,6 @@ const Names kMonospace = {"pre", "listing", "xmp", "plaintext", "tt", "code", "k
 
 constexpr uint32_t kRuleColor = 0x808080;
 constexpr uint32_t kTableBorderColor = 0x808080;
-constexpr int kMostColumns = 1000;
 constexpr int kListIndent = 40;
 // <font size=1..7> in points, for a 12 point default.
 constexpr std::array<int, 7> kFontSizes = {8, 10, 12, 14, 18, 24, 36};
@@ -102,16 +102,6 @@ std::optional<double> Number(std::string_view text, std::string_view& unit) {
   if (!digits) return std::nullopt;
   unit = Trimmed(text.substr(i));
   return text[0] == '-' ? -value : value;
-}
-
-// A width or height attribute: pixels, or a percentage of `whole`.
-std::optional<int> AttributeLength(const std::string* text, int whole) {
-  if (text == nullptr) return std::nullopt;
-  std::string_view unit;
-  const std::optional<double> value = Number(*text, unit);
-  if (!value || *value < 0) return std::nullopt;
-  if (unit.starts_with("%")) return static_cast<int>(*value * whole / 100);
-  return static_cast<int>(*value);
 }
 
 int Clamped(int value, int low, int high) {
@@ -187,14 +177,9 @@ struct Margins {
   int left = 0;
 };
 
-struct Extent {
-  int min = 0;  // the narrowest the content can be
-  int max = 0;  // its width without wrapping
-};
-
 // The running measure of content's extents.
 struct Measure {
-  Extent extent;
+  HtmlExtent extent;
   int line = 0;
   bool space = false;
   void Add(int width, int spaceWidth, int indent) {
@@ -207,32 +192,6 @@ struct Measure {
     line = 0;
     space = false;
   }
-};
-
-struct Cell {
-  size_t node = 0;
-  int row = 0;
-  int column = 0;
-  int columns = 1;
-  int rows = 1;
-  Extent extent;
-  int fixed = 0;    // width attribute in pixels
-  int percent = 0;  // width attribute in percent
-};
-
-struct Table {
-  std::vector<size_t> rows;
-  std::vector<Cell> cells;
-  size_t caption = 0;
-  int columnCount = 0;
-  int border = 0;
-  int padding = 1;
-  int spacing = 2;
-  int cellBorder = 0;
-  std::vector<Extent> columns;
-  std::vector<int> fixed;
-  std::vector<int> percent;
-  Extent extent;  // the whole table's
 };
 
 struct Item {
@@ -329,7 +288,7 @@ class Layouter {
     layout_.linkColor = color("link").value_or(layout_.linkColor);
     if (const std::string* image = body.Attribute("background")) layout_.backgroundImage = *image;
     auto margin = [&](std::string_view name, int& a, int& b) {
-      if (const std::optional<int> px = AttributeLength(body.Attribute(name), 0)) a = b = *px;
+      if (const std::optional<int> px = HtmlLength(body.Attribute(name), 0)) a = b = *px;
     };
     margin("leftmargin", margins.left, margins.right);
     margin("marginwidth", margins.left, margins.right);
@@ -569,7 +528,7 @@ class Layouter {
 
   // ---- extents ----
 
-  Extent ContentExtent(size_t node, const Style& style) {
+  HtmlExtent ContentExtent(size_t node, const Style& style) {
     Measure measure;
     MeasureChildren(node, style, measure, 0);
     return measure.extent;
@@ -599,7 +558,7 @@ class Layouter {
     const Style& inner = *Derive(node, style);
     if (name == "table") {
       measure.Break();
-      const Extent extent = TableOf(index, inner).extent;
+      const HtmlExtent extent = TableOf(index, inner).extent;
       measure.extent.min = std::max(measure.extent.min, extent.min + indent);
       measure.extent.max = std::max(measure.extent.max, extent.max + indent);
       return;
@@ -647,173 +606,18 @@ class Layouter {
 
   // ---- tables ----
 
-  const Table& TableOf(size_t index, const Style& style) {
+  const HtmlTable& TableOf(size_t index, const Style& style) {
     if (const auto found = tables_.find(index); found != tables_.end()) return found->second;
-    Table table;
-    const HtmlNode& node = Node(index);
-    table.border = Clamped(AttributeLength(node.Attribute("border"), 0).value_or(0), 0, 100);
-    if (node.Attribute("border") != nullptr && node.Attribute("border")->empty()) table.border = 1;
-    table.padding = Clamped(AttributeLength(node.Attribute("cellpadding"), 0).value_or(1), 0, 500);
-    table.spacing = Clamped(AttributeLength(node.Attribute("cellspacing"), 0).value_or(2), 0, 500);
-    table.cellBorder = table.border > 0 ? 1 : 0;
-    BuildGrid(index, table);
-    table.columns.assign(table.columnCount, {});
-    table.fixed.assign(table.columnCount, 0);
-    table.percent.assign(table.columnCount, 0);
+    HtmlTable table = HtmlTableGrid(document_, index);
     const int frame = 2 * (table.padding + table.cellBorder);
-    for (Cell& cell : table.cells) {
-      const HtmlNode& cellNode = Node(cell.node);
-      const Style& cellStyle = *Derive(cellNode, *Derive(Node(Node(cell.node).parent), style));
-      cell.extent = ContentExtent(cell.node, cellStyle);
+    for (HtmlTableCell& cell : table.cells) {
+      const Style& rowStyle = *Derive(Node(Node(cell.node).parent), style);
+      cell.extent = ContentExtent(cell.node, *Derive(Node(cell.node), rowStyle));
       cell.extent.min += frame;
       cell.extent.max += frame;
-      if (const std::string* width = cellNode.Attribute("width")) {
-        if (width->find('%') != std::string::npos) {
-          cell.percent = Clamped(AttributeLength(width, 100).value_or(0), 0, 100);
-        } else {
-          cell.fixed = Clamped(AttributeLength(width, 0).value_or(0), 0, 100000);
-          cell.extent.max = std::max(cell.extent.max, cell.fixed);
-        }
-      }
-      cell.extent.max = std::max(cell.extent.max, cell.extent.min);
     }
-    // Single columns first, then what spanning cells need beyond their columns.
-    for (const Cell& cell : table.cells) {
-      if (cell.columns != 1) continue;
-      Extent& column = table.columns[cell.column];
-      column.min = std::max(column.min, cell.extent.min);
-      column.max = std::max(column.max, cell.extent.max);
-      table.fixed[cell.column] = std::max(table.fixed[cell.column], cell.fixed);
-      table.percent[cell.column] = std::max(table.percent[cell.column], cell.percent);
-    }
-    for (const Cell& cell : table.cells) {
-      if (cell.columns == 1) continue;
-      const int inner = (cell.columns - 1) * table.spacing;
-      int min = 0;
-      int max = 0;
-      for (int c = cell.column; c < cell.column + cell.columns; ++c) {
-        min += table.columns[c].min;
-        max += table.columns[c].max;
-      }
-      for (int c = cell.column; c < cell.column + cell.columns; ++c) {
-        table.columns[c].min += std::max(cell.extent.min - inner - min, 0) / cell.columns;
-        table.columns[c].max += std::max(cell.extent.max - inner - max, 0) / cell.columns;
-        table.columns[c].max = std::max(table.columns[c].max, table.columns[c].min);
-      }
-    }
-    const int chrome = 2 * table.border + (table.columnCount + 1) * table.spacing;
-    table.extent = {chrome, chrome};
-    for (const Extent& column : table.columns) {
-      table.extent.min += column.min;
-      table.extent.max += column.max;
-    }
-    if (const std::string* width = node.Attribute("width");
-        width != nullptr && width->find('%') == std::string::npos) {
-      const int fixed = AttributeLength(width, 0).value_or(0);
-      table.extent.min = std::max(table.extent.min, std::min(fixed, 100000));
-      table.extent.max = table.extent.min;
-    }
+    SizeHtmlTableColumns(document_, index, table);
     return tables_.emplace(index, std::move(table)).first->second;
-  }
-
-  void BuildGrid(size_t index, Table& table) const {
-    for (const size_t child : Node(index).children) {
-      const HtmlNode& node = Node(child);
-      if (node.IsElement("tr")) {
-        table.rows.push_back(child);
-      } else if (node.IsElement("tbody") || node.IsElement("thead") || node.IsElement("tfoot")) {
-        for (const size_t row : node.children) {
-          if (Node(row).IsElement("tr")) table.rows.push_back(row);
-        }
-      } else if (node.IsElement("caption") && table.caption == 0) {
-        table.caption = child;
-      }
-    }
-    const int rowCount = static_cast<int>(table.rows.size());
-    std::vector<int> takenUntil;  // per column: the row a rowspan above ends before
-    for (int r = 0; r < rowCount; ++r) {
-      int column = 0;
-      for (const size_t child : Node(table.rows[r]).children) {
-        const HtmlNode& node = Node(child);
-        if (!node.IsElement("td") && !node.IsElement("th")) continue;
-        while (column < static_cast<int>(takenUntil.size()) && takenUntil[column] > r) ++column;
-        if (column >= kMostColumns) break;
-        Cell cell;
-        cell.node = child;
-        cell.row = r;
-        cell.column = column;
-        cell.columns = Clamped(AttributeLength(node.Attribute("colspan"), 0).value_or(1), 1,
-                               kMostColumns - column);
-        const int rows = AttributeLength(node.Attribute("rowspan"), 0).value_or(1);
-        cell.rows = rows == 0 ? rowCount - r : Clamped(rows, 1, rowCount - r);
-        if (static_cast<int>(takenUntil.size()) < column + cell.columns) {
-          takenUntil.resize(column + cell.columns, 0);
-        }
-        for (int c = column; c < column + cell.columns; ++c) takenUntil[c] = r + cell.rows;
-        column += cell.columns;
-        table.columnCount = std::max(table.columnCount, column);
-        table.cells.push_back(cell);
-      }
-    }
-  }
-
-  // Column widths for a table `width` wide at most (its content allowing).
-  static std::vector<int> ColumnWidths(const Table& table, int width, bool stretch) {
-    const int count = table.columnCount;
-    std::vector<int> widths(count);
-    const int chrome = 2 * table.border + (count + 1) * table.spacing;
-    int remaining = width - chrome;
-    for (int c = 0; c < count; ++c) {
-      widths[c] = table.columns[c].min;
-      remaining -= widths[c];
-    }
-    auto grow = [&](int c, int target) {
-      const int add = std::min(std::max(target - widths[c], 0), std::max(remaining, 0));
-      widths[c] += add;
-      remaining -= add;
-    };
-    const int space = width - chrome;
-    for (int c = 0; c < count; ++c) {
-      if (table.percent[c] > 0) grow(c, space * table.percent[c] / 100);
-    }
-    for (int c = 0; c < count; ++c) {
-      if (table.fixed[c] > 0 && table.percent[c] == 0) grow(c, table.fixed[c]);
-    }
-    // Auto columns toward their widest, in proportion to what they lack.
-    int lacking = 0;
-    for (int c = 0; c < count; ++c) {
-      if (table.fixed[c] == 0 && table.percent[c] == 0) {
-        lacking += table.columns[c].max - widths[c];
-      }
-    }
-    if (lacking > 0 && remaining > 0) {
-      const int share = std::min(remaining, lacking);
-      int given = 0;
-      for (int c = 0; c < count; ++c) {
-        if (table.fixed[c] != 0 || table.percent[c] != 0) continue;
-        const int add = static_cast<int>(static_cast<int64_t>(share) *
-                                         (table.columns[c].max - widths[c]) / lacking);
-        widths[c] += add;
-        given += add;
-      }
-      remaining -= given;
-    }
-    if (stretch && remaining > 0 && count > 0) {
-      std::vector<int> targets;
-      for (int c = 0; c < count; ++c) {
-        if (table.percent[c] == 0 && table.fixed[c] == 0) targets.push_back(c);
-      }
-      if (targets.empty()) {
-        targets.resize(count);
-        std::iota(targets.begin(), targets.end(), 0);
-      }
-      for (size_t k = 0; k < targets.size(); ++k) {
-        const int add = remaining / static_cast<int>(targets.size() - k);
-        widths[targets[k]] += add;
-        remaining -= add;
-      }
-    }
-    return widths;
   }
 
   void LayoutTable(size_t index, const Style& style, Flow& flow) {
@@ -821,14 +625,14 @@ class Layouter {
     Place();
     const HtmlNode& node = Node(index);
     const Style& tableStyle = *Derive(node, style);
-    const Table& table = TableOf(index, tableStyle);
+    const HtmlTable& table = TableOf(index, tableStyle);
     const int available = std::max(flow.right - flow.left, 0);
     int width = std::min(table.extent.max, available);
     const std::string* widthText = node.Attribute("width");
-    if (widthText != nullptr) width = AttributeLength(widthText, available).value_or(width);
+    if (widthText != nullptr) width = HtmlLength(widthText, available).value_or(width);
     width = std::max(width, table.extent.min);
     const bool stretch = widthText != nullptr;
-    const std::vector<int> widths = ColumnWidths(table, width, stretch);
+    const std::vector<int> widths = HtmlColumnWidths(table, width, stretch);
     const int tableWidth = std::accumulate(
         widths.begin(), widths.end(), 2 * table.border + (table.columnCount + 1) * table.spacing);
     Align align = flow.align;
@@ -856,7 +660,7 @@ class Layouter {
     const int rowCount = static_cast<int>(table.rows.size());
     std::vector<int> rowHeight(rowCount, 0);
     struct Placed {
-      const Cell* cell;
+      const HtmlTableCell* cell;
       size_t fillBox;
       size_t contentEnd;
       int height;
@@ -869,11 +673,11 @@ class Layouter {
     for (int r = 0; r < rowCount; ++r) {
       const HtmlNode& row = Node(table.rows[r]);
       const Style& rowStyle = *Derive(row, tableStyle);
-      if (const std::optional<int> height = AttributeLength(row.Attribute("height"), 0)) {
+      if (const std::optional<int> height = HtmlLength(row.Attribute("height"), 0)) {
         rowHeight[r] = std::min(*height, 100000);
       }
       for (; next < table.cells.size() && table.cells[next].row == r; ++next) {
-        const Cell& cell = table.cells[next];
+        const HtmlTableCell& cell = table.cells[next];
         const HtmlNode& cellNode = Node(cell.node);
         const Style& cellStyle = *Derive(cellNode, rowStyle);
         const size_t fillBox = layout_.boxes.size();
@@ -889,7 +693,7 @@ class Layouter {
         const int right = columnX[cell.column + cell.columns] - table.spacing;
         const int height = CellContent(cell.node, cellStyle, left + frame, right - frame, frame);
         int needed = height + 2 * frame;
-        if (const std::optional<int> fixed = AttributeLength(cellNode.Attribute("height"), 0)) {
+        if (const std::optional<int> fixed = HtmlLength(cellNode.Attribute("height"), 0)) {
           needed = std::max(needed, std::min(*fixed, 100000));
         }
         layout_.boxes[fillBox].rect = {left, 0, right - left, 0};
@@ -914,7 +718,7 @@ class Layouter {
     rowTop[0] = top + table.border + table.spacing;
     for (int r = 0; r < rowCount; ++r) rowTop[r + 1] = rowTop[r] + rowHeight[r] + table.spacing;
     for (const Placed& p : placed) {
-      const Cell& cell = *p.cell;
+      const HtmlTableCell& cell = *p.cell;
       HtmlBox& fill = layout_.boxes[p.fillBox];
       fill.rect.y = rowTop[cell.row];
       fill.rect.height = rowTop[cell.row + cell.rows] - table.spacing - fill.rect.y;
@@ -1045,7 +849,7 @@ class Layouter {
       ListState list;
       list.ordered = name == "ol";
       list.level = static_cast<int>(lists_.size());
-      if (const std::optional<int> start = AttributeLength(node.Attribute("start"), 0)) {
+      if (const std::optional<int> start = HtmlLength(node.Attribute("start"), 0)) {
         list.next = *start;
       }
       if (const std::string* type = node.Attribute("type"); type != nullptr && !type->empty()) {
@@ -1071,7 +875,7 @@ class Layouter {
     for (const Declaration& d : Declarations(node)) {
       if (d.property == "width") {
         const std::string text(d.value);
-        return AttributeLength(&text, available);
+        return HtmlLength(&text, available);
       }
     }
     return std::nullopt;
@@ -1080,7 +884,7 @@ class Layouter {
   void StartListItem(const HtmlNode& node, const Style& style, int contentLeft) {
     ListState fallback;
     ListState& list = lists_.empty() ? fallback : lists_.back();
-    if (const std::optional<int> value = AttributeLength(node.Attribute("value"), 0)) {
+    if (const std::optional<int> value = HtmlLength(node.Attribute("value"), 0)) {
       list.next = *value;
     }
     std::string text;
@@ -1253,8 +1057,8 @@ class Layouter {
   }
 
   HtmlSize ImageSize(const HtmlNode& node, int available) const {
-    const std::optional<int> width = AttributeLength(node.Attribute("width"), available);
-    const std::optional<int> height = AttributeLength(node.Attribute("height"), 0);
+    const std::optional<int> width = HtmlLength(node.Attribute("width"), available);
+    const std::optional<int> height = HtmlLength(node.Attribute("height"), 0);
     const std::string* src = node.Attribute("src");
     const std::optional<HtmlSize> found =
         src != nullptr ? images_.Size(*src) : std::optional<HtmlSize>();
@@ -1273,14 +1077,14 @@ class Layouter {
       if (found && natural.height > 0) size.width = scaled(*height, natural.width, natural.height);
       size.height = *height;
     }
-    const int border = Clamped(AttributeLength(node.Attribute("border"), 0).value_or(0), 0, 100);
+    const int border = Clamped(HtmlLength(node.Attribute("border"), 0).value_or(0), 0, 100);
     return {Clamped(size.width, 0, 100000) + 2 * border,
             Clamped(size.height, 0, 100000) + 2 * border};
   }
 
   void Image(const HtmlNode& node, const Style& style, Flow& flow) {
     const HtmlSize size = ImageSize(node, flow.right - flow.left);
-    const int border = Clamped(AttributeLength(node.Attribute("border"), 0).value_or(0), 0, 100);
+    const int border = Clamped(HtmlLength(node.Attribute("border"), 0).value_or(0), 0, 100);
     const std::string* alignText = node.Attribute("align");
     const std::string align = alignText != nullptr ? AsciiLower(*alignText) : "";
     if (align == "left" || align == "right") {
@@ -1349,10 +1153,9 @@ class Layouter {
     AddMargin(margin);
     Place();
     const int available = flow.right - flow.left;
-    const int width =
-        Clamped(AttributeLength(node.Attribute("width"), available).value_or(available), 0,
-                std::max(available, 0));
-    const int height = Clamped(AttributeLength(node.Attribute("size"), 0).value_or(2), 1, 1000);
+    const int width = Clamped(HtmlLength(node.Attribute("width"), available).value_or(available), 0,
+                              std::max(available, 0));
+    const int height = Clamped(HtmlLength(node.Attribute("size"), 0).value_or(2), 1, 1000);
     Align align = Align::kCenter;
     if (const std::string* text = node.Attribute("align")) {
       align = ParseAlign(*text).value_or(align);
@@ -1450,7 +1253,7 @@ class Layouter {
   const HtmlLayoutOptions& options_;
   HtmlLayout layout_;
   std::deque<Style> styles_;
-  std::unordered_map<size_t, Table> tables_;
+  std::unordered_map<size_t, HtmlTable> tables_;
   std::vector<HtmlRect> floats_;
   std::vector<ListState> lists_;
   std::vector<Marker> markers_;
