@@ -16,7 +16,7 @@ inline constexpr int32_t kTaskOk = 0;
 inline constexpr int32_t kTaskNotFound = static_cast<int32_t>(0x80070002u);
 
 // The trigger fields the engine sets; the platform's other fields stay zero.
-struct TaskTriggerSpec {
+struct TaskTriggerSettings {
   uint16_t beginYear = 0;
   uint16_t beginMonth = 0;
   uint16_t beginDay = 0;
@@ -43,7 +43,7 @@ class ScheduledWorkItem {
   virtual int32_t SetFlags(uint32_t flags) = 0;
   virtual int32_t GetTriggerCount(uint16_t& count) = 0;
   virtual int32_t DeleteTrigger(uint16_t index) = 0;
-  virtual int32_t AddTrigger(const TaskTriggerSpec& trigger) = 0;
+  virtual int32_t AddTrigger(const TaskTriggerSettings& trigger) = 0;
   virtual int32_t SetAccountInformation(const std::string& account,
                                         const std::string& password) = 0;
   virtual int32_t Save() = 0;

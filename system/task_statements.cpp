@@ -167,7 +167,7 @@ void ExecuteScheduleTask(StatementContext& s, TaskServices& services) {
     Check(task->GetTriggerCount(count));
     while (count > 0) Check(task->DeleteTrigger(--count));
 
-    TaskTriggerSpec trigger;
+    TaskTriggerSettings trigger;
     if (Flag(s, 5)) {
       trigger.type = kTriggerWeekly;
       const auto time = ParseUsTime(TextLine(s, 7));

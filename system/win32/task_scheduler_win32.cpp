@@ -92,23 +92,23 @@ class Win32WorkItem final : public ScheduledWorkItem {
   }
   int32_t DeleteTrigger(uint16_t index) override { return Code(task_->DeleteTrigger(index)); }
 
-  int32_t AddTrigger(const TaskTriggerSpec& spec) override {
+  int32_t AddTrigger(const TaskTriggerSettings& settings) override {
     WORD index = 0;
     ComPtr<ITaskTrigger> trigger;
     const HRESULT created = task_->CreateTrigger(&index, trigger.Out());
     if (FAILED(created)) return Code(created);
     TASK_TRIGGER t = {};
     t.cbTriggerSize = sizeof(t);
-    t.wBeginYear = spec.beginYear;
-    t.wBeginMonth = spec.beginMonth;
-    t.wBeginDay = spec.beginDay;
-    t.wStartHour = spec.startHour;
-    t.wStartMinute = spec.startMinute;
-    t.TriggerType = static_cast<TASK_TRIGGER_TYPE>(spec.type);
+    t.wBeginYear = settings.beginYear;
+    t.wBeginMonth = settings.beginMonth;
+    t.wBeginDay = settings.beginDay;
+    t.wStartHour = settings.startHour;
+    t.wStartMinute = settings.startMinute;
+    t.TriggerType = static_cast<TASK_TRIGGER_TYPE>(settings.type);
     // The weekly layout of the type data; a daily trigger reads its interval
     // from the same place and the event triggers ignore it.
-    t.Type.Weekly.WeeksInterval = spec.interval;
-    t.Type.Weekly.rgfDaysOfTheWeek = spec.weekdays;
+    t.Type.Weekly.WeeksInterval = settings.interval;
+    t.Type.Weekly.rgfDaysOfTheWeek = settings.weekdays;
     return Code(trigger->SetTrigger(&t));
   }
 

@@ -132,7 +132,7 @@ TEST_F(TaskTest, WeeklyTaskWithEverything) {
   // The battery rules of a new item are replaced.
   EXPECT_EQ(task.flags, kTaskRunOnlyIfLoggedOn | kTaskInteractive | kTaskRunOnlyIfConnected);
   ASSERT_EQ(task.triggers.size(), 1u);
-  const TaskTriggerSpec& t = task.triggers[0];
+  const TaskTriggerSettings& t = task.triggers[0];
   EXPECT_EQ(t.type, kTriggerWeekly);
   EXPECT_EQ(t.weekdays, 2);
   EXPECT_EQ(t.interval, 1);

@@ -15,7 +15,7 @@ namespace vantrell::testing {
 struct TwinTask {
   std::string folder, parameters, program, account, password;
   uint32_t flags = 0;
-  std::vector<TaskTriggerSpec> triggers;
+  std::vector<TaskTriggerSettings> triggers;
 };
 
 class TaskSchedulerTwin final : public TaskSchedulerPlatform {
@@ -88,7 +88,7 @@ class TaskSchedulerTwin final : public TaskSchedulerPlatform {
       task_.triggers.erase(task_.triggers.begin() + index);
       return kTaskOk;
     }
-    int32_t AddTrigger(const TaskTriggerSpec& trigger) override {
+    int32_t AddTrigger(const TaskTriggerSettings& trigger) override {
       if (twin_.Fails("addtrigger")) return 1;
       task_.triggers.push_back(trigger);
       return kTaskOk;
