@@ -648,6 +648,75 @@ void DialogBinding::RefreshTag100() {
   refreshing_ = was;
 }
 
+void DialogBinding::RefreshCaption(FormControl& c) {
+  if (!c.Has("Caption")) return;
+  const std::string caption = vars_.ExpandVariables(DialogText(c, "Caption"));
+  if (c.Get("Caption").value_or("") != caption) Set(c, "Caption", caption);
+}
+
+void DialogBinding::RefreshBar(FormControl& c, const ProgressFigures& figures, bool marquee) {
+  const bool gauge = Is(c, "TGauge");
+  const std::string_view minName = gauge ? "MinValue" : "Min";
+  const std::string_view maxName = gauge ? "MaxValue" : "Max";
+  const std::string_view positionName = gauge ? "Progress" : "Position";
+  auto setIfChanged = [&](std::string_view property, int64_t value) {
+    if (c.Integer(property) != value) Set(c, property, std::to_string(value));
+  };
+  if (c.Integer("Tag") == 100) {
+    setIfChanged(maxName, 100);
+    setIfChanged(minName, 0);
+    const std::string hint = c.Get("Hint").value_or("");
+    int64_t position = 0;
+    if (!TryStrToInt64(vars_.ExpandVariables("$" + hint + "$"), position)) position = 100;
+    setIfChanged(positionName, position);
+    return;
+  }
+  if (!gauge) {
+    const bool shownAsMarquee = c.Get("Style").value_or("") == "pbstMarquee";
+    if (marquee) {
+      if (!shownAsMarquee) Set(c, "Style", "pbstMarquee");
+      return;
+    }
+    if (shownAsMarquee) Set(c, "Style", "pbstNormal");
+  }
+  // A figure that is no integer, or one the control cannot hold (a gauge
+  // beyond 32 bits), puts it at its maximum.
+  auto assign = [&](std::string_view property, int64_t value) {
+    if (c.Set(property, std::to_string(value)) != SetResult::kDone) return false;
+    surface_.Show(c, property);
+    return true;
+  };
+  bool shown = figures.minimum && figures.maximum && figures.position;
+  if (shown) {
+    BarRange range{*figures.minimum, *figures.maximum, *figures.position};
+    if (!gauge) range = ProgressBarRange(range.minimum, range.maximum, range.position);
+    shown = assign(maxName, range.maximum) && assign(minName, range.minimum) &&
+            assign(positionName, range.position);
+  }
+  if (!shown) assign(positionName, c.Integer(maxName));
+}
+
+void DialogBinding::RefreshProgress(const ProgressFigures& figures) {
+  const bool marquee = vars_.ExpandVariables(vars_.GetVariable("PROGRESSMODE")) == "MARQUEE";
+  for (FormControl* control : form_.Controls()) {
+    FormControl& c = *control;
+    if (EqualsIgnoreCase(c.Name(), "cmpFormDesigner")) continue;
+    const int64_t tag = c.Integer("Tag");
+    if (IsAny(c, {"TLabel", "TButton", "TRzBmpButton", "TPanel", "TTabSheet"})) {
+      RefreshCaption(c);
+    } else if (Is(c, "TStaticText")) {
+      if (tag != 1) {
+        RefreshCaption(c);
+      } else if (c.Get("Caption").value_or("") != figures.text) {
+        Set(c, "Caption", figures.text);
+      }
+    } else if (IsAny(c, {"TProgressBar", "TGauge"}) && (tag == 1 || tag == 100)) {
+      RefreshBar(c, figures, marquee);
+    }
+  }
+  EvaluateRules();
+}
+
 void DialogBinding::EvaluateRules() {
   EvaluateDialogRules(rules_, properties_);
 }

@@ -25,6 +25,7 @@
 #include "components/component_table.h"
 #include "dialogs/dialog_rules.h"
 #include "dialogs/form_runtime.h"
+#include "dialogs/progress_refresh.h"
 #include "vars/variable_manager.h"
 
 namespace vantrell {
@@ -131,6 +132,12 @@ class DialogBinding {
   FormControl* WatchedMemo() const { return watchedMemo_; }
   FormControl* WatchedRichEdit() const { return watchedRichEdit_; }
 
+  // Shows progress: Tag-1 static texts, progress bars and gauges take the
+  // figures (a marquee bar while PROGRESSMODE says "MARQUEE"), Tag-100 bars
+  // and gauges the variable their Hint names, captions their designed text
+  // expanded afresh; then the rules. Only what differs is assigned.
+  void RefreshProgress(const ProgressFigures& figures);
+
   // -1 while the dialog waits; else the code that ends it (6, 7, 2, 8).
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
@@ -175,6 +182,8 @@ class DialogBinding {
   void BrowseTarget(const std::string& folder);
   void RefreshStaticTexts();
   void RefreshTag100();
+  void RefreshCaption(FormControl& control);
+  void RefreshBar(FormControl& control, const ProgressFigures& figures, bool marquee);
   void EvaluateRules();
   void AdvanceFocus(const FormControl& from);
   void AdvanceFocusWhenFull(const FormControl& c, const std::string& text);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/progress_refresh.h"
 #include "script/statements.h"
 
 namespace vantrell {
@@ -41,6 +42,8 @@ class DialogWindows {
   virtual DialogOutcome ShowModeless(const std::string& key) = 0;
   // Hides the current dialog, if any.
   virtual void HideCurrent() = 0;
+  // The current dialog, if any, shows the progress figures.
+  virtual void RefreshProgress(const ProgressFigures& /*figures*/) {}
 };
 
 // Hands every "Display Dialog" statement's form (support folder + line 1 +

@@ -324,6 +324,7 @@ const List kProgressBar = {
     {"Step", Kind::kInteger, "10", {}},
     {"Smooth", Kind::kBool, "False", {}},
     {"Orientation", Kind::kIdent, "pbHorizontal", "pbHorizontal,pbVertical"},
+    {"Style", Kind::kIdent, "pbstNormal", "pbstNormal,pbstMarquee"},
 };
 
 const List kUpDown = {

@@ -151,6 +151,11 @@ StatementTable BuildStatementTable(StatementServices& services,
                                        const std::string& original) {
     return translated(original, identifier, slot);
   };
+  // The script's own progress shows at once on the dialog on screen.
+  textOptions.refreshProgress = [dialogs = services.dialogs](const std::string& progressText,
+                                                             int32_t position) {
+    RefreshProgress(progressText, false, 0, 100, position, Variables(), dialogs);
+  };
   RegisterTextStatements(table, text, textOptions);
 
   table.SetModule("vars/conditions");

@@ -179,10 +179,39 @@ std::string DecodeTextFile(const std::string& bytes) {
 
 }  // namespace
 
+namespace {
+
+Win32DialogWindows* progressWindows = nullptr;
+
+}  // namespace
+
 Win32DialogWindows::Win32DialogWindows() = default;
 
 Win32DialogWindows::~Win32DialogWindows() {
+  if (progressTimer_ != 0) KillTimer(nullptr, progressTimer_);
+  if (progressWindows == this) {
+    progressWindows = nullptr;
+    SetProgressRefresh(nullptr);
+  }
   SetShownWindow(0);
+}
+
+// The dialogs' one-second progress timer, from the first form loaded to the
+// end of the run: while a worker runs it shows the progress variables and
+// publishes a confirmed Cancel. The timer stops while it works.
+void CALLBACK Win32DialogWindows::ProgressTimer(HWND /*window*/, UINT /*message*/, UINT_PTR timer,
+                                                DWORD /*time*/) {
+  Win32DialogWindows* self = progressWindows;
+  if (self == nullptr || timer != self->progressTimer_) return;
+  KillTimer(nullptr, self->progressTimer_);
+  self->progressTimer_ = 0;
+  ProgressTimerTick(Variables(), self);
+  if (progressWindows == self) self->progressTimer_ = SetTimer(nullptr, 0, 1000, ProgressTimer);
+}
+
+void Win32DialogWindows::RefreshProgress(const ProgressFigures& figures) {
+  if (current_ == nullptr || !current_->binding->Prepared()) return;
+  current_->binding->RefreshProgress(figures);
 }
 
 void Win32DialogWindows::Load(const std::string& key, const std::string& formPath) {
@@ -244,6 +273,11 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
     if (prepared_ == old->second.get()) prepared_ = nullptr;
   }
   pool_[key] = std::move(dialog);
+  if (progressTimer_ == 0) {
+    progressWindows = this;
+    progressTimer_ = SetTimer(nullptr, 0, 1000, ProgressTimer);
+    SetProgressRefresh([this] { ProgressTimerTick(Variables(), this); });
+  }
 }
 
 Win32DialogWindows::Dialog& Win32DialogWindows::Find(const std::string& key) {

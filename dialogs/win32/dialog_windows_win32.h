@@ -34,6 +34,7 @@ class Win32DialogWindows final : public DialogWindows {
   DialogOutcome ShowModal(const std::string& key) override;
   DialogOutcome ShowModeless(const std::string& key) override;
   void HideCurrent() override;
+  void RefreshProgress(const ProgressFigures& figures) override;
 
  private:
   struct Dialog {
@@ -48,7 +49,10 @@ class Win32DialogWindows final : public DialogWindows {
   void Present(Dialog& dialog);
   void Hide(Dialog& dialog);
 
+  static void CALLBACK ProgressTimer(HWND, UINT, UINT_PTR, DWORD);
+
   std::map<std::string, std::unique_ptr<Dialog>> pool_;
+  UINT_PTR progressTimer_ = 0;
   Dialog* shown_ = nullptr;
   Dialog* current_ = nullptr;
   Dialog* prepared_ = nullptr;  // released before the next preparation

@@ -788,6 +788,7 @@ void FormWindow::CreateControl(ControlView& view) {
     windowClass = PROGRESS_CLASSW;
     if (c.Truth("Smooth")) style |= PBS_SMOOTH;
     if (Ident(c, "Orientation") == "pbVertical") style |= PBS_VERTICAL;
+    if (Ident(c, "Style") == "pbstMarquee") style |= PBS_MARQUEE;
   } else if (Is(c, "TUpDown")) {
     windowClass = UPDOWN_CLASSW;
     if (Ident(c, "Orientation") == "udHorizontal") style |= UDS_HORZ;
@@ -925,6 +926,7 @@ void FormWindow::Fill(ControlView& view) {
                  static_cast<LPARAM>(c.Integer("Max", 100)));
     SendMessageW(w, PBM_SETSTEP, static_cast<WPARAM>(c.Integer("Step", 10)), 0);
     SendMessageW(w, PBM_SETPOS, static_cast<WPARAM>(c.Integer("Position")), 0);
+    if (Ident(c, "Style") == "pbstMarquee") SendMessageW(w, PBM_SETMARQUEE, TRUE, 100);
   } else if (Is(c, "TUpDown")) {
     SendMessageW(w, UDM_SETRANGE32, static_cast<WPARAM>(c.Integer("Min")),
                  static_cast<LPARAM>(c.Integer("Max", 100)));
@@ -1045,6 +1047,15 @@ void FormWindow::Show(const FormControl& control, std::string_view property) {
     if (Is(c, "TTrackBar")) SendMessageW(w, TBM_SETPOS, TRUE, position);
     if (Is(c, "TProgressBar")) SendMessageW(w, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     if (Is(c, "TUpDown")) SendMessageW(w, UDM_SETPOS32, 0, position);
+  } else if ((is("Min") || is("Max")) && Is(c, "TProgressBar")) {
+    SendMessageW(w, PBM_SETRANGE32, static_cast<WPARAM>(c.Integer("Min")),
+                 static_cast<LPARAM>(c.Integer("Max", 100)));
+  } else if (is("Style") && Is(c, "TProgressBar")) {
+    // A marquee bar moves on its own every 100 ms and ignores the figures.
+    const bool marquee = Ident(c, "Style") == "pbstMarquee";
+    const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+    SetWindowLongPtrW(w, GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    SendMessageW(w, PBM_SETMARQUEE, marquee ? TRUE : FALSE, 100);
   } else if (is("MaxLength")) {
     const auto most =
         static_cast<LPARAM>(std::clamp<int64_t>(c.Integer("MaxLength"), 0, 0x7FFFFFFF));

@@ -606,5 +606,99 @@ TEST(DialogBinding, BadValuesNeverBreakThePage) {
   EXPECT_EQ(f.Get("Field", "Enabled"), "True");
 }
 
+TEST(ProgressRefresh, BarsAboveTwoToThe31AreScaledBy1024) {
+  struct Case {
+    int64_t minimum, maximum, position;
+    BarRange shown;
+  };
+  const Case cases[] = {
+      {0, 4294967296, 2147483648, {0, 4194304, 2097152}},
+      {0, 2147483648, 1024, {0, 2097152, 1}},
+      {0, 2147483647, 2147483647, {0, 2147483647, 2147483647}},
+      {10, 100, 50, {10, 100, 50}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.maximum);
+    const BarRange range = ProgressBarRange(c.minimum, c.maximum, c.position);
+    EXPECT_EQ(range.minimum, c.shown.minimum);
+    EXPECT_EQ(range.maximum, c.shown.maximum);
+    EXPECT_EQ(range.position, c.shown.position);
+  }
+}
+
+// A progress page: the worker's text, a bar, a gauge, a Tag-100 bar that
+// follows its own variable and a label whose caption names a variable.
+const char kProgressPage[] =
+    "  object Action: TStaticText\n    Tag = 1\n    Caption = 'x'\n  end\n"
+    "  object Bar: TProgressBar\n    Tag = 1\n  end\n"
+    "  object Gauge: TGauge\n    Tag = 1\n  end\n"
+    "  object Share: TProgressBar\n    Tag = 100\n    Hint = 'SHARE'\n  end\n"
+    "  object Note: TLabel\n    Caption = 'Step $STEP$'\n  end\n";
+
+TEST(ProgressRefresh, WorkerFiguresReachTheCurrentDialog) {
+  Fixture f(kProgressPage);
+  f.vars.PutVariable("STEP", "1");
+  f.vars.PutVariable("SHARE", "40");
+  f.Prepare();
+  f.vars.PutVariable("VELD_thProgressText", "Copying new files");
+  f.vars.PutVariable("VELD_thMin", "0");
+  f.vars.PutVariable("VELD_thMax", "4294967296");
+  f.vars.PutVariable("VELD_thProgress", "2147483648");
+  f.vars.PutVariable("STEP", "2");
+  f.binding.RefreshProgress(ReadProgress("$VELD$", false, 0, 0, 0, f.vars));
+  EXPECT_EQ(f.Get("Action", "Caption"), "Copying new files");
+  EXPECT_EQ(f.Get("Bar", "Max"), "4194304");
+  EXPECT_EQ(f.Get("Bar", "Position"), "2097152");
+  // Gauges are not scaled: beyond 32 bits they stand at their maximum.
+  EXPECT_EQ(f.Get("Gauge", "MaxValue"), "100");
+  EXPECT_EQ(f.Get("Gauge", "Progress"), "100");
+  EXPECT_EQ(f.Get("Share", "Position"), "40");
+  EXPECT_EQ(f.Get("Note", "Caption"), "Step 2");
+
+  // Nothing changed: texts and the Tag-100 bar are not assigned again.
+  f.surface.shown.clear();
+  f.binding.RefreshProgress(ReadProgress("$VELD$", false, 0, 0, 0, f.vars));
+  for (const std::string& shown : f.surface.shown) {
+    EXPECT_TRUE(shown.starts_with("Bar.") || shown.starts_with("Gauge.")) << shown;
+  }
+
+  // Figures that are no integers put the bars at their maximum.
+  f.vars.PutVariable("VELD_thProgress", "lots");
+  f.vars.PutVariable("SHARE", "half");
+  f.binding.RefreshProgress(ReadProgress("$VELD$", false, 0, 0, 0, f.vars));
+  EXPECT_EQ(f.Get("Bar", "Position"), f.Get("Bar", "Max"));
+  EXPECT_EQ(f.Get("Gauge", "Progress"), f.Get("Gauge", "MaxValue"));
+  EXPECT_EQ(f.Get("Share", "Position"), "100");
+}
+
+TEST(ProgressRefresh, MarqueeIgnoresTheFiguresUntilSwitchedBack) {
+  Fixture f(kProgressPage);
+  f.Prepare();
+  f.vars.PutVariable("MODE", "MARQUEE");
+  f.vars.PutVariable("PROGRESSMODE", "$MODE$");  // the value is expanded
+  f.binding.RefreshProgress(ReadProgress("Working", false, 0, 100, 30, f.vars));
+  EXPECT_EQ(f.Get("Bar", "Style"), "pbstMarquee");
+  EXPECT_EQ(f.Get("Bar", "Position"), "0");
+  EXPECT_EQ(f.Get("Gauge", "Progress"), "30");  // a gauge has no marquee
+  f.vars.PutVariable("PROGRESSMODE", "");
+  f.binding.RefreshProgress(ReadProgress("Working", false, 0, 100, 30, f.vars));
+  EXPECT_EQ(f.Get("Bar", "Style"), "pbstNormal");
+  EXPECT_EQ(f.Get("Bar", "Position"), "30");
+}
+
+TEST(ProgressRefresh, TheCancelIsPublishedOnlyWhenAsked) {
+  TVariableManager vars{false};
+  vars.PutVariable("VELD_thCancelled", "FALSE");
+  SetCancelRequested(true);
+  ReadProgress("x", false, 0, 100, 1, vars);
+  EXPECT_EQ(vars.GetVariable("VELD_thCancelled"), "FALSE");
+  EXPECT_TRUE(RefreshProgress("x", true, 0, 100, 1, vars, nullptr));
+  EXPECT_EQ(vars.GetVariable("VELD_thCancelled"), "TRUE");
+  // Without background work the timer leaves everything as it is.
+  SetCancelRequested(false);
+  ProgressTimerTick(vars, nullptr);
+  EXPECT_EQ(vars.GetVariable("VELD_thCancelled"), "TRUE");
+}
+
 }  // namespace
 }  // namespace vantrell
