@@ -62,7 +62,10 @@ void ExtractSevenZipArchive(StatementContext& statement, ArchiveLibrary& library
   });
   DirectExtraction extraction{&worker, &statement.host, &vars};
   running.store(&extraction);
-  RunWithCancel(worker, statement.host, statement.run.Silent());
+  if (!RunWithCancel(worker, statement.host, statement.run.Silent(), kWatchdogDelay)) {
+    succeeded = false;
+    errorText = "The extraction was cancelled and did not stop; it was ended";
+  }
   running.store(nullptr);
 
   if (resultLine.empty()) return;

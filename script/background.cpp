@@ -1,6 +1,8 @@
 // Background work and the progress protocol (contract in background.h).
 #include "script/background.h"
 
+#include <optional>
+
 #include "vars/integer_text.h"
 
 namespace vantrell {
@@ -17,6 +19,16 @@ class WorkInProgressScope {
   WorkInProgressScope& operator=(const WorkInProgressScope&) = delete;
 };
 
+std::function<void()>& ProgressRefreshSlot() {
+  static std::function<void()> refresh;
+  return refresh;
+}
+
+// The last figures of a finished worker, shown before the wait ends.
+void ShowLastProgress() {
+  if (ProgressRefreshSlot()) ProgressRefreshSlot()();
+}
+
 }  // namespace
 
 bool CancelRequested() {
@@ -25,6 +37,10 @@ bool CancelRequested() {
 void SetCancelRequested(bool requested) {
   cancelRequested.store(requested);
 }
+void SetProgressRefresh(std::function<void()> refresh) {
+  ProgressRefreshSlot() = std::move(refresh);
+}
+
 bool WorkInProgress() {
   return workInProgress.load();
 }
@@ -72,14 +88,34 @@ void WaitStep(WaitHost& host, bool silent, Worker* worker) {
   }
 }
 
-void RunWithCancel(Worker& worker, WaitHost& host, bool silent) {
+void Worker::End(WaitHost& host) {
+  if (Finished()) return;
+  host.EndThread(thread_);
+  finished_.store(true, std::memory_order_release);
+}
+
+bool RunWithCancel(Worker& worker, WaitHost& host, bool silent,
+                   std::chrono::milliseconds watchdog) {
+  using Clock = std::chrono::steady_clock;
   WorkInProgressScope scope;
   worker.Start(&host);
+  std::optional<Clock::time_point> asked;
+  bool ended = false;
   do {
     WaitStep(host, silent, &worker);
-    if (CancelRequested()) worker.RequestTerminate();
+    if (CancelRequested() && !asked) {
+      worker.RequestTerminate();
+      asked = Clock::now();
+    }
+    if (asked && watchdog > watchdog.zero() && !worker.Finished() &&
+        Clock::now() - *asked >= watchdog) {
+      worker.End(host);
+      ended = true;
+    }
   } while (!worker.Finished());
   worker.Join();
+  ShowLastProgress();
+  return !ended;
 }
 
 void RunWithScriptProgress(Worker& worker, WaitHost& host, bool silent, TVariableManager& vars) {
@@ -91,6 +127,7 @@ void RunWithScriptProgress(Worker& worker, WaitHost& host, bool silent, TVariabl
     WaitStep(host, silent, &worker);
   } while (!worker.Finished());
   worker.Join();
+  ShowLastProgress();
 }
 
 }  // namespace vantrell

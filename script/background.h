@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -22,13 +23,23 @@ class WaitHost {
   // Processes one window message of the main thread, waiting for one when none is pending.
   virtual void ProcessOneMessage() = 0;
   // Wakes a main thread that waits for a message (any thread may call it).
-  virtual void WakeMainThread() = 0;
+  virtual void
+  WakeMainThread() = 0;  // Ends a worker's thread that did not stop when asked: the watchdog's last
+  // resort. Without one the thread is left to end on its own.
+  virtual void EndThread(std::thread& /*thread*/) {}
 };
+
+// How long a worker may go on after a cancel before its watchdog ends it.
+inline constexpr std::chrono::milliseconds kWatchdogDelay{15000};
 
 // Engine-wide flags.
 bool CancelRequested();
 void SetCancelRequested(bool requested);
 bool WorkInProgress();
+// Shows the workers' progress on the dialog on screen; the wait loops call
+// it once a worker has finished, so that the last figures are seen. Set by
+// the dialog side; none by default.
+void SetProgressRefresh(std::function<void()> refresh);
 
 // Publishes progress: "$VELD$" takes text and numbers from the progress
 // variables, "$IGNORE$" leaves the text, position -1 leaves the numbers.
@@ -50,6 +61,8 @@ class Worker {
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
   bool TerminateRequested() const { return terminate_.load(std::memory_order_acquire); }
   void RequestTerminate() { terminate_.store(true, std::memory_order_release); }
+  // The watchdog: ends the thread through the host and counts the work as finished.
+  void End(WaitHost& host);
 
  private:
   Body body_;
@@ -62,8 +75,11 @@ class Worker {
 // are shown, otherwise block until the worker (when given) has ended.
 void WaitStep(WaitHost& host, bool silent, Worker* worker);
 
-// Runs the worker and waits; a confirmed cancel asks it to terminate.
-void RunWithCancel(Worker& worker, WaitHost& host, bool silent);
+// Runs the worker and waits; a confirmed cancel asks it to terminate. With a
+// watchdog, a worker still running that long after the request is ended and
+// the result is false.
+bool RunWithCancel(Worker& worker, WaitHost& host, bool silent,
+                   std::chrono::milliseconds watchdog = std::chrono::milliseconds::zero());
 
 // Runs the worker and waits, publishing PROGRESSTEXT and PROGRESS meanwhile.
 void RunWithScriptProgress(Worker& worker, WaitHost& host, bool silent,

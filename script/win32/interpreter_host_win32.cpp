@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <pthread.h>
+
 namespace vantrell {
 
 void Win32AnsiUpper(char* text, size_t length) {
@@ -21,6 +23,13 @@ void Win32InterpreterHost::ProcessOneMessage() {
 
 void Win32InterpreterHost::WakeMainThread() {
   PostThreadMessageA(mainThreadId_, WM_NULL, 0, 0);
+}
+
+// The thread is killed where it stands; it runs no more of its code.
+void Win32InterpreterHost::EndThread(std::thread& thread) {
+  if (!thread.joinable()) return;
+  auto* handle = static_cast<HANDLE>(pthread_gethandle(thread.native_handle()));
+  if (handle != nullptr) TerminateThread(handle, 1);
 }
 
 void Win32InterpreterHost::ProcessMessages() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <thread>
 
 #include "script/interpreter_host.h"
 
@@ -18,6 +19,7 @@ class Win32InterpreterHost final : public InterpreterHost {
   void ProcessMessages() override;
   void ProcessOneMessage() override;
   void WakeMainThread() override;
+  void EndThread(std::thread& thread) override;
   void ShowScriptError(const std::string& caption, const std::string& text) override;
   std::string ShortDate() override;
   std::string LongTime() override;

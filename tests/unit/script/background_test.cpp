@@ -69,6 +69,36 @@ TEST(WaitLoops, CancelAsksTheWorkerToStop) {
   EXPECT_FALSE(WorkInProgress());
 }
 
+// A worker that ignores the stop request: the watchdog ends it through the
+// host (here the host makes the worker leave, as a killed thread would stop).
+TEST(WaitLoops, WatchdogEndsAWorkerThatIgnoresTheStop) {
+  struct KillingHost final : WaitHost {
+    void ProcessOneMessage() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+    void WakeMainThread() override {}
+    void EndThread(std::thread&) override { killed = true; }
+    std::atomic<bool> killed{false};
+  } host;
+  Worker worker([&](Worker&) {
+    SetCancelRequested(true);
+    while (!host.killed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(RunWithCancel(worker, host, /*silent=*/false, std::chrono::milliseconds(200)));
+  SetCancelRequested(false);
+  EXPECT_TRUE(host.killed);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+
+  // A worker that stops when asked is not ended.
+  host.killed = false;
+  Worker obedient([&](Worker& self) {
+    SetCancelRequested(true);
+    while (!self.TerminateRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  EXPECT_TRUE(RunWithCancel(obedient, host, /*silent=*/false, std::chrono::milliseconds(5000)));
+  SetCancelRequested(false);
+  EXPECT_FALSE(host.killed);
+}
+
 TEST(WaitLoops, WorkInProgressWhileTheWorkerRuns) {
   RecordingHost host;
   bool sawWork = false;
