@@ -37,7 +37,9 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
 
   request.operation = InstallerOperation::kPackage;
   request.packagePath = packagePath;
-  request.progressDialogFile = statement.Parameter(1);
+  // The dialogs lie beside the package, in the support folder.
+  request.progressDialogFile =
+      packagePath.substr(0, packagePath.find_last_of('\\') + 1) + statement.Parameter(1) + ".dfm";
   request.variablesText = vars.ExportVariables();
   request.propertyListText = WriteCommaText(Properties().Lines());
   request.productCode = CurrentRun().productCode;

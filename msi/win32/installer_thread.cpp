@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <vector>
 
 #include "common/ascii.h"
@@ -42,12 +43,21 @@ std::string ProcessUserAccountName() {
 }
 
 // The handler's progress accumulators live as long as the engine.
+// The window shown when the run started owns the installer's message boxes.
+std::atomic<HWND> installerOwner{nullptr};
+
 InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
   static InstallerMessageHandler handler(vars, [](const InstallerMessageBox& box) {
-    if (box.languageNeutral) {
-      return MessageBoxExA(nullptr, box.text.c_str(), box.caption.c_str(), box.style, 0);
-    }
-    return MessageBoxA(nullptr, box.text.c_str(), box.caption.c_str(), box.style);
+    auto show = [&box](HWND owner) {
+      if (box.languageNeutral) {
+        return MessageBoxExA(owner, box.text.c_str(), box.caption.c_str(), box.style, 0);
+      }
+      return MessageBoxA(owner, box.text.c_str(), box.caption.c_str(), box.style);
+    };
+    HWND owner = installerOwner.load();
+    const int answer = show(owner);
+    // An owner that has gone since is left out.
+    return answer == 0 && owner != nullptr ? show(nullptr) : answer;
   });
   return handler;
 }
@@ -271,6 +281,15 @@ class InstallerThread {
 }  // namespace
 
 int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::string& errorText) {
+  // The progress dialog's folder is current while the installer runs.
+  const DWORD length = GetCurrentDirectoryA(0, nullptr);
+  std::string previousFolder(length, '\0');
+  previousFolder.resize(GetCurrentDirectoryA(length, previousFolder.data()));
+  const size_t slash = request.progressDialogFile.find_last_of('\\');
+  if (slash != std::string::npos) {
+    SetCurrentDirectoryA(request.progressDialogFile.substr(0, slash + 1).c_str());
+  }
+  installerOwner.store(reinterpret_cast<HWND>(ShownWindow()));
   vars_.PutVariable("VELD_thFinished", "FALSE");
   vars_.PutVariable("VELD_thCancelled", "FALSE");
   vars_.PutVariable("VELD_thProgressText", "");
@@ -294,6 +313,8 @@ int Win32InstallerRunner::RunInstaller(const InstallerRequest& request, std::str
     if (CancelRequested()) vars_.PutVariable("VELD_thCancelled", "TRUE");
     RunWithCancel(worker, wait, silent_);
   }
+  installerOwner.store(nullptr);
+  if (!previousFolder.empty()) SetCurrentDirectoryA(previousFolder.c_str());
   errorText = result.errorText;
   return RunnerResult(vars_.GetVariable("VELD_thCancelled"), result.error, result.reboot);
 }

@@ -158,7 +158,7 @@ TEST_P(ApplyChangesFlow, OperationResultAndUpkeep) {
   statements.vars.PutVariable("TARGETDIR", "C:\\Program Files\\\\Shop");
   statements.vars.PutVariable("REBOOTCOMPUTER", "FALSE");
 
-  statements.Run("Apply Changes", {"progress.dfm", "RESULT", c.install, c.remove});
+  statements.Run("Apply Changes", {"progress", "RESULT", c.install, c.remove});
 
   ASSERT_EQ(log.checks.size(), 1u);
   EXPECT_EQ(log.checks[0], c.checkedAsInstall);
@@ -175,7 +175,7 @@ TEST_P(ApplyChangesFlow, OperationResultAndUpkeep) {
   EXPECT_EQ(request.install, c.requestInstall);
   EXPECT_EQ(request.advertise, c.requestAdvertise);
   EXPECT_EQ(request.packagePath, "C:\\Support\\setup.msi");
-  EXPECT_EQ(request.progressDialogFile, "progress.dfm");
+  EXPECT_EQ(request.progressDialogFile, "C:\\Support\\progress.dfm");
   EXPECT_EQ(request.dataFolder, "C:\\Setup\\data\\");
   EXPECT_EQ(request.setupSourceFolder, "C:\\Cache\\{R}\\");
   EXPECT_EQ(request.targetFolder, "C:\\Program Files\\Shop");
