@@ -283,6 +283,15 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
       out.Line("edit", WindowText(child));
     }
     if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
+    if (IsClass(child, PROGRESS_CLASSW)) {
+      // position/minimum/maximum, and whether the bar moves on its own
+      const auto position = SendMessageW(child, PBM_GETPOS, 0, 0);
+      PBRANGE range{};
+      SendMessageW(child, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+      out.Line("progress", std::to_wstring(position) + L"/" + std::to_wstring(range.iLow) + L"/" +
+                               std::to_wstring(range.iHigh));
+      out.Line("marquee", (GetWindowLongW(child, GWL_STYLE) & PBS_MARQUEE) != 0 ? L"1" : L"0");
+    }
     if (!IsButton(child)) continue;
     std::wstring text = StripAccelerators(WindowText(child));
     if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) {
