@@ -23,6 +23,15 @@ page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" --class V
 focus_of() { robot focus --hwnd "$1" | robot_value focus_text; }
 keys() { robot key --hwnd "$1" --keys "$2" >/dev/null; sleep 0.5; }
 dump_of() { robot dump --hwnd "$1"; }
+# tab_order HWND N : the focus after each of N presses of Tab, "|"-separated
+tab_order() {
+  local order="" i
+  for ((i = 0; i < $2; i++)); do
+    keys "$1" TAB
+    order+="$(focus_of "$1")|"
+  done
+  printf '%s' "$order"
+}
 values() { dump_of "$1" | robot_value "$2" | tr '\n' '|'; }
 
 set_dpi() { # set_dpi N : the resolution new processes of the prefix see
@@ -37,6 +46,7 @@ robot_bg_run "$dir/run.log" --timeout 240000 -- "$(winpath "$dir/out/setup.exe")
 welcome="$(page)"
 check "welcome: the focus starts on Next (Back is off)" "$(focus_of "$welcome")" "Next >"
 check "welcome: Back is disabled" "$(values "$welcome" disabled)" "< Back|"
+check "welcome: Tab order" "$(tab_order "$welcome" 2)" "Cancel|Next >|"
 screenshot example-96-welcome --hwnd "$welcome" >/dev/null
 keys "$welcome" RETURN
 
@@ -45,6 +55,7 @@ check "license: the license text from the support folder" \
   "$(dump_of "$license" | robot_value edit | head -c 43)" "VANTRELL AUTHOR EXAMPLE - LICENSE AGREEMENT"
 check "license: accept and Next wait for the text to be read" "$(values "$license" disabled)" \
   "I accept the license agreement|Next >|"
+check "license: Tab order (the disabled ones left out)" "$(tab_order "$license" 3 | sed 's/VANTRELL[^|]*|/<license>|/')" "< Back|Cancel|<license>|"
 keys "$license" RETURN
 check "license: Enter does nothing while Next is off" "$(page)" "$license"
 robot scroll --hwnd "$license" --index 0 >/dev/null
@@ -71,6 +82,7 @@ screenshot example-96-userinfo --hwnd "$info" >/dev/null
 keys "$info" ALT+N
 
 destination="$(page)"
+check "destination: Tab order" "$(tab_order "$destination" 5 | sed 's/C:[^|]*|/<folder>|/')" "Browse...|< Back|Next >|Cancel|<folder>|"
 robot type --hwnd "$destination" --index 0 --text "$target" >/dev/null
 check "destination: the typed folder" "$(dump_of "$destination" | robot_value edit)" "$target"
 statics="$(values "$destination" static)"
@@ -91,6 +103,7 @@ keys "$destination" ALT+N
 components="$(page)"
 check "components: the top-level components, ticked as defined" \
   "$(values "$components" item)/$(values "$components" item_checked)" "Application|Help|/Application|Help|"
+check "components: Tab order" "$(tab_order "$components" 4)" "< Back|Next >|Cancel||"
 keys "$components" HOME,DOWN
 descr="$(values "$components" static)"
 [[ "$descr" == "The user guide, in its own folder below the application|"* ]] &&
@@ -106,8 +119,38 @@ keys "$(page)" ALT+N
 
 ready="$(page)"
 check "ready: Install is the default button" "$(dump_of "$ready" | robot_value default)" "Install"
+check "ready: Tab order" "$(tab_order "$ready" 3)" "Install|Cancel|< Back|"
 screenshot example-96-ready --hwnd "$ready" >/dev/null
 keys "$ready" ALT+I
+
+# The progress page follows the installer run (its bar read as
+# position/minimum/maximum, photographed at each new position); the finish
+# page ends the run.
+last=""
+seen=()
+finish=""
+deadline=$((SECONDS + 180))
+while [ $SECONDS -lt $deadline ]; do
+  w="$(page)"
+  [ -n "$w" ] || break
+  d="$(dump_of "$w")"
+  if [ "$(robot_value button <<<"$d" | head -1)" = "Finish" ]; then
+    finish="$w"
+    break
+  fi
+  p="$(robot_value progress <<<"$d")"
+  if [ -n "$p" ] && [ "$p" != "$last" ]; then
+    last="$p"
+    seen+=("$p")
+    screenshot "example-96-progress-${#seen[@]}" --hwnd "$w" >/dev/null
+  fi
+done
+[ "${#seen[@]}" -ge 3 ] && pass "progress: the bar moved ${#seen[@]} times (${seen[*]})" ||
+  fail "progress: the bar moved ${#seen[@]} times (${seen[*]})"
+check "progress: the bar ends at its maximum" "${last%%/*}" "${last##*/}"
+[ -n "$finish" ] && pass "finish: the last page appears" || fail "finish: no finish page"
+screenshot example-96-finish --hwnd "$finish" >/dev/null
+keys "$finish" RETURN
 run="$(robot_bg_wait "$dir/run.log" 240)"
 check "installed: exit code 0" "$(robot_value exit <<<"$run")" 0
 app="$WINEPREFIX/drive_c/Example Apps/Author"
