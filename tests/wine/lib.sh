@@ -31,9 +31,10 @@ wine_prefix_init() {
   fi
 }
 
-# Starts a private Xvfb unless a display is already exported for this run.
+# Starts a private Xvfb unless a display is already exported for this run
+# (or the caller's own display is to be used: VANTRELL_OWN_DISPLAY).
 xvfb_start() {
-  if [ -n "${VANTRELL_XVFB_PID:-}" ]; then return 0; fi
+  if [ -n "${VANTRELL_XVFB_PID:-}" ] || [ -n "${VANTRELL_OWN_DISPLAY:-}" ]; then return 0; fi
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue

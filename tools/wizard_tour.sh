@@ -1,0 +1,95 @@
+# The example's wizard as a user goes through it, driven by the test robot:
+# a first installation (license accepted, the folder changed, the user guide
+# unticked), its progress and finish pages, then a maintenance run of the
+# cached copy that repairs the product. Every page is photographed; the
+# screenshots' paths are printed. Sourced by tools/sample.sh after
+# tests/wine/lib.sh; defines functions only.
+# shellcheck shell=bash
+
+TOUR_TARGET='C:\Example Apps\Author'
+
+tour_page() { # the wizard page on screen
+  robot wait --timeout 60000 --title-contains "Vantrell Wizard" --class VantrellFormContainer |
+    robot_value hwnd
+}
+tour_keys() { robot key --hwnd "$1" --keys "$2" >/dev/null && sleep 0.5; }
+tour_shot() { # NAME HWND
+  local path
+  path="$(screenshot "$1" --hwnd "$2")" && echo "  $1: $path"
+}
+
+# Photographs the progress page at each new position of its bar until the
+# finish page is up; prints the finish page's window.
+tour_progress() { # PREFIX
+  local last="" n=0 w d p deadline=$((SECONDS + 300))
+  while [ $SECONDS -lt $deadline ]; do
+    w="$(tour_page)"
+    [ -n "$w" ] || return 1
+    d="$(robot dump --hwnd "$w")"
+    if [ "$(robot_value button <<<"$d" | head -1)" = "Finish" ]; then
+      echo "$w"
+      return 0
+    fi
+    p="$(robot_value progress <<<"$d")"
+    if [ -n "$p" ] && [ "$p" != "$last" ]; then
+      last="$p"
+      n=$((n + 1))
+      tour_shot "$1-progress-$n" "$w" >&2
+    fi
+  done
+  return 1
+}
+
+# wizard_tour SETUP CACHED-SETUP-OR-EMPTY : returns non-zero when a page does not come.
+wizard_tour() {
+  local setup="$1" w log="$WINE_RUN_DIR/tour.log"
+  echo "== the wizard, stepped through by the test robot (screenshots)"
+  robot_bg_run "$log" --timeout 600000 -- "$(winpath "$setup")"
+  w="$(tour_page)" || return 1
+  tour_shot 01-welcome "$w"
+  tour_keys "$w" RETURN
+  w="$(tour_page)"
+  robot scroll --hwnd "$w" --index 0 >/dev/null
+  sleep 0.5
+  robot click --hwnd "$w" --button "I accept the license agreement" --no-wait >/dev/null
+  sleep 0.5
+  tour_shot 02-license "$w"
+  tour_keys "$w" ALT+N
+  w="$(tour_page)"
+  robot type --hwnd "$w" --index 0 --text "Pat Tester" >/dev/null
+  robot type --hwnd "$w" --index 1 --text "Example Ltd" >/dev/null
+  tour_shot 03-user-information "$w"
+  tour_keys "$w" ALT+N
+  w="$(tour_page)"
+  robot type --hwnd "$w" --index 0 --text "$TOUR_TARGET" >/dev/null
+  tour_shot 04-destination "$w"
+  tour_keys "$w" ALT+N
+  w="$(tour_page)"
+  tour_keys "$w" HOME,DOWN,SPACE
+  tour_shot 05-components "$w"
+  tour_keys "$w" ALT+N
+  w="$(tour_page)"
+  tour_shot 06-ready "$w"
+  tour_keys "$w" ALT+I
+  w="$(tour_progress 07)" || return 1
+  tour_shot 08-finish "$w"
+  tour_keys "$w" RETURN
+  robot_bg_wait "$log" 300 >/dev/null || return 1
+}
+
+# maintenance_tour CACHED-SETUP : the cached copy started without arguments
+# asks what to do; Repair runs the package again.
+maintenance_tour() {
+  local w log="$WINE_RUN_DIR/maintenance.log"
+  echo "== the maintenance wizard of the cached copy (repair)"
+  robot_bg_run "$log" --timeout 600000 -- "$1"
+  w="$(tour_page)" || return 1
+  tour_shot 09-maintenance "$w"
+  robot click --hwnd "$w" --button "Repair: install the files and settings again" --no-wait >/dev/null
+  sleep 0.5
+  tour_keys "$w" ALT+N
+  w="$(tour_progress 10)" || return 1
+  tour_shot 11-finish "$w"
+  tour_keys "$w" RETURN
+  robot_bg_wait "$log" 300 >/dev/null || return 1
+}
