@@ -14,6 +14,7 @@
 #include "common/win32/registry_key.h"
 #include "common/win32/system_facts_win32.h"
 #include "lang/caption.h"
+#include "lang/win32/reading_order_win32.h"
 #include "msi/install_result.h"
 #include "msi/install_statements.h"
 #include "msi/installer_messages.h"
@@ -45,9 +46,11 @@ std::string ProcessUserAccountName() {
 InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
   static InstallerMessageHandler handler(vars, [](const InstallerMessageBox& box) {
     if (box.languageNeutral) {
-      return MessageBoxExA(nullptr, box.text.c_str(), box.caption.c_str(), box.style, 0);
+      return MessageBoxExA(nullptr, box.text.c_str(), box.caption.c_str(),
+                           MessageBoxReadingOrder(box.style), 0);
     }
-    return MessageBoxA(nullptr, box.text.c_str(), box.caption.c_str(), box.style);
+    return MessageBoxA(nullptr, box.text.c_str(), box.caption.c_str(),
+                       MessageBoxReadingOrder(box.style));
   });
   return handler;
 }

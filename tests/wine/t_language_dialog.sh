@@ -6,6 +6,8 @@
 # LANGUAGE and the script's translations follow it. Cancel ends the run before
 # its first statement; a silent run takes the preselection without a window.
 # The user's locale comes from LANG and LC_ALL, as in t_engine_texts.sh.
+# With Hebrew as the language, a page and its controls are mirrored (checked
+# on the screenshot language-page-hebrew.png).
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -14,12 +16,21 @@ if [ -z "${WINEPREFIX:-}" ]; then trap wine_env_end EXIT; wine_env_init; fi
 work="$(scratch)"
 support="$work/support"
 cp -r "$VANTRELL_ROOT/examples/sample/support" "$support"
+cp -r "$VANTRELL_ROOT/examples/sample/forms" "$work/forms"
 crlf() { printf '%s\r\n' "$@"; }
-crlf 'CODEGEAR$GREETING$CODEGEAR' >"$support/Language Dialog.mtx"
-crlf 'localization' >"$support/translations.Map"
-crlf 'Hello' >"$support/translations.Original"
-crlf 'Hello' >"$support/translations.English"
-crlf 'Hallo' >"$support/translations.German"
+# The variable, then the Welcome page's caption and controls.
+crlf 'CODEGEAR$GREETING$CODEGEAR' Welcome.dfm Heading Body Back Next Cancel >"$support/Language Dialog.mtx"
+crlf localization Welcome.dfm Welcome.dfm Welcome.dfm Welcome.dfm Welcome.dfm Welcome.dfm \
+  >"$support/translations.Map"
+english=(Hello '$TITLE$ Setup' 'Welcome to the $TITLE$ setup'
+  'This wizard installs the sample on your computer. Click Next to go on.' '< &Back' '&Next >' Cancel)
+crlf "${english[@]}" >"$support/translations.Original"
+crlf "${english[@]}" >"$support/translations.English"
+crlf Hallo '$TITLE$ Setup' 'Willkommen' 'Weiter mit Weiter.' '< &Zurück' '&Weiter >' Abbrechen |
+  iconv -f UTF-8 -t CP1252 >"$support/translations.German"
+crlf 'שלום' 'התקנת $TITLE$' 'ברוכים הבאים להתקנה של $TITLE$' \
+  'אשף זה מתקין את הדוגמה במחשב שלך. לחץ על הבא כדי להמשיך.' '< ה&קודם' 'ה&בא >' 'ביטול' |
+  iconv -f UTF-8 -t CP1255 >"$support/translations.Hebrew"
 
 dir="$(scratch)"
 out="$work/out.txt"
@@ -59,7 +70,7 @@ check "German user: prompt and buttons in German" "$DIALOG_TEXTS" \
 check "German user: German preselected" "$DIALOG_CHOICE" "German"
 check "German user: OK runs the setup in German" "$result" "[German][Hallo]"
 
-result="$(interactive fr_FR.UTF-8 DOWN,RETURN "")"
+result="$(interactive fr_FR.UTF-8 G,RETURN "")"  # G: the first language with that letter
 check "French user: English preselected" "$DIALOG_CHOICE" "English"
 check "French user who picks German: the run uses German" "$result" "[German][Hallo]"
 
@@ -71,4 +82,24 @@ rm -f "$out"
 run="$( (export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 && robot run --timeout 120000 -- "$setup" /s) )"
 check "silent German run: the preselection, German" "$(written)" "[German][Hallo]"
 check "silent run: no window" "$(printf '%s\n' "$run" | robot_value windows)" "0"
+
+# A Hebrew run: the page is mirrored.
+page_dir="$(scratch)"
+script_layout >"$page_dir/script.txt" <<S
+@title Language Dialog
+Display Dialog|Welcome|WIZ|TRUE||TRUE|FALSE
+Write to Text File|$(winpath "$out")|[\$LANGUAGE\$]|FALSE
+S
+bash "$VANTRELL_ROOT/tools/make_setup.sh" "$page_dir" "$page_dir/script.txt" "$support" "$(sample_package)"
+rm -f "$out"
+export LANG=he_IL.UTF-8 LC_ALL=he_IL.UTF-8
+robot_bg_run "$work/page.log" --timeout 120000 -- "$(winpath "$page_dir/setup.exe")" LANGUAGE=Hebrew
+w="$(dialog)"
+check "Hebrew page: the Hebrew caption" "$(robot dump --hwnd "$w" | robot_value title)" "התקנת Language Dialog - Vantrell Wizard"
+check "Hebrew page: the Hebrew buttons" "$(robot dump --hwnd "$w" | robot_value button | tr '\n' '|')" "< הקודם|הבא >|ביטול|"
+screenshot language-page-hebrew --hwnd "$w" >/dev/null
+robot key --hwnd "$w" --keys RETURN >/dev/null
+robot_bg_wait "$work/page.log" 120 >/dev/null
+unset LANG LC_ALL
+check "Hebrew page: Next goes on in Hebrew" "$(written)" "[Hebrew]"
 test_done
