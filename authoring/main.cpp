@@ -23,6 +23,7 @@
 #include "authoring/readable_format.h"
 #include "authoring/script_check.h"
 #include "authoring/setup_folder.h"
+#include "authoring/translation_tables.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -197,7 +198,7 @@ int Build(const std::vector<std::string>& args) {
   std::vector<Diagnostic> statements = CheckStatements(project);
   found.insert(found.end(), statements.begin(), statements.end());
   AddEngineCheck(project, found);
-  if (project.support.empty())
+  if (project.support.empty() && project.forms.empty() && project.languages.empty())
     found.push_back(
         {project.file, "no support folder: the setup will end with exit code 14", false});
   if (!Report(found, strict)) return kProjectError;
@@ -330,6 +331,21 @@ int Dump(const std::vector<std::string>& args) {
     keys.emplace_back("support", p.support);
     // The compiled forms are among the unpacked support files.
     keys.emplace_back("forms", "");
+    // The translation files become the tables they were built from.
+    const std::map<std::string, std::string> tables =
+        RestoreTables(out / "support", carried->title);
+    if (!tables.empty()) {
+      fs::create_directories(out / "translations", ec);
+      std::string languages;
+      for (const auto& [language, table] : tables) {
+        WriteText(out / "translations" / (language + ".txt"), table);
+        languages += (languages.empty() ? "" : ", ") + language;
+      }
+      p.languages = languages;
+      p.translations = "translations";
+      keys.emplace_back("languages", p.languages);
+      keys.emplace_back("translations", p.translations);
+    }
   }
   if (fs::is_directory(beside / "data", ec)) {
     fs::copy(beside / "data", out / "data",

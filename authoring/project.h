@@ -58,6 +58,10 @@ struct Project {
   std::string buildKind = "1";
   std::string languageSelection = "FALSE";
   std::string defaultLanguage = "English";
+  // The setup's languages ("English, German") and the folder of their
+  // translation tables (LANGUAGE.txt); empty: no translations.
+  std::string languages;
+  std::string translations;
   std::vector<std::string> pluginCommands;
   std::vector<std::string> mediaPasswords;  // pairs
   std::vector<std::string> componentSizes;  // pairs

@@ -73,6 +73,8 @@ const std::vector<KeyRule>& KeyRules() {
       {"build-kind", 1, false, [](Project& p) { return &p.buildKind; }, {}},
       {"language-selection", 1, false, [](Project& p) { return &p.languageSelection; }, {}},
       {"default-language", 1, false, [](Project& p) { return &p.defaultLanguage; }, {}},
+      {"languages", 1, false, [](Project& p) { return &p.languages; }, {}},
+      {"translations", 1, false, [](Project& p) { return &p.translations; }, {}},
       {"package", 1, false, [](Project& p) { return &p.package; }, {}},
       {"upgrade-code", 1, false, [](Project& p) { return &p.upgradeCode; }, {}},
       {"support", 1, false, [](Project& p) { return &p.support; }, {}},
@@ -359,6 +361,8 @@ std::string FormatProjectText(const Project& p) {
   single("build-kind", p.buildKind);
   single("language-selection", p.languageSelection);
   single("default-language", p.defaultLanguage);
+  if (!p.languages.empty()) single("languages", p.languages);
+  if (!p.translations.empty()) single("translations", p.translations);
   list("plugin", p.pluginCommands, 1);
   list("media-password", p.mediaPasswords, 2);
   list("component-size", p.componentSizes, 2);

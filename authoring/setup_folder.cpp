@@ -11,6 +11,7 @@
 #include "authoring/package_identity.h"
 #include "authoring/package_rows.h"
 #include "authoring/process.h"
+#include "authoring/translation_tables.h"
 #include "common/ascii.h"
 #include "common/image_layout.h"
 #include "common/line_reader.h"
@@ -243,12 +244,9 @@ std::string AppendScript(std::string_view engine, std::string_view script,
 
 namespace {
 
-// Each text form of the folder as a form file with its rules file.
-void CompileForms(const Project& p, const fs::path& forms, const fs::path& into) {
+// The text forms of a folder (NAME.txt) in name order.
+std::vector<fs::path> FormTexts(const fs::path& forms) {
   std::error_code ec;
-  if (!fs::is_directory(forms, ec)) {
-    throw ProjectError(p.file, "forms folder not found: " + forms.string());
-  }
   std::vector<fs::path> texts;
   for (const auto& entry : fs::directory_iterator(forms, ec)) {
     if (entry.is_regular_file() && EndsWithIgnoreCase(entry.path().filename().string(), ".txt")) {
@@ -256,7 +254,16 @@ void CompileForms(const Project& p, const fs::path& forms, const fs::path& into)
     }
   }
   std::sort(texts.begin(), texts.end());
-  for (const fs::path& text : texts) {
+  return texts;
+}
+
+// Each text form of the folder as a form file with its rules file.
+void CompileForms(const Project& p, const fs::path& forms, const fs::path& into) {
+  std::error_code ec;
+  if (!fs::is_directory(forms, ec)) {
+    throw ProjectError(p.file, "forms folder not found: " + forms.string());
+  }
+  for (const fs::path& text : FormTexts(forms)) {
     const std::string name = text.stem().string();
     FormResource resource;
     try {
@@ -269,6 +276,60 @@ void CompileForms(const Project& p, const fs::path& forms, const fs::path& into)
     const fs::path rules = forms / (name + ".zebf");
     WriteBinaryFile(into / (name + ".dfm.zebf"),
                     fs::is_regular_file(rules, ec) ? ReadBinaryFile(rules) : std::string());
+  }
+}
+
+// The translation tables of the project's languages, refreshed in its
+// translations folder, and the translation files among the support files.
+void WriteTranslations(const Project& p, const CarriedScript& script, const FolderOptions& o,
+                       const fs::path& into) {
+  std::error_code ec;
+  std::vector<std::pair<std::string, FormComponent>> forms;
+  if (!p.forms.empty()) {
+    for (const fs::path& text : FormTexts(Resolve(p, p.forms))) {
+      try {
+        forms.emplace_back(text.stem().string(), ParseFormText(ReadBinaryFile(text)));
+      } catch (const FormTextError& e) {
+        throw ProjectError({text.string(), e.Line()}, e.what());
+      }
+    }
+  }
+  // Form files among the support files (a dumped project's) have texts as well.
+  if (!p.support.empty() && fs::is_directory(Resolve(p, p.support), ec)) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(Resolve(p, p.support), ec)) {
+      if (entry.is_regular_file() && EndsWithIgnoreCase(entry.path().filename().string(), ".dfm"))
+        files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+      const std::string name = file.stem().string();
+      const bool compiled = std::any_of(forms.begin(), forms.end(), [&](const auto& form) {
+        return EqualsIgnoreCase(form.first, name);
+      });
+      if (compiled) continue;  // the form text wins over an old compiled copy
+      try {
+        forms.emplace_back(name, ReadFormResource(ReadBinaryFile(file)).root);
+      } catch (const std::exception& e) {
+        throw ProjectError({file.string(), 0}, std::string("unreadable form file: ") + e.what());
+      }
+    }
+  }
+  const fs::path folder = Resolve(p, p.translations.empty() ? "translations" : p.translations);
+  std::map<std::string, TranslationTable> given;
+  for (const std::string& language : SplitLanguages(p.languages)) {
+    const fs::path table = folder / (language + ".txt");
+    if (fs::is_regular_file(table, ec))
+      given[language] = ReadTable(ReadBinaryFile(table), table.string());
+  }
+  const TranslationBuild build =
+      BuildTranslations(p, ExtractTexts(p, script, forms), given, o.warn);
+  for (const auto& [name, bytes] : build.supportFiles) WriteBinaryFile(into / name, bytes);
+  fs::create_directories(folder, ec);
+  for (const auto& [language, text] : build.tables) {
+    const fs::path table = folder / (language + ".txt");
+    if (!fs::is_regular_file(table, ec) || ReadBinaryFile(table) != text)
+      WriteBinaryFile(table, text);
   }
 }
 
@@ -292,18 +353,25 @@ void BuildSetupFolder(const Project& p, const CarriedScript& script, const Folde
   WriteBinaryFile(t / "zeb.lib", zeb);
 
   std::error_code ec;
-  if (!p.support.empty() || !p.forms.empty()) {
+  const bool translated = !p.languages.empty();
+  if (!p.support.empty() || !p.forms.empty() || translated) {
     fs::path support = p.support.empty() ? fs::path() : Resolve(p, p.support);
     if (!p.support.empty() && !fs::is_directory(support, ec))
       throw ProjectError(p.file, "support folder not found: " + support.string());
-    if (!p.forms.empty()) {
-      // The support files with the compiled forms beside them.
+    if (!p.forms.empty() || translated) {
+      // The support files with the compiled forms and the translations beside them.
       const fs::path staging = t / ".support";
       fs::create_directories(staging, ec);
       if (!support.empty()) fs::copy(support, staging, fs::copy_options::recursive, ec);
       if (ec) throw ProjectError(p.file, "cannot copy the support files: " + ec.message());
-      progress("compiling the dialogs of " + p.forms);
-      CompileForms(p, Resolve(p, p.forms), staging);
+      if (!p.forms.empty()) {
+        progress("compiling the dialogs of " + p.forms);
+        CompileForms(p, Resolve(p, p.forms), staging);
+      }
+      if (translated) {
+        progress("writing the translations of " + p.languages);
+        WriteTranslations(p, script, o, staging);
+      }
       support = staging;
     }
     progress("packing support files into " + base + ".res");

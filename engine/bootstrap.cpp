@@ -1,6 +1,7 @@
 // Run-start state (contract in bootstrap.h).
 #include "engine/bootstrap.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/ascii.h"
@@ -226,7 +227,7 @@ void RunBootstrap(const RunScriptContext& context, TVariableManager& vars) {
   }
 }
 
-void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars) {
+bool SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars) {
   const SetupScript& script = context.script;
   TranslationState& translations = Translations();
   translations.Reset();
@@ -234,7 +235,7 @@ void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& va
       [&script](std::string_view text) { return ExpandBuildVariables(script, text); });
   vars.AssignVariable("LANGUAGE", "", kInitialization);
   const std::string support = WithTrailingBackslash(context.supportFolder);
-  if (!context.files.FileExists(support + script.projectTitle + ".mtx")) return;
+  if (!context.files.FileExists(support + script.projectTitle + ".mtx")) return true;
 
   std::vector<std::string> paths;
   for (const FileSystem::Entry& entry : context.files.List(support)) {
@@ -250,9 +251,13 @@ void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& va
   const bool patch = dot != std::string::npos && run.exePath[dot] == '.' &&
                      context.files.FileExists(run.exePath.substr(0, dot) + ".msp");
   if (!languages.empty() && script.languageSelection && !maintenance && !patch) {
-    // The choice falls on the preselected language until the language
-    // dialog can be shown.
-    current = languages[PreselectLanguage(languages, script.defaultLanguage, context.userLanguage)];
+    size_t chosen = PreselectLanguage(languages, script.defaultLanguage, context.userLanguage);
+    if (context.chooseLanguage && !TextToBool(vars.GetVariable("SILENT"))) {
+      const std::optional<size_t> answer = context.chooseLanguage(languages, chosen);
+      if (!answer) return false;
+      if (*answer < languages.size()) chosen = *answer;
+    }
+    current = languages[chosen];
   }
   if (maintenance || patch) {
     const std::string lanFile =
@@ -262,6 +267,7 @@ void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& va
     if (context.files.ReadWholeFile(lanFile, bytes)) current = LineReader(bytes).Next();
   }
   vars.AssignVariable("LANGUAGE", current, kInitialization);
+  return true;
 }
 
 void RefreshTranslations(const RunScriptContext& context, TVariableManager& vars) {
@@ -286,7 +292,7 @@ void RefreshTranslations(const RunScriptContext& context, TVariableManager& vars
     LoadEngineTexts(shared, context.userLanguage);
 }
 
-void DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
+bool DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
                                    InterpreterHost& host) {
   static const CommandLine kNone;
   const CommandLine& cl = context.commandLine ? *context.commandLine : kNone;
@@ -396,7 +402,7 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
     RecordProperty("A" + header, "FALSE");
   }
 
-  SelectLanguageAtStart(context, vars);
+  if (!SelectLanguageAtStart(context, vars)) return false;
 
   std::vector<std::string> overrides;
   for (const auto& [name, value] : cl.assignments) {
@@ -407,6 +413,7 @@ void DefineInitialisationVariables(const RunScriptContext& context, TVariableMan
   for (const auto& [name, value] : cl.assignments) {
     vars.AssignVariable(name, value, "Inject Override Command Line");
   }
+  return true;
 }
 
 void RefreshEngineCacheVariables(const RunScriptContext& context, TVariableManager& vars) {

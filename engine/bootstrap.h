@@ -19,8 +19,9 @@ void DefineRunVariables(const RunScriptContext& context, TVariableManager& vars)
 // The bootstrap; run again when the engine cache is relocated.
 void RunBootstrap(const RunScriptContext& context, TVariableManager& vars);
 
-// Everything between the run's start trace and its first statement.
-void DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
+// Everything between the run's start trace and its first statement; false
+// when the run ends before it (the language selection was cancelled).
+bool DefineInitialisationVariables(const RunScriptContext& context, TVariableManager& vars,
                                    InterpreterHost& host);
 
 // UNINSTALLLINK and ENGINECACHE, recomputed before every statement; and the
@@ -36,8 +37,9 @@ void RelocateEngineCache(const RunScriptContext& context, TVariableManager& vars
 // Saves the kept variables and selections in the engine cache after a run.
 void SaveEngineCache(const RunScriptContext& context, TVariableManager& vars);
 // The start-up choice of the setup language from the support folder's
-// translation files, published in LANGUAGE.
-void SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars);
+// translation files, published in LANGUAGE. An interactive first run of a
+// setup that asks shows the language dialog; false when it was cancelled.
+bool SelectLanguageAtStart(const RunScriptContext& context, TVariableManager& vars);
 
 // Before every statement: loads the files of LANGUAGE's language when it
 // changed, with the language's shared engine texts.

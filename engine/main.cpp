@@ -5,6 +5,7 @@
 #include "common/win32/system_facts_win32.h"
 #include "common/win32/win32_file_system.h"
 #include "dialogs/win32/dialog_windows_win32.h"
+#include "dialogs/win32/language_dialog_win32.h"
 #include "engine/startup.h"
 #include "engine/statement_table.h"
 #include "engine/win32/process_env.h"
@@ -91,6 +92,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     onWindows.system = &system;
     onWindows.installer = &installer;
     onWindows.statements = &statements;
+    onWindows.chooseLanguage = vantrell::ShowLanguageDialog;
     return vantrell::RunScript(onWindows, host, vantrell::Variables());
   };
   int code = vantrell::RunStartup(vantrell::ReadStartupEnvironment(), services);

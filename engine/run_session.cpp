@@ -25,8 +25,8 @@ class SessionHooks final : public RunHooks {
     return dot != std::string::npos && msi[dot] == '.' &&
            context_.files.FileExists(msi.substr(0, dot) + ".msp");
   }
-  void DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) override {
-    vantrell::DefineInitialisationVariables(context_, vars, host);
+  bool DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) override {
+    return vantrell::DefineInitialisationVariables(context_, vars, host);
   }
   void Refresh(TVariableManager& vars) override {
     RelocateEngineCache(context_, vars, lastOverride_);

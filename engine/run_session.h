@@ -4,7 +4,11 @@
 // engine cache afterwards, also when the run ends in an error.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/file_system.h"
 #include "common/system_facts.h"
@@ -12,6 +16,11 @@
 #include "script/interpreter.h"
 
 namespace vantrell {
+
+// Shows the "Select Setup Language" dialog with the offered languages and
+// one preselected; the chosen index, or nullopt when the user cancelled.
+using LanguageChooser = std::function<std::optional<size_t>(
+    const std::vector<std::string>& languages, size_t preselected)>;
 
 struct RunScriptContext {
   const SetupScript& script;
@@ -27,6 +36,7 @@ struct RunScriptContext {
   InstallerQueries* installer = nullptr;       // none: nothing installed
   const StatementTable* statements = nullptr;  // none: only the control-flow statements run
   std::string userLanguage;                    // display name of the user's interface language
+  LanguageChooser chooseLanguage;              // none: the preselected language is taken
 };
 
 // Returns the exit code the script left (0 unless a statement set one).

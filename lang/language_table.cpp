@@ -78,4 +78,8 @@ std::string LcidToLanguage(unsigned lcid, const std::function<std::string(unsign
   return {};
 }
 
+bool IsRightToLeftLanguage(std::string_view name) {
+  return EqualsIgnoreCase(name, "Arabic") || EqualsIgnoreCase(name, "Hebrew");
+}
+
 }  // namespace vantrell

@@ -16,4 +16,8 @@ std::string LanguageToLcid(std::string_view name);
 std::string LcidToLanguage(unsigned lcid,
                            const std::function<std::string(unsigned)>& englishName = {});
 
+// True for the languages written from right to left (Arabic, Hebrew), by
+// display or table name, ignoring case: their windows are mirrored.
+bool IsRightToLeftLanguage(std::string_view name);
+
 }  // namespace vantrell

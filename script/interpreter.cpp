@@ -65,7 +65,10 @@ class ScriptRun final : public RunControl {
     TraceLine("    <veld>");
     try {
       position_ = 0;
-      hooks_.DefineInitialisationVariables(vars_, host_);
+      if (!hooks_.DefineInitialisationVariables(vars_, host_)) {
+        ExitCleanup();
+        return exitCode_;
+      }
       Loop();
     } catch (const std::exception& e) {
       if (!silent_) {

@@ -33,8 +33,9 @@ class RunHooks {
   virtual void Bootstrap(TVariableManager& vars) = 0;
   // Neither installer package nor patch: the run ends before its first statement.
   virtual bool PackagePresent() = 0;
-  // Everything between the run's start and its first statement.
-  virtual void DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) = 0;
+  // Everything between the run's start and its first statement; false when
+  // the run ends there (the language selection was cancelled).
+  virtual bool DefineInitialisationVariables(TVariableManager& vars, InterpreterHost& host) = 0;
   // Engine values refreshed before every statement, after the script's own.
   virtual void Refresh(TVariableManager& vars) = 0;
 };

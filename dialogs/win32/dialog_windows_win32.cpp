@@ -15,6 +15,7 @@
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "lang/translations.h"
+#include "lang/win32/reading_order_win32.h"
 #include "script/background.h"
 
 namespace vantrell {
@@ -96,8 +97,9 @@ class WindowSurface final : public DialogSurface {
     return window_.PopupMenu(control, items, atCursor);
   }
   bool AskYesNo(const std::string& title, const std::string& text) override {
-    const int answer = MessageBoxA(window_.Handle(), text.c_str(), title.c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+    const int answer = MessageBoxA(
+        window_.Handle(), text.c_str(), title.c_str(),
+        MessageBoxReadingOrder(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND));
     return answer == IDYES;
   }
 
@@ -299,6 +301,7 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   firstDisplay_ = false;
   SetWindowPos(window, nullptr, lastPosition_.x, lastPosition_.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dialog.window->SetRightToLeft(RightToLeftNow());
   dialog.window->SetClosable(false);
   PrepareSystemMenu(window);
   SetCancelRequested(false);

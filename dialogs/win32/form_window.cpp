@@ -625,6 +625,21 @@ int FormWindow::Place(ControlView& view) {
   return height;
 }
 
+void FormWindow::SetRightToLeft(bool rightToLeft) {
+  if (rightToLeft == rightToLeft_) return;
+  rightToLeft_ = rightToLeft;
+  auto flip = [rightToLeft](HWND window) {
+    if (window == nullptr) return;
+    LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    ex = rightToLeft ? (ex | WS_EX_LAYOUTRTL) : (ex & ~static_cast<LONG_PTR>(WS_EX_LAYOUTRTL));
+    SetWindowLongPtrW(window, GWL_EXSTYLE, ex);
+  };
+  flip(root_->window);
+  for (const auto& view : views_) flip(view->window);
+  // Children keep their coordinates; in a mirrored parent these count from its right edge.
+  Rescale(dpi_);
+}
+
 void FormWindow::Rescale(int dpi, const RECT* suggested) {
   dpi_ = dpi;
   scale_ = FormScale(form_, dpi);

@@ -113,6 +113,11 @@ class FormWindow {
   std::vector<size_t> SelectedNode(const FormControl& control) const;
   void SelectNode(const FormControl& control, const std::vector<size_t>& path);
   int PopupMenu(const FormControl& control, const std::vector<std::string>& items, bool atCursor);
+  // Mirrors the form and its controls for a right-to-left language (or
+  // undoes it): every window's layout flips and the controls are placed anew
+  // from the right edge.
+  void SetRightToLeft(bool rightToLeft);
+  bool RightToLeft() const { return rightToLeft_; }
   // While not closable a close request (title-bar button, Alt+F4) is refused.
   void SetClosable(bool closable) { closable_ = closable; }
 
@@ -160,6 +165,7 @@ class FormWindow {
   std::function<void(FormControl&, FormEvent)> onEvent_;
   std::function<bool(WPARAM)> onSystemCommand_;
   bool closable_ = true;
+  bool rightToLeft_ = false;
   bool showing_ = false;
   HIMAGELIST treeImages_ = nullptr;  // the component trees' two node pictures  // a Show in
                                      // progress: the windows' notifications are ours

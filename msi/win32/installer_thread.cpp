@@ -15,6 +15,7 @@
 #include "common/win32/registry_key.h"
 #include "common/win32/system_facts_win32.h"
 #include "lang/caption.h"
+#include "lang/win32/reading_order_win32.h"
 #include "msi/install_result.h"
 #include "msi/install_statements.h"
 #include "msi/installer_messages.h"
@@ -50,9 +51,11 @@ InstallerMessageHandler& MessageHandler(TVariableManager& vars) {
   static InstallerMessageHandler handler(vars, [](const InstallerMessageBox& box) {
     auto show = [&box](HWND owner) {
       if (box.languageNeutral) {
-        return MessageBoxExA(owner, box.text.c_str(), box.caption.c_str(), box.style, 0);
+        return MessageBoxExA(owner, box.text.c_str(), box.caption.c_str(),
+                             MessageBoxReadingOrder(box.style), 0);
       }
-      return MessageBoxA(owner, box.text.c_str(), box.caption.c_str(), box.style);
+      return MessageBoxA(owner, box.text.c_str(), box.caption.c_str(),
+                         MessageBoxReadingOrder(box.style));
     };
     HWND owner = installerOwner.load();
     const int answer = show(owner);

@@ -5,6 +5,8 @@
 
 #include <pthread.h>
 
+#include "lang/win32/reading_order_win32.h"
+
 namespace vantrell {
 
 void Win32AnsiUpper(char* text, size_t length) {
@@ -41,7 +43,8 @@ void Win32InterpreterHost::ProcessMessages() {
 }
 
 void Win32InterpreterHost::ShowScriptError(const std::string& caption, const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+              MessageBoxReadingOrder(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
 }
 
 std::string Win32InterpreterHost::ShortDate() {

@@ -4,6 +4,7 @@
 #   @title Text / @plugin Name               project title, plug-in command
 #   @product GUID / @revision GUID           product and revision codes
 #   @header HEX                              the next statement's header
+#   @ask-language                            the setup asks for its language at start
 # "<BAR>" in a parameter stands for a "|" inside that parameter line.
 # script_layout < statements > script.txt gives the carried layout that
 # tools/make_setup.sh appends to the engine.
@@ -16,6 +17,7 @@ script_layout() {
     /^@product / { product = substr($0, 10); next }
     /^@revision / { revision = substr($0, 11); next }
     /^@header / { headers[nh++] = substr($0, 9) "\n" ns; next }
+    /^@ask-language$/ { ask = 1; next }
     /^$/ { next }
     {
       line = $0; off = ""
@@ -40,7 +42,7 @@ script_layout() {
       for (i = 0; i < ns; i++) print ""; print "$"
       print "1"; print "$"
       print revision; print "$"
-      print "FALSE"; print "English"
+      print (ask ? "TRUE" : "FALSE"); print "English"
       for (i = 0; i < nh; i++) print headers[i]; print "$"
       print "$"
     }'

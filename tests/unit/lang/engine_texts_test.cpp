@@ -60,5 +60,20 @@ TEST(LanguageTable, Lookups) {
   EXPECT_EQ(LcidToLanguage(1099), "");
 }
 
+TEST(LanguageTable, RightToLeftLanguages) {
+  struct Case {
+    const char* name;
+    bool rightToLeft;
+  };
+  for (const Case& c :
+       {Case{"Arabic", true}, Case{"HEBREW", true}, Case{"hebrew", true}, Case{"English", false},
+        Case{"Persian", false}, Case{"", false}, Case{"Hebrew (Israel)", false}}) {
+    EXPECT_EQ(IsRightToLeftLanguage(c.name), c.rightToLeft) << c.name;
+  }
+  // Every right-to-left language is a row of the table.
+  EXPECT_EQ(LanguageToLcid("Arabic"), "1025");
+  EXPECT_EQ(LanguageToLcid("Hebrew"), "1037");
+}
+
 }  // namespace
 }  // namespace vantrell
