@@ -21,23 +21,16 @@ tour_shot() { # NAME HWND
 # Photographs the progress page at each new position of its bar until the
 # finish page is up; prints the finish page's window.
 tour_progress() { # PREFIX
-  local last="" n=0 w d p deadline=$((SECONDS + 300))
-  while [ $SECONDS -lt $deadline ]; do
-    w="$(tour_page)"
-    [ -n "$w" ] || return 1
-    d="$(robot dump --hwnd "$w")"
-    if [ "$(robot_value button <<<"$d" | head -1)" = "Finish" ]; then
-      echo "$w"
-      return 0
-    fi
-    p="$(robot_value progress <<<"$d")"
-    if [ -n "$p" ] && [ "$p" != "$last" ]; then
-      last="$p"
-      n=$((n + 1))
-      tour_shot "$1-progress-$n" "$w" >&2
-    fi
+  local watch shot
+  mkdir -p "$WINE_RUN_DIR/shots"
+  watch="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer \
+    --until Finish --shots "$(winpath "$WINE_RUN_DIR/shots")\\$1-progress")" || return 1
+  for shot in "$WINE_RUN_DIR/shots/$1"-progress-*.bmp; do
+    [ -f "$shot" ] || continue
+    convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+    echo "  $(basename "${shot%.bmp}"): ${shot%.bmp}.png" >&2
   done
-  return 1
+  robot_value until <<<"$watch"
 }
 
 # wizard_tour SETUP CACHED-SETUP-OR-EMPTY : returns non-zero when a page does not come.

@@ -1971,6 +1971,18 @@ LRESULT CALLBACK FormWindow::InputProc(HWND window, UINT message, WPARAM wParam,
     if (message == WM_CONTEXTMENU) return 0;
   }
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_GETDLGCODE && lParam != 0 && IsAny(*view->control, {"TMemo", "TRichEdit"})) {
+    // A memo keeps Tab only when it wants tabs, Enter only when it wants
+    // returns, and never Escape: the page moves the focus, presses the
+    // default button or cancels.
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    const FormControl& c = *view->control;
+    if (key->message == WM_KEYDOWN &&
+        ((key->wParam == VK_TAB && !c.Truth("WantTabs")) || key->wParam == VK_ESCAPE ||
+         (key->wParam == VK_RETURN && c.Has("WantReturns") && !c.Truth("WantReturns")))) {
+      return result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    }
+  }
   switch (message) {
     case WM_KEYUP:
       if (Is(*view->control, "TMaskEdit")) view->owner->Report(*view, FormEvent::kKeyUp);

@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
+    "       robot progress SELECTOR --until BUTTON-TEXT [--shots PREFIX]\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -269,6 +270,14 @@ int CommandWait(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// A progress bar as position/minimum/maximum; the limits come back as the
+// message's result (a range structure would not cross the process border).
+std::wstring ProgressText(HWND bar) {
+  return std::to_wstring(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"/" +
+         std::to_wstring(SendMessageW(bar, PBM_GETRANGE, TRUE, 0)) + L"/" +
+         std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+}
+
 int CommandDump(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
   options.AllowOnly(kSelectorOptions);
@@ -285,11 +294,7 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
     if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
     if (IsClass(child, PROGRESS_CLASSW)) {
       // position/minimum/maximum, and whether the bar moves on its own
-      const auto position = SendMessageW(child, PBM_GETPOS, 0, 0);
-      PBRANGE range{};
-      SendMessageW(child, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-      out.Line("progress", std::to_wstring(position) + L"/" + std::to_wstring(range.iLow) + L"/" +
-                               std::to_wstring(range.iHigh));
+      out.Line("progress", ProgressText(child));
       out.Line("marquee", (GetWindowLongW(child, GWL_STYLE) & PBS_MARQUEE) != 0 ? L"1" : L"0");
     }
     if (!IsButton(child)) continue;
@@ -548,6 +553,52 @@ int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Follows a progress page: every 50 ms the selected window's first progress
+// bar is read; each new position/minimum/maximum is printed (and the window
+// photographed as PREFIX-N.bmp with --shots) until a selected window shows a
+// button with the --until text, whose window ends the output.
+int CommandProgress(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly(With(kSelectorOptions, {L"until", L"shots"}));
+  if (!options.Has(L"until")) Usage("progress: --until BUTTON-TEXT is required");
+  const WindowSelector selector = SelectorFrom(options);
+  const std::wstring until = options.Get(L"until");
+  const std::wstring shots = options.Get(L"shots");
+  const DWORD timeoutMs = options.Number(L"timeout", 300000);
+  const DWORD start = GetTickCount();
+  std::wstring last;
+  int count = 0;
+  while (GetTickCount() - start < timeoutMs) {
+    HWND window = FindWindowBy(selector);
+    for (HWND child : window != nullptr ? Children(window) : std::vector<HWND>()) {
+      if (!IsWindowVisible(child)) continue;
+      if (IsButton(child) && StripAccelerators(WindowText(child)) == until) {
+        out.Line("until", FormatHwnd(window));
+        out.Line("at", std::to_string(GetTickCount() - start));
+        return 0;
+      }
+    }
+    for (HWND child : window != nullptr ? Children(window) : std::vector<HWND>()) {
+      if (!IsWindowVisible(child) || !IsClass(child, PROGRESS_CLASSW)) continue;
+      const std::wstring now = ProgressText(child);
+      if (now != last) {
+        last = now;
+        out.Line("progress", now);
+        out.Line("at", std::to_string(GetTickCount() - start));
+        RECT rect{};
+        if (!shots.empty() && GetWindowRect(window, &rect)) {
+          WriteBmp(CaptureScreen(rect), shots + L"-" + std::to_wstring(++count) + L".bmp");
+        }
+      }
+      break;
+    }
+    Sleep(50);
+  }
+  throw RobotError("timeout: no button \"" + ToUtf8(until) + "\" after " +
+                       std::to_string(timeoutMs) + " ms",
+                   3);
+}
+
 int CommandList(const std::vector<std::wstring>& args, Output& out) {
   if (!args.empty()) Usage("list takes no arguments");
   for (HWND window : VisibleTopLevelWindows()) {
@@ -575,6 +626,7 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"focus", CommandFocus},
       {L"syscommand", CommandSysCommand},
       {L"click-at", CommandClickAt},
+      {L"progress", CommandProgress},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

@@ -14,7 +14,12 @@ if ! find_author; then
   test_done
 fi
 dir="$(scratch)"
-"$AUTHOR" build "$VANTRELL_ROOT/examples/author/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
+# The example with a product of some size (300 more files beside the
+# application), so that the installer run lasts long enough to follow its
+# progress page.
+cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
+for n in $(seq -w 1 300); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
+"$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
   2>"$dir/build.err"
 check "the example builds with its forms" "$?" 0
 
@@ -123,31 +128,21 @@ check "ready: Tab order" "$(tab_order "$ready" 3)" "Install|Cancel|< Back|"
 screenshot example-96-ready --hwnd "$ready" >/dev/null
 keys "$ready" ALT+I
 
-# The progress page follows the installer run (its bar read as
-# position/minimum/maximum, photographed at each new position); the finish
-# page ends the run.
-last=""
-seen=()
-finish=""
-deadline=$((SECONDS + 180))
-while [ $SECONDS -lt $deadline ]; do
-  w="$(page)"
-  [ -n "$w" ] || break
-  d="$(dump_of "$w")"
-  if [ "$(robot_value button <<<"$d" | head -1)" = "Finish" ]; then
-    finish="$w"
-    break
-  fi
-  p="$(robot_value progress <<<"$d")"
-  if [ -n "$p" ] && [ "$p" != "$last" ]; then
-    last="$p"
-    seen+=("$p")
-    screenshot "example-96-progress-${#seen[@]}" --hwnd "$w" >/dev/null
-  fi
+# The progress page follows the installer run: the robot reads its bar
+# every 50 ms (position/minimum/maximum) and photographs each new position
+# until the finish page is up.
+watch="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish \
+  --shots "$(winpath "$WINE_RUN_DIR/shots")\\example-96-progress")"
+mapfile -t seen < <(robot_value progress <<<"$watch")
+echo "  note progress page: $(robot_value progress <<<"$watch" | tr '\n' ' ') at $(robot_value at <<<"$watch" | tr '\n' ' ') ms"
+last="${seen[-1]:-}"
+for shot in "$WINE_RUN_DIR"/shots/example-96-progress-*.bmp; do
+  [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done
 [ "${#seen[@]}" -ge 3 ] && pass "progress: the bar moved ${#seen[@]} times (${seen[*]})" ||
   fail "progress: the bar moved ${#seen[@]} times (${seen[*]})"
 check "progress: the bar ends at its maximum" "${last%%/*}" "${last##*/}"
+finish="$(robot_value until <<<"$watch")"
 [ -n "$finish" ] && pass "finish: the last page appears" || fail "finish: no finish page"
 screenshot example-96-finish --hwnd "$finish" >/dev/null
 keys "$finish" RETURN
@@ -155,7 +150,8 @@ run="$(robot_bg_wait "$dir/run.log" 240)"
 check "installed: exit code 0" "$(robot_value exit <<<"$run")" 0
 app="$WINEPREFIX/drive_c/Example Apps/Author"
 check "installed: in the typed folder, without the unticked help" \
-  "$(cd "$app" 2>/dev/null && find . -type f | sort | tr '\n' ' ')" "./hello.cmd ./readme.txt "
+  "$(cd "$app" 2>/dev/null && find . -type f ! -name 'part*.dat' | sort | tr '\n' ' ')/$(find "$app" -name 'part*.dat' | wc -l)" \
+  "./hello.cmd ./readme.txt /300"
 check "installed: the registry value holds the typed folder" \
   "$(wine reg query 'HKLM\Software\Vantrell Examples\Author Example' /v InstallDir /reg:32 2>/dev/null |
     tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')" "$target"

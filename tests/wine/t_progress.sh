@@ -38,11 +38,11 @@ object Work: TPoolTemplate
     Height = 17
     Tag = 1
   end
-  object Note: TLabel
+  object Note: TStaticText
     Left = 10
     Top = 60
     Width = 340
-    Height = 13
+    Height = 17
     AutoSize = False
     Caption = 'Step $STEP$'
   end
@@ -59,10 +59,14 @@ end
 F
 
 go() { : >"$dir/go$1.txt"; }
-# wait_for N : the script waits (busy, without a worker) until goN.txt exists.
+# wait_for N : the script waits (busy, without a worker) until goN.txt
+# exists. The interpreter handles window messages at every 314th statement
+# position, so the loop is longer than that.
 wait_for() {
-  printf 'Label|wait%s\nDoes File/Folder Exist|GO|%s|TRUE\nIf|GO|0|FALSE|TRUE\nGoTo Label|wait%s\nEnd\n' \
-    "$1" "$(winpath "$dir")\\go$1.txt" "$1"
+  printf 'Label|wait%s\n' "$1"
+  printf 'Comment|waiting\n%.0s' $(seq 1 320)
+  printf 'Does File/Folder Exist|GO|%s|TRUE\nIf|GO|0|FALSE|TRUE\nGoTo Label|wait%s\nEnd\n' \
+    "$(winpath "$dir")\\go$1.txt" "$1"
 }
 out="$(winpath "$dir/out.txt")"
 SETUP_SUPPORT="$src/support" make_script_setup "$dir/setup" <<S
@@ -89,25 +93,25 @@ Write to Text File|$out|cancelled=\$VELD_thCancelled\$|FALSE
 Terminate with Exit Code|0
 S
 
-robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup/setup.exe")"
+robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup/setup.exe")" "/l=$(winpath "$dir/trace.log")"
 w="$(robot wait --timeout 30000 --title-contains Working | robot_value hwnd)"
 state() { robot dump --hwnd "$w" | grep -E '^(progress|marquee|static|disabled)=' | tr '\n' ' '; }
 sleep 1
 check "PROGRESS 50 moves the bar at once, with the script's text" "$(state)" \
-  "static=Half way static=Step 1 progress=50/0/100 marquee=0 "
+  "static=Half way progress=50/0/100 marquee=0 static=Step 1 "
 go 1
 sleep 2
-check "MARQUEE: the bar moves on its own; the caption follows its variable" "$(state)" \
-  "static=Half way static=Step 2 progress=0/0/100 marquee=1 "
+check "MARQUEE: the bar moves on its own (the position of 60 is not taken); the caption follows its variable" "$(state)" \
+  "static=Half way progress=50/0/100 marquee=1 static=Step 2 "
 screenshot progress-marquee --hwnd "$w" >/dev/null
 go 2
 sleep 2
 check "switched back: the marquee style goes, the figures show" "$(state)" \
-  "static=Half way static=Step 2 progress=70/0/100 marquee=0 "
+  "static=Half way progress=70/0/100 marquee=0 static=Step 2 "
 go 3
 sleep 2
 check "a worker's figures above 2^31: maximum and position divided by 1024" "$(state)" \
-  "static=Large figures static=Step 2 progress=2097152/0/4194304 marquee=0 "
+  "static=Large figures progress=2097152/0/4194304 marquee=0 static=Step 2 "
 screenshot progress-large --hwnd "$w" >/dev/null
 robot click --hwnd "$w" --button Cancel --no-wait >/dev/null
 question="$(robot wait --timeout 20000 --class '#32770' | robot_value hwnd)"
