@@ -849,9 +849,10 @@ LRESULT HtmlView::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_LBUTTONUP: {
-      if (GetCapture() == window_) ReleaseCapture();
+      // Before the release, whose WM_CAPTURECHANGED ends the selecting.
       const bool wasSelecting = s.selecting;
       s.selecting = false;
+      if (GetCapture() == window_) ReleaseCapture();
       if (!wasSelecting || s.dragging || s.pressed.empty()) return 0;
       const POINT p = documentPoint(lParam);
       const std::string* link = s.layout.LinkAt(p.x, p.y);

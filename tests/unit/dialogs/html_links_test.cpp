@@ -46,6 +46,9 @@ TEST(HtmlLinks, DecisionsByTarget) {
       {"file:///D|/media/intro.wav", {K::kPlaySound, "D:\\media\\intro.wav", ""}},
       {"FILE://D:/media/setup.exe /s", {K::kRunProgram, "D:\\media\\setup.exe", "/s"}},
       {"file:page2.htm", {K::kShowFile, "C:\\sup\\page2.htm", ""}},
+      // The first ":" of the whole target decides, arguments included.
+      {"probe.exe --out D:\\x.txt", {K::kFollow, "probe.exe --out D:\\x.txt", ""}},
+      {"file:probe.exe --out D:\\x.txt", {K::kRunProgram, "C:\\sup\\probe.exe", "--out D:\\x.txt"}},
       {"page2.htm", {K::kShowFile, "C:\\sup\\page2.htm", ""}},
       {"page2.htm#part", {K::kShowFile, "C:\\sup\\page2.htm", ""}},
       {"readme.exe.txt", {K::kShowFile, "C:\\sup\\readme.exe.txt", ""}},
