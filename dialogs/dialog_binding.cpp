@@ -320,7 +320,8 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
   } else if (Is(c, "THTMLViewer") && tag == 1) {
     // The index page in the active language, else the plain one.
     std::string page;
-    for (const std::string& name : {"index." + services_->language + ".htm", std::string("index.htm")}) {
+    for (const std::string& name :
+         {"index." + services_->language + ".htm", std::string("index.htm")}) {
       if (services_->readSupportFile && services_->readSupportFile(name)) {
         page = services_->supportFolder + name;
         break;

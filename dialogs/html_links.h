@@ -76,8 +76,8 @@ struct HtmlRefreshPlan {
 // into ":" and "/" into "\"; the target is the support folder followed by
 // that, or the path itself when it is a full one (a drive or "\\"). Nothing
 // when the target file does not exist.
-std::optional<HtmlRefreshPlan> PlanHtmlRefresh(int seconds, std::string_view url,
-                                               std::string_view supportFolder,
-                                               const std::function<bool(const std::string&)>& fileExists);
+std::optional<HtmlRefreshPlan> PlanHtmlRefresh(
+    int seconds, std::string_view url, std::string_view supportFolder,
+    const std::function<bool(const std::string&)>& fileExists);
 
 }  // namespace vantrell

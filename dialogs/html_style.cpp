@@ -96,7 +96,6 @@ int Clamped(int value, int low, int high) {
   return std::max(low, std::min(value, high));
 }
 
-
 // The font step (1..7) nearest a size in points.
 int FontStep(int points, int basePoints) {
   int step = 1;
@@ -189,195 +188,194 @@ std::optional<uint32_t> ParseHtmlColor(std::string_view text) {
 }
 
 std::optional<uint32_t> HtmlBackground(const HtmlNode& node) {
-    std::optional<uint32_t> background;
-    if (const std::string* color = node.Attribute("bgcolor")) background = ParseHtmlColor(*color);
-    for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
-      if (d.property == "background-color" || d.property == "background") {
-        if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) background = color;
-      }
+  std::optional<uint32_t> background;
+  if (const std::string* color = node.Attribute("bgcolor")) background = ParseHtmlColor(*color);
+  for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
+    if (d.property == "background-color" || d.property == "background") {
+      if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) background = color;
     }
-    return background;
   }
+  return background;
+}
 
 int HtmlStyler::FontSizeFromCss(std::string_view text, int parentPoints) const {
-    static constexpr std::array<std::pair<std::string_view, int>, 7> kNamed = {{{"xx-small", 7},
-                                                                                {"x-small", 8},
-                                                                                {"small", 10},
-                                                                                {"medium", 12},
-                                                                                {"large", 14},
-                                                                                {"x-large", 18},
-                                                                                {"xx-large", 24}}};
-    const std::string lower = AsciiLower(Trimmed(text));
-    for (const auto& [name, points] : kNamed) {
-      if (lower == name) return points * options_.sizePoints / 12;
-    }
-    if (lower == "larger") return parentPoints * 6 / 5;
-    if (lower == "smaller") return parentPoints * 5 / 6;
-    std::string_view unit;
-    const std::optional<double> value = Number(lower, unit);
-    if (!value || *value <= 0) return parentPoints;
-    double points = *value * 72 / options_.pixelsPerInch;  // px
-    if (unit == "pt") points = *value;
-    if (unit == "em") points = *value * parentPoints;
-    if (unit == "%") points = *value * parentPoints / 100;
-    return static_cast<int>(std::lround(std::min(points, 1000.0)));
+  static constexpr std::array<std::pair<std::string_view, int>, 7> kNamed = {{{"xx-small", 7},
+                                                                              {"x-small", 8},
+                                                                              {"small", 10},
+                                                                              {"medium", 12},
+                                                                              {"large", 14},
+                                                                              {"x-large", 18},
+                                                                              {"xx-large", 24}}};
+  const std::string lower = AsciiLower(Trimmed(text));
+  for (const auto& [name, points] : kNamed) {
+    if (lower == name) return points * options_.sizePoints / 12;
   }
+  if (lower == "larger") return parentPoints * 6 / 5;
+  if (lower == "smaller") return parentPoints * 5 / 6;
+  std::string_view unit;
+  const std::optional<double> value = Number(lower, unit);
+  if (!value || *value <= 0) return parentPoints;
+  double points = *value * 72 / options_.pixelsPerInch;  // px
+  if (unit == "pt") points = *value;
+  if (unit == "em") points = *value * parentPoints;
+  if (unit == "%") points = *value * parentPoints / 100;
+  return static_cast<int>(std::lround(std::min(points, 1000.0)));
+}
 
 std::string HtmlStyler::Face(std::string_view families) const {
-    std::string_view first = families.substr(0, families.find(','));
-    first = Trimmed(first);
-    if (!first.empty() && (first.front() == '"' || first.front() == '\'')) first.remove_prefix(1);
-    if (!first.empty() && (first.back() == '"' || first.back() == '\'')) first.remove_suffix(1);
-    const std::string lower = AsciiLower(first);
-    if (lower == "serif") return options_.face;
-    if (lower == "sans-serif") return options_.sansSerifFace;
-    if (lower == "monospace") return options_.monospaceFace;
-    return std::string(first);
-  }
+  std::string_view first = families.substr(0, families.find(','));
+  first = Trimmed(first);
+  if (!first.empty() && (first.front() == '"' || first.front() == '\'')) first.remove_prefix(1);
+  if (!first.empty() && (first.back() == '"' || first.back() == '\'')) first.remove_suffix(1);
+  const std::string lower = AsciiLower(first);
+  if (lower == "serif") return options_.face;
+  if (lower == "sans-serif") return options_.sansSerifFace;
+  if (lower == "monospace") return options_.monospaceFace;
+  return std::string(first);
+}
 
 HtmlStyle HtmlStyler::Styled(const HtmlNode& node, const HtmlStyle& parent,
                              uint32_t linkColor) const {
   HtmlStyle style = parent;
-    style.metrics.reset();
-    style.spaceWidth = -1;
-    const std::string& name = node.name;
-    const bool block = IsOneOf(name, kBlocks) ||
-                       IsOneOf(name, {"table", "tr", "td", "th", "tbody", "thead", "tfoot"});
-    if (block) style.background.reset();
-    HtmlFont& font = style.font;
-    if (name == "b" || name == "strong" || name == "th") font.bold = true;
-    if (IsOneOf(name, {"i", "em", "cite", "var", "dfn", "address"})) font.italic = true;
-    if (name == "u" || name == "ins") font.underline = true;
-    if (name == "s" || name == "strike" || name == "del") font.strikeout = true;
-    if (IsOneOf(name, kMonospace)) font.face = options_.monospaceFace;
-    if (IsOneOf(name, kPreformatted)) {
-      font.sizePoints = options_.monospaceSizePoints;
-      style.pre = true;
-    }
-    if (name == "big" || name == "small" || name == "sub" || name == "sup") {
-      const int step = FontStep(font.sizePoints, options_.sizePoints) + (name == "big" ? 1 : -1);
-      font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
-    }
-    if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-      font.sizePoints = kHeadingSizes[name[1] - '1'] * options_.sizePoints / 12;
-      font.bold = true;
-    }
-    if (name == "center" || name == "th") style.align = HtmlAlign::kCenter;
-    if (name == "nobr") style.noWrap = true;
-    if ((name == "td" || name == "th") && node.Attribute("nowrap") != nullptr) style.noWrap = true;
-    if (name == "a") {
-      if (const std::string* href = node.Attribute("href")) {
-        style.href = *href;
-        style.link = static_cast<size_t>(&node - document_.nodes.data());
-        style.color = linkColor;
-        font.underline = true;
-      }
-    }
-    if (name == "font") {
-      if (const std::string* face = node.Attribute("face")) font.face = Face(*face);
-      if (const std::string* color = node.Attribute("color")) {
-        style.color = ParseHtmlColor(*color).value_or(style.color);
-      }
-      if (const std::string* size = node.Attribute("size")) {
-        std::string_view unit;
-        if (const std::optional<double> value = Number(*size, unit)) {
-          const std::string_view text = Trimmed(*size);
-          int step = static_cast<int>(*value);
-          if (text.starts_with("+") || text.starts_with("-")) step += 3;
-          font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
-        }
-      }
-    }
-    if (block || name == "tr") {
-      if (const std::string* align = node.Attribute("align")) {
-        if (name != "table") style.align = ParseHtmlAlign(*align).value_or(style.align);
-      }
-    }
-    for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
-      const std::string lower = AsciiLower(d.value);
-      if (d.property == "color") {
-        style.color = ParseHtmlColor(d.value).value_or(style.color);
-      } else if ((d.property == "background-color" || d.property == "background") && !block) {
-        if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) style.background = color;
-      } else if (d.property == "font-family") {
-        font.face = Face(d.value);
-      } else if (d.property == "font-size") {
-        font.sizePoints = Clamped(FontSizeFromCss(d.value, parent.font.sizePoints), 1, 400);
-      } else if (d.property == "font-weight") {
-        std::string_view unit;
-        const std::optional<double> weight = Number(lower, unit);
-        font.bold = lower == "bold" || lower == "bolder" || (weight && *weight >= 600);
-      } else if (d.property == "font-style") {
-        font.italic = lower == "italic" || lower == "oblique";
-      } else if (d.property == "text-align") {
-        style.align = ParseHtmlAlign(lower).value_or(style.align);
-      } else if (d.property == "text-decoration") {
-        font.underline = lower.find("underline") != std::string::npos;
-        font.strikeout = lower.find("line-through") != std::string::npos;
-      } else if (d.property == "white-space") {
-        style.pre = lower == "pre";
-        style.noWrap = lower == "nowrap";
-      }
-    }
-    return style;
+  style.metrics.reset();
+  style.spaceWidth = -1;
+  const std::string& name = node.name;
+  const bool block = IsOneOf(name, kBlocks) ||
+                     IsOneOf(name, {"table", "tr", "td", "th", "tbody", "thead", "tfoot"});
+  if (block) style.background.reset();
+  HtmlFont& font = style.font;
+  if (name == "b" || name == "strong" || name == "th") font.bold = true;
+  if (IsOneOf(name, {"i", "em", "cite", "var", "dfn", "address"})) font.italic = true;
+  if (name == "u" || name == "ins") font.underline = true;
+  if (name == "s" || name == "strike" || name == "del") font.strikeout = true;
+  if (IsOneOf(name, kMonospace)) font.face = options_.monospaceFace;
+  if (IsOneOf(name, kPreformatted)) {
+    font.sizePoints = options_.monospaceSizePoints;
+    style.pre = true;
   }
-
+  if (name == "big" || name == "small" || name == "sub" || name == "sup") {
+    const int step = FontStep(font.sizePoints, options_.sizePoints) + (name == "big" ? 1 : -1);
+    font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
+  }
+  if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+    font.sizePoints = kHeadingSizes[name[1] - '1'] * options_.sizePoints / 12;
+    font.bold = true;
+  }
+  if (name == "center" || name == "th") style.align = HtmlAlign::kCenter;
+  if (name == "nobr") style.noWrap = true;
+  if ((name == "td" || name == "th") && node.Attribute("nowrap") != nullptr) style.noWrap = true;
+  if (name == "a") {
+    if (const std::string* href = node.Attribute("href")) {
+      style.href = *href;
+      style.link = static_cast<size_t>(&node - document_.nodes.data());
+      style.color = linkColor;
+      font.underline = true;
+    }
+  }
+  if (name == "font") {
+    if (const std::string* face = node.Attribute("face")) font.face = Face(*face);
+    if (const std::string* color = node.Attribute("color")) {
+      style.color = ParseHtmlColor(*color).value_or(style.color);
+    }
+    if (const std::string* size = node.Attribute("size")) {
+      std::string_view unit;
+      if (const std::optional<double> value = Number(*size, unit)) {
+        const std::string_view text = Trimmed(*size);
+        int step = static_cast<int>(*value);
+        if (text.starts_with("+") || text.starts_with("-")) step += 3;
+        font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
+      }
+    }
+  }
+  if (block || name == "tr") {
+    if (const std::string* align = node.Attribute("align")) {
+      if (name != "table") style.align = ParseHtmlAlign(*align).value_or(style.align);
+    }
+  }
+  for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
+    const std::string lower = AsciiLower(d.value);
+    if (d.property == "color") {
+      style.color = ParseHtmlColor(d.value).value_or(style.color);
+    } else if ((d.property == "background-color" || d.property == "background") && !block) {
+      if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) style.background = color;
+    } else if (d.property == "font-family") {
+      font.face = Face(d.value);
+    } else if (d.property == "font-size") {
+      font.sizePoints = Clamped(FontSizeFromCss(d.value, parent.font.sizePoints), 1, 400);
+    } else if (d.property == "font-weight") {
+      std::string_view unit;
+      const std::optional<double> weight = Number(lower, unit);
+      font.bold = lower == "bold" || lower == "bolder" || (weight && *weight >= 600);
+    } else if (d.property == "font-style") {
+      font.italic = lower == "italic" || lower == "oblique";
+    } else if (d.property == "text-align") {
+      style.align = ParseHtmlAlign(lower).value_or(style.align);
+    } else if (d.property == "text-decoration") {
+      font.underline = lower.find("underline") != std::string::npos;
+      font.strikeout = lower.find("line-through") != std::string::npos;
+    } else if (d.property == "white-space") {
+      style.pre = lower == "pre";
+      style.noWrap = lower == "nowrap";
+    }
+  }
+  return style;
+}
 
 void HtmlStyler::ApplyMargins(const HtmlNode& node, int em, HtmlMargins& margins) const {
-    for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
-      auto length = [&](std::string_view text, int& to) {
-        if (const std::optional<int> px = CssLength(text, em, options_.pixelsPerInch)) {
-          to = std::max(*px, 0);
-        }
-      };
-      if (d.property == "margin") {
-        std::vector<std::string_view> parts;
-        std::string_view rest = d.value;
-        while (!rest.empty() && parts.size() < 4) {
-          rest = Trimmed(rest);
-          const size_t end = std::min(rest.find(' '), rest.size());
-          if (end > 0) parts.push_back(rest.substr(0, end));
-          rest.remove_prefix(end);
-        }
-        if (parts.empty()) continue;
-        const size_t n = parts.size();
-        length(parts[0], margins.top);
-        length(parts[n > 1 ? 1 : 0], margins.right);
-        length(parts[n > 2 ? 2 : 0], margins.bottom);
-        length(parts[n > 3 ? 3 : (n > 1 ? 1 : 0)], margins.left);
-      } else if (d.property == "margin-top") {
-        length(d.value, margins.top);
-      } else if (d.property == "margin-right") {
-        length(d.value, margins.right);
-      } else if (d.property == "margin-bottom") {
-        length(d.value, margins.bottom);
-      } else if (d.property == "margin-left") {
-        length(d.value, margins.left);
+  for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
+    auto length = [&](std::string_view text, int& to) {
+      if (const std::optional<int> px = CssLength(text, em, options_.pixelsPerInch)) {
+        to = std::max(*px, 0);
       }
+    };
+    if (d.property == "margin") {
+      std::vector<std::string_view> parts;
+      std::string_view rest = d.value;
+      while (!rest.empty() && parts.size() < 4) {
+        rest = Trimmed(rest);
+        const size_t end = std::min(rest.find(' '), rest.size());
+        if (end > 0) parts.push_back(rest.substr(0, end));
+        rest.remove_prefix(end);
+      }
+      if (parts.empty()) continue;
+      const size_t n = parts.size();
+      length(parts[0], margins.top);
+      length(parts[n > 1 ? 1 : 0], margins.right);
+      length(parts[n > 2 ? 2 : 0], margins.bottom);
+      length(parts[n > 3 ? 3 : (n > 1 ? 1 : 0)], margins.left);
+    } else if (d.property == "margin-top") {
+      length(d.value, margins.top);
+    } else if (d.property == "margin-right") {
+      length(d.value, margins.right);
+    } else if (d.property == "margin-bottom") {
+      length(d.value, margins.bottom);
+    } else if (d.property == "margin-left") {
+      length(d.value, margins.left);
     }
   }
+}
 
 HtmlMargins HtmlStyler::BlockMargins(const HtmlNode& node, const HtmlStyle& style,
                                      bool nestedList) const {
-    const std::string& name = node.name;
-    const int em = Em(style);
-    HtmlMargins margins;
-    if (name == "body" || name == "html") return margins;  // the page's own, taken at the start
-    if (name == "p" || name == "dl" || IsOneOf(name, kPreformatted)) {
-      margins.top = margins.bottom = em;
-    } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-      margins.top = margins.bottom = em * kHeadingMargins[name[1] - '1'] / 100;
-    } else if (name == "ul" || name == "ol" || name == "dir" || name == "menu") {
-      margins.top = margins.bottom = nestedList ? 0 : em;
-      margins.left = kListIndent;
-    } else if (name == "blockquote") {
-      margins.top = margins.bottom = em;
-      margins.left = margins.right = kListIndent;
-    } else if (name == "dd") {
-      margins.left = kListIndent;
-    }
-    ApplyMargins(node, em, margins);
-    return margins;
+  const std::string& name = node.name;
+  const int em = Em(style);
+  HtmlMargins margins;
+  if (name == "body" || name == "html") return margins;  // the page's own, taken at the start
+  if (name == "p" || name == "dl" || IsOneOf(name, kPreformatted)) {
+    margins.top = margins.bottom = em;
+  } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+    margins.top = margins.bottom = em * kHeadingMargins[name[1] - '1'] / 100;
+  } else if (name == "ul" || name == "ol" || name == "dir" || name == "menu") {
+    margins.top = margins.bottom = nestedList ? 0 : em;
+    margins.left = kListIndent;
+  } else if (name == "blockquote") {
+    margins.top = margins.bottom = em;
+    margins.left = margins.right = kListIndent;
+  } else if (name == "dd") {
+    margins.left = kListIndent;
   }
+  ApplyMargins(node, em, margins);
+  return margins;
+}
 
 }  // namespace vantrell

@@ -117,7 +117,9 @@ class HtmlStyler {
   // The margin declarations of the element's style over margins.
   void ApplyMargins(const HtmlNode& node, int em, HtmlMargins& margins) const;
   // The font size of the style in pixels.
-  int Em(const HtmlStyle& style) const { return style.font.sizePoints * options_.pixelsPerInch / 72; }
+  int Em(const HtmlStyle& style) const {
+    return style.font.sizePoints * options_.pixelsPerInch / 72;
+  }
 
  private:
   int FontSizeFromCss(std::string_view text, int parentPoints) const;

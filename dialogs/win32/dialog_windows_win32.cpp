@@ -95,8 +95,8 @@ class WindowSurface final : public DialogSurface {
                 bool atCursor) override {
     return window_.PopupMenu(control, items, atCursor);
   }
-  void ShowHtmlPage(FormControl& control, const std::string& supportFolder,
-                    const std::string& page, const std::string& text) override {
+  void ShowHtmlPage(FormControl& control, const std::string& supportFolder, const std::string& page,
+                    const std::string& text) override {
     window_.ShowHtml(control, supportFolder, page, text);
   }
   bool AskYesNo(const std::string& title, const std::string& text) override {

@@ -224,9 +224,8 @@ class FileImages final : public ImageSizer {
     auto found = pictures_.find(std::string(src));
     if (found == pictures_.end()) {
       std::optional<DecodedPicture> picture;
-      const std::string name = codePage_ == CP_ACP
-                                   ? std::string(src)
-                                   : Narrow(Widen(src, codePage_), CP_ACP);
+      const std::string name =
+          codePage_ == CP_ACP ? std::string(src) : Narrow(Widen(src, codePage_), CP_ACP);
       if (std::optional<std::string> bytes = ReadWholeFile(HtmlFilePath(name, base_))) {
         picture = DecodeImageFile(*bytes);
       }
@@ -274,15 +273,14 @@ class SystemLinkActions final : public HtmlLinkActions {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(Widen(path, CP_ACP).c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                       0, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(Widen(path, CP_ACP).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                       nullptr, nullptr, &startup, &process)) {
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);
     }
   }
   void OpenWithShell(const std::string& target) override {
-    ShellExecuteW(owner_, L"open", Widen(target, CP_ACP).c_str(), nullptr, nullptr,
-                  SW_SHOWNORMAL);
+    ShellExecuteW(owner_, L"open", Widen(target, CP_ACP).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
 
  private:
@@ -498,8 +496,8 @@ void HtmlView::FollowLink(const std::string& target) {
   const HtmlLinkDecision decision = DecideHtmlLink(link, s.base);
   if (PerformHtmlLink(decision, *s.actions)) return;
   if (decision.kind == HtmlLinkKind::kShowFile) {
-    const std::string extension = AsciiLower(decision.path.substr(
-        std::min(decision.path.find_last_of('.'), decision.path.size())));
+    const std::string extension = AsciiLower(
+        decision.path.substr(std::min(decision.path.find_last_of('.'), decision.path.size())));
     if (extension == ".htm" || extension == ".html") LoadFile(decision.path);
   } else if (decision.path == "#" || AsciiLower(decision.path) == "#top") {
     ScrollTo(0);
@@ -657,9 +655,11 @@ LRESULT HtmlView::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       const HtmlBox& box = s.layout.boxes[s.textBoxes[k]];
       long score = 0;
       if (p.y >= box.rect.y && p.y < box.rect.y + box.rect.height) {
-        score = p.x < box.rect.x ? box.rect.x - p.x : std::max(p.x - (box.rect.x + box.rect.width), 0L);
+        score =
+            p.x < box.rect.x ? box.rect.x - p.x : std::max(p.x - (box.rect.x + box.rect.width), 0L);
       } else {
-        score = 100000L + (p.y < box.rect.y ? box.rect.y - p.y : p.y - box.rect.y - box.rect.height);
+        score =
+            100000L + (p.y < box.rect.y ? box.rect.y - p.y : p.y - box.rect.y - box.rect.height);
       }
       if (score < bestScore) {
         bestScore = score;
@@ -685,8 +685,8 @@ LRESULT HtmlView::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       GetClientRect(window_, &client);
       // Drawn off screen and copied in one go: no flicker.
       HDC memory = CreateCompatibleDC(dc);
-      GdiObject<HBITMAP> bitmap(
-          CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
+      GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, std::max<int>(client.right, 1),
+                                                       std::max<int>(client.bottom, 1)));
       if (memory != nullptr && bitmap) {
         {
           SelectedObject selected(memory, bitmap.Get());

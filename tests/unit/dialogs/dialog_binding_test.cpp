@@ -66,8 +66,8 @@ class MemorySurface final : public DialogSurface {
     menus.push_back(std::to_string(items.size()) + (atCursor ? " at cursor" : " at node"));
     return menuChoice;
   }
-  void ShowHtmlPage(FormControl& control, const std::string& supportFolder,
-                    const std::string& page, const std::string& text) override {
+  void ShowHtmlPage(FormControl& control, const std::string& supportFolder, const std::string& page,
+                    const std::string& text) override {
     pages.push_back(control.Name() + "|" + supportFolder + "|" + page + "|" + text);
   }
 

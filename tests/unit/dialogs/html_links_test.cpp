@@ -19,8 +19,13 @@ TEST(HtmlLinks, PercentEscapesBecomeTheirBytes) {
     std::string_view text;
     std::string expected;
   } cases[] = {
-      {"a%20b", "a b"},        {"%41%62%7e", "Ab~"}, {"100%", "100%"},     {"%4", "%4"},
-      {"%zz%41", "%zzA"},      {"%%41", "%A"},       {"%e9t%C3%A9", "\xE9t\xC3\xA9"},
+      {"a%20b", "a b"},
+      {"%41%62%7e", "Ab~"},
+      {"100%", "100%"},
+      {"%4", "%4"},
+      {"%zz%41", "%zzA"},
+      {"%%41", "%A"},
+      {"%e9t%C3%A9", "\xE9t\xC3\xA9"},
       {"%00x", std::string("\0x", 2)},
   };
   for (const Case& c : cases) EXPECT_EQ(PercentDecoded(c.text), c.expected) << c.text;
