@@ -40,6 +40,12 @@ class CountingSurface final : public DialogSurface {
   void LoadRichText(FormControl&, const std::string&) override {}
   std::optional<std::string> BrowseForFolder() override { return std::nullopt; }
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  void ShowTree(FormControl&, const std::vector<ComponentTreeNode>&) override {}
+  std::vector<size_t> SelectedNode(const FormControl&) const override { return {}; }
+  void SelectNode(FormControl&, const std::vector<size_t>&) override {}
+  int PopupMenu(FormControl&, const std::vector<std::string>&, bool) override { return -1; }
+  void ShowHtmlPage(FormControl&, const std::string&, const std::string&,
+                    const std::string&) override {}
   size_t shown = 0;
   std::vector<bool> marks;
 };

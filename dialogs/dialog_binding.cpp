@@ -317,6 +317,19 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
     surface_.ShowTree(c, roots);
     surface_.SelectNode(c, roots.empty() ? std::vector<size_t>() : std::vector<size_t>{0});
     trees_.emplace_back(&c, std::move(roots));
+  } else if (Is(c, "THTMLViewer") && tag == 1) {
+    // The index page in the active language, else the plain one.
+    std::string page;
+    for (const std::string& name :
+         {"index." + services_->language + ".htm", std::string("index.htm")}) {
+      if (services_->readSupportFile && services_->readSupportFile(name)) {
+        page = services_->supportFolder + name;
+        break;
+      }
+    }
+    surface_.ShowHtmlPage(c, services_->supportFolder, page,
+                          "Add an index.htm file to your project to display it here, along with "
+                          "any other additional support/linked files.");
   } else if (Is(c, "TAnimate")) {
     Set(c, "Active", "True");  // the window side plays it; a clip that does not start is left
   }

@@ -65,6 +65,11 @@ class DialogSurface {
   // corner of the node; the index of the item chosen, -1 for none.
   virtual int PopupMenu(FormControl& control, const std::vector<std::string>& items,
                         bool atCursor) = 0;
+  // HTML viewers: shows the page file (a full path), or the text when the
+  // path is empty or the file cannot be read; the viewer's meta refreshes
+  // lead into the support folder.
+  virtual void ShowHtmlPage(FormControl& control, const std::string& supportFolder,
+                            const std::string& page, const std::string& text) = 0;
 };
 
 // What the binding asks of the system and the run.
@@ -76,7 +81,8 @@ struct DialogServices {
   // A support text file's bytes as the engine's text (files with a byte
   // order mark converted); null keeps the bytes.
   std::function<std::string(const std::string& bytes)> decodeText;
-  std::string language;  // the active language's name; empty when none
+  std::string supportFolder;  // ending in "\"
+  std::string language;       // the active language's name; empty when none
   // A control's text in the active language, or nullopt (keyed by the
   // dialog's file name and the control's name).
   std::function<std::optional<std::string>(const std::string& dialog, const std::string& control)>

@@ -28,154 +28,17 @@ bool IsOneOf(std::string_view name, Names names) {
 const Names kSkipped = {"head", "title",  "script", "style",    "meta",     "link",
                         "base", "select", "option", "textarea", "input",    "button",
                         "map",  "area",   "param",  "noembed",  "frameset", "iframe"};
-const Names kBlocks = {"html",   "body",    "div",      "p",         "h1",       "h2",
-                       "h3",     "h4",      "h5",       "h6",        "center",   "blockquote",
-                       "ul",     "ol",      "li",       "dl",        "dt",       "dd",
-                       "pre",    "listing", "xmp",      "plaintext", "address",  "form",
-                       "dir",    "menu",    "fieldset", "section",   "article",  "header",
-                       "footer", "nav",     "aside",    "caption",   "noscript", "figure"};
-const Names kPreformatted = {"pre", "listing", "xmp", "plaintext"};
-const Names kMonospace = {"pre", "listing", "xmp", "plaintext", "tt", "code", "kbd", "samp"};
+
+using Style = HtmlStyle;
+using Margins = HtmlMargins;
+using Align = HtmlAlign;
 
 constexpr uint32_t kRuleColor = 0x808080;
 constexpr uint32_t kTableBorderColor = 0x808080;
-constexpr int kListIndent = 40;
-// <font size=1..7> in points, for a 12 point default.
-constexpr std::array<int, 7> kFontSizes = {8, 10, 12, 14, 18, 24, 36};
-constexpr std::array<int, 6> kHeadingSizes = {24, 18, 14, 12, 10, 8};
-// Heading margins in hundredths of the heading's em.
-constexpr std::array<int, 6> kHeadingMargins = {67, 83, 100, 133, 167, 233};
-
-struct NamedColor {
-  std::string_view name;
-  uint32_t rgb;
-};
-
-constexpr std::array<NamedColor, 30> kColorNames = {{
-    {"black", 0x000000},    {"silver", 0xC0C0C0},    {"gray", 0x808080},
-    {"grey", 0x808080},     {"white", 0xFFFFFF},     {"maroon", 0x800000},
-    {"red", 0xFF0000},      {"purple", 0x800080},    {"fuchsia", 0xFF00FF},
-    {"green", 0x008000},    {"lime", 0x00FF00},      {"olive", 0x808000},
-    {"yellow", 0xFFFF00},   {"navy", 0x000080},      {"blue", 0x0000FF},
-    {"teal", 0x008080},     {"aqua", 0x00FFFF},      {"orange", 0xFFA500},
-    {"brown", 0xA52A2A},    {"pink", 0xFFC0CB},      {"gold", 0xFFD700},
-    {"cyan", 0x00FFFF},     {"magenta", 0xFF00FF},   {"darkblue", 0x00008B},
-    {"darkred", 0x8B0000},  {"darkgreen", 0x006400}, {"darkgray", 0xA9A9A9},
-    {"darkgrey", 0xA9A9A9}, {"lightgray", 0xD3D3D3}, {"lightgrey", 0xD3D3D3},
-}};
-
-enum class Align : uint8_t { kLeft, kCenter, kRight };
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A leading decimal number ("12", "1.5", "-3"): its value and the rest.
-std::optional<double> Number(std::string_view text, std::string_view& unit) {
-  text = Trimmed(text);
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  double value = 0;
-  double scale = 0;
-  bool digits = false;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      digits = true;
-      if (scale == 0) {
-        value = std::min(value * 10 + (text[i] - '0'), 1e7);
-      } else {
-        value += (text[i] - '0') * scale;
-        scale /= 10;
-      }
-    } else if (text[i] == '.' && scale == 0) {
-      scale = 0.1;
-    } else {
-      break;
-    }
-  }
-  if (!digits) return std::nullopt;
-  unit = Trimmed(text.substr(i));
-  return text[0] == '-' ? -value : value;
-}
 
 int Clamped(int value, int low, int high) {
   return std::max(low, std::min(value, high));
 }
-
-struct Declaration {
-  std::string property;  // lower case
-  std::string_view value;
-};
-
-// The declarations of a style attribute ("color: red; margin: 4px").
-std::vector<Declaration> Declarations(const HtmlNode& node) {
-  std::vector<Declaration> out;
-  const std::string* style = node.Attribute("style");
-  if (style == nullptr) return out;
-  std::string_view rest = *style;
-  while (!rest.empty()) {
-    const size_t end = std::min(rest.find(';'), rest.size());
-    const std::string_view item = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    const size_t colon = item.find(':');
-    if (colon == std::string_view::npos) continue;
-    std::string_view value = Trimmed(item.substr(colon + 1));
-    if (const size_t bang = value.find('!'); bang != std::string_view::npos) {
-      value = Trimmed(value.substr(0, bang));
-    }
-    out.push_back({AsciiLower(Trimmed(item.substr(0, colon))), value});
-  }
-  return out;
-}
-
-std::optional<Align> ParseAlign(std::string_view text) {
-  const std::string lower = AsciiLower(Trimmed(text));
-  if (lower == "center" || lower == "middle") return Align::kCenter;
-  if (lower == "right") return Align::kRight;
-  if (lower == "left" || lower == "justify") return Align::kLeft;
-  return std::nullopt;
-}
-
-// The font step (1..7) nearest a size in points.
-int FontStep(int points, int basePoints) {
-  int step = 1;
-  for (int i = 0; i < 7; ++i) {
-    if (kFontSizes[i] * basePoints / 12 <= points) step = i + 1;
-  }
-  return step;
-}
-
-struct Style {
-  HtmlFont font;
-  uint32_t color = kHtmlBlack;
-  std::optional<uint32_t> background;  // of inline content
-  Align align = Align::kLeft;
-  bool pre = false;
-  bool noWrap = false;
-  std::string href;
-  size_t link = 0;  // the anchor's node, 0 outside links
-  // Measured once per style.
-  mutable std::optional<HtmlFontMetrics> metrics;
-  mutable int spaceWidth = -1;
-
-  bool Same(const Style& other) const {
-    return font == other.font && color == other.color && background == other.background &&
-           align == other.align && pre == other.pre && noWrap == other.noWrap && link == other.link;
-  }
-};
-
-struct Margins {
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int left = 0;
-};
 
 // The running measure of content's extents.
 struct Measure {
@@ -238,11 +101,15 @@ class Layouter {
         viewport_(std::max(viewportWidth, 1)),
         measurer_(measurer),
         images_(images),
-        options_(options) {}
+        options_(options),
+        styler_(document, options) {}
 
   HtmlLayout Run() {
     layout_.title = document_.title;
     layout_.refresh = document_.refresh;
+    layout_.textColor = options_.textColor;
+    layout_.background = options_.background;
+    layout_.linkColor = options_.linkColor;
     layout_.boxes.reserve(document_.nodes.size());
     Style& root = styles_.emplace_back();
     root.font.face = options_.face;
@@ -294,18 +161,15 @@ class Layouter {
     margin("marginwidth", margins.left, margins.right);
     margin("topmargin", margins.top, margins.bottom);
     margin("marginheight", margins.top, margins.bottom);
-    for (const Declaration& d : Declarations(body)) {
+    for (const HtmlDeclaration& d : HtmlDeclarations(body)) {
       if (d.property == "background-color" || d.property == "background") {
         layout_.background = ParseHtmlColor(d.value).value_or(layout_.background);
       } else if (d.property == "color") {
         layout_.textColor = ParseHtmlColor(d.value).value_or(layout_.textColor);
       }
     }
-    ApplyMargins(body, Em(root), margins);
+    styler_.ApplyMargins(body, styler_.Em(root), margins);
   }
-
-  int Px(int points) const { return points * options_.pixelsPerInch / 72; }
-  int Em(const Style& style) const { return Px(style.font.sizePoints); }
 
   const HtmlFontMetrics& Metrics(const Style& style) const {
     if (!style.metrics) style.metrics = measurer_.Metrics(style.font);
@@ -316,214 +180,10 @@ class Layouter {
     return style.spaceWidth;
   }
 
-  // ---- styles ----
-
-  static std::optional<int> CssLength(std::string_view text, int em, int pixelsPerInch) {
-    std::string_view unit;
-    const std::optional<double> value = Number(text, unit);
-    if (!value) return std::nullopt;
-    const std::string lower = AsciiLower(unit);
-    if (lower == "pt") return static_cast<int>(*value * pixelsPerInch / 72);
-    if (lower == "em") return static_cast<int>(*value * em);
-    if (lower == "in") return static_cast<int>(*value * pixelsPerInch);
-    return static_cast<int>(*value);
-  }
-
-  int FontSizeFromCss(std::string_view text, int parentPoints) const {
-    static constexpr std::array<std::pair<std::string_view, int>, 7> kNamed = {{{"xx-small", 7},
-                                                                                {"x-small", 8},
-                                                                                {"small", 10},
-                                                                                {"medium", 12},
-                                                                                {"large", 14},
-                                                                                {"x-large", 18},
-                                                                                {"xx-large", 24}}};
-    const std::string lower = AsciiLower(Trimmed(text));
-    for (const auto& [name, points] : kNamed) {
-      if (lower == name) return points * options_.sizePoints / 12;
-    }
-    if (lower == "larger") return parentPoints * 6 / 5;
-    if (lower == "smaller") return parentPoints * 5 / 6;
-    std::string_view unit;
-    const std::optional<double> value = Number(lower, unit);
-    if (!value || *value <= 0) return parentPoints;
-    double points = *value * 72 / options_.pixelsPerInch;  // px
-    if (unit == "pt") points = *value;
-    if (unit == "em") points = *value * parentPoints;
-    if (unit == "%") points = *value * parentPoints / 100;
-    return static_cast<int>(std::lround(std::min(points, 1000.0)));
-  }
-
-  std::string Face(std::string_view families) const {
-    std::string_view first = families.substr(0, families.find(','));
-    first = Trimmed(first);
-    if (!first.empty() && (first.front() == '"' || first.front() == '\'')) first.remove_prefix(1);
-    if (!first.empty() && (first.back() == '"' || first.back() == '\'')) first.remove_suffix(1);
-    const std::string lower = AsciiLower(first);
-    if (lower == "serif") return options_.face;
-    if (lower == "sans-serif") return options_.sansSerifFace;
-    if (lower == "monospace") return options_.monospaceFace;
-    return std::string(first);
-  }
-
-  Style Styled(const HtmlNode& node, const Style& parent) const {
-    Style style = parent;
-    style.metrics.reset();
-    style.spaceWidth = -1;
-    const std::string& name = node.name;
-    const bool block = IsOneOf(name, kBlocks) ||
-                       IsOneOf(name, {"table", "tr", "td", "th", "tbody", "thead", "tfoot"});
-    if (block) style.background.reset();
-    HtmlFont& font = style.font;
-    if (name == "b" || name == "strong" || name == "th") font.bold = true;
-    if (IsOneOf(name, {"i", "em", "cite", "var", "dfn", "address"})) font.italic = true;
-    if (name == "u" || name == "ins") font.underline = true;
-    if (name == "s" || name == "strike" || name == "del") font.strikeout = true;
-    if (IsOneOf(name, kMonospace)) font.face = options_.monospaceFace;
-    if (IsOneOf(name, kPreformatted)) {
-      font.sizePoints = options_.monospaceSizePoints;
-      style.pre = true;
-    }
-    if (name == "big" || name == "small" || name == "sub" || name == "sup") {
-      const int step = FontStep(font.sizePoints, options_.sizePoints) + (name == "big" ? 1 : -1);
-      font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
-    }
-    if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-      font.sizePoints = kHeadingSizes[name[1] - '1'] * options_.sizePoints / 12;
-      font.bold = true;
-    }
-    if (name == "center" || name == "th") style.align = Align::kCenter;
-    if (name == "nobr") style.noWrap = true;
-    if ((name == "td" || name == "th") && node.Attribute("nowrap") != nullptr) style.noWrap = true;
-    if (name == "a") {
-      if (const std::string* href = node.Attribute("href")) {
-        style.href = *href;
-        style.link = static_cast<size_t>(&node - document_.nodes.data());
-        style.color = layout_.linkColor;
-        font.underline = true;
-      }
-    }
-    if (name == "font") {
-      if (const std::string* face = node.Attribute("face")) font.face = Face(*face);
-      if (const std::string* color = node.Attribute("color")) {
-        style.color = ParseHtmlColor(*color).value_or(style.color);
-      }
-      if (const std::string* size = node.Attribute("size")) {
-        std::string_view unit;
-        if (const std::optional<double> value = Number(*size, unit)) {
-          const std::string_view text = Trimmed(*size);
-          int step = static_cast<int>(*value);
-          if (text.starts_with("+") || text.starts_with("-")) step += 3;
-          font.sizePoints = kFontSizes[Clamped(step, 1, 7) - 1] * options_.sizePoints / 12;
-        }
-      }
-    }
-    if (block || name == "tr") {
-      if (const std::string* align = node.Attribute("align")) {
-        if (name != "table") style.align = ParseAlign(*align).value_or(style.align);
-      }
-    }
-    for (const Declaration& d : Declarations(node)) {
-      const std::string lower = AsciiLower(d.value);
-      if (d.property == "color") {
-        style.color = ParseHtmlColor(d.value).value_or(style.color);
-      } else if ((d.property == "background-color" || d.property == "background") && !block) {
-        if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) style.background = color;
-      } else if (d.property == "font-family") {
-        font.face = Face(d.value);
-      } else if (d.property == "font-size") {
-        font.sizePoints = Clamped(FontSizeFromCss(d.value, parent.font.sizePoints), 1, 400);
-      } else if (d.property == "font-weight") {
-        std::string_view unit;
-        const std::optional<double> weight = Number(lower, unit);
-        font.bold = lower == "bold" || lower == "bolder" || (weight && *weight >= 600);
-      } else if (d.property == "font-style") {
-        font.italic = lower == "italic" || lower == "oblique";
-      } else if (d.property == "text-align") {
-        style.align = ParseAlign(lower).value_or(style.align);
-      } else if (d.property == "text-decoration") {
-        font.underline = lower.find("underline") != std::string::npos;
-        font.strikeout = lower.find("line-through") != std::string::npos;
-      } else if (d.property == "white-space") {
-        style.pre = lower == "pre";
-        style.noWrap = lower == "nowrap";
-      }
-    }
-    return style;
-  }
-
-  // The style of an element: its parent's when nothing changes.
   const Style* Derive(const HtmlNode& node, const Style& parent) {
-    Style style = Styled(node, parent);
+    Style style = styler_.Styled(node, parent, layout_.linkColor);
     if (style.Same(parent) && style.href == parent.href) return &parent;
     return &styles_.emplace_back(std::move(style));
-  }
-
-  void ApplyMargins(const HtmlNode& node, int em, Margins& margins) const {
-    for (const Declaration& d : Declarations(node)) {
-      auto length = [&](std::string_view text, int& to) {
-        if (const std::optional<int> px = CssLength(text, em, options_.pixelsPerInch)) {
-          to = std::max(*px, 0);
-        }
-      };
-      if (d.property == "margin") {
-        std::vector<std::string_view> parts;
-        std::string_view rest = d.value;
-        while (!rest.empty() && parts.size() < 4) {
-          rest = Trimmed(rest);
-          const size_t end = std::min(rest.find(' '), rest.size());
-          if (end > 0) parts.push_back(rest.substr(0, end));
-          rest.remove_prefix(end);
-        }
-        if (parts.empty()) continue;
-        const size_t n = parts.size();
-        length(parts[0], margins.top);
-        length(parts[n > 1 ? 1 : 0], margins.right);
-        length(parts[n > 2 ? 2 : 0], margins.bottom);
-        length(parts[n > 3 ? 3 : (n > 1 ? 1 : 0)], margins.left);
-      } else if (d.property == "margin-top") {
-        length(d.value, margins.top);
-      } else if (d.property == "margin-right") {
-        length(d.value, margins.right);
-      } else if (d.property == "margin-bottom") {
-        length(d.value, margins.bottom);
-      } else if (d.property == "margin-left") {
-        length(d.value, margins.left);
-      }
-    }
-  }
-
-  // A block's margins (lists' indent included in the left one).
-  Margins BlockMargins(const HtmlNode& node, const Style& style, bool nestedList) const {
-    const std::string& name = node.name;
-    const int em = Em(style);
-    Margins margins;
-    if (name == "body" || name == "html") return margins;  // the page's own, taken at the start
-    if (name == "p" || name == "dl" || IsOneOf(name, kPreformatted)) {
-      margins.top = margins.bottom = em;
-    } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-      margins.top = margins.bottom = em * kHeadingMargins[name[1] - '1'] / 100;
-    } else if (name == "ul" || name == "ol" || name == "dir" || name == "menu") {
-      margins.top = margins.bottom = nestedList ? 0 : em;
-      margins.left = kListIndent;
-    } else if (name == "blockquote") {
-      margins.top = margins.bottom = em;
-      margins.left = margins.right = kListIndent;
-    } else if (name == "dd") {
-      margins.left = kListIndent;
-    }
-    ApplyMargins(node, em, margins);
-    return margins;
-  }
-
-  std::optional<uint32_t> BackgroundOf(const HtmlNode& node) const {
-    std::optional<uint32_t> background;
-    if (const std::string* color = node.Attribute("bgcolor")) background = ParseHtmlColor(*color);
-    for (const Declaration& d : Declarations(node)) {
-      if (d.property == "background-color" || d.property == "background") {
-        if (const std::optional<uint32_t> color = ParseHtmlColor(d.value)) background = color;
-      }
-    }
-    return background;
   }
 
   // ---- extents ----
@@ -563,9 +223,9 @@ class Layouter {
       measure.extent.max = std::max(measure.extent.max, extent.max + indent);
       return;
     }
-    if (IsOneOf(name, kBlocks) || name == "td" || name == "th" || name == "tr") {
+    if (IsHtmlBlock(name) || name == "td" || name == "th" || name == "tr") {
       measure.Break();
-      const Margins margins = BlockMargins(node, inner, true);
+      const Margins margins = styler_.BlockMargins(node, inner, true);
       MeasureChildren(index, inner, measure, indent + margins.left + margins.right);
       measure.Break();
       return;
@@ -637,7 +297,7 @@ class Layouter {
         widths.begin(), widths.end(), 2 * table.border + (table.columnCount + 1) * table.spacing);
     Align align = flow.align;
     if (const std::string* text = node.Attribute("align")) {
-      align = ParseAlign(*text).value_or(Align::kLeft);
+      align = ParseHtmlAlign(*text).value_or(Align::kLeft);
     }
     int x = flow.left;
     if (align == Align::kCenter) x += std::max((available - tableWidth) / 2, 0);
@@ -684,8 +344,8 @@ class Layouter {
         {
           HtmlBox& fill = layout_.boxes.emplace_back();  // before the content: painted under it
           fill.kind = HtmlBoxKind::kFill;
-          fill.background = BackgroundOf(cellNode);
-          if (!fill.background) fill.background = BackgroundOf(row);
+          fill.background = HtmlBackground(cellNode);
+          if (!fill.background) fill.background = HtmlBackground(row);
           fill.border = table.cellBorder;
           fill.color = kTableBorderColor;
         }
@@ -736,7 +396,7 @@ class Layouter {
     HtmlBox& frameBoxRef = layout_.boxes[frameBox];
     frameBoxRef.kind = HtmlBoxKind::kFill;
     frameBoxRef.rect = {x, top, tableWidth, bottom - top};
-    frameBoxRef.background = BackgroundOf(node);
+    frameBoxRef.background = HtmlBackground(node);
     frameBoxRef.border = table.border;
     frameBoxRef.color = kTableBorderColor;
     if (const std::string* color = node.Attribute("bordercolor")) {
@@ -800,7 +460,7 @@ class Layouter {
       Rule(node, style, flow);
     } else if (name == "table") {
       LayoutTable(index, style, flow);
-    } else if (IsOneOf(name, kBlocks) || name == "td" || name == "th" || name == "tr") {
+    } else if (IsHtmlBlock(name) || name == "td" || name == "th" || name == "tr") {
       Block(index, style, flow);
     } else {
       Children(index, *Derive(node, style), flow);
@@ -828,7 +488,7 @@ class Layouter {
     const std::string& name = node.name;
     const Style& style = *Derive(node, parent);
     const bool isList = name == "ul" || name == "ol" || name == "dir" || name == "menu";
-    const Margins margins = BlockMargins(node, style, !lists_.empty());
+    const Margins margins = styler_.BlockMargins(node, style, !lists_.empty());
     AddMargin(margins.top);
     Flow flow{parentFlow.left + margins.left, parentFlow.right - margins.right, style.align};
     flow.right = std::max(flow.right, flow.left);
@@ -836,7 +496,7 @@ class Layouter {
       flow.right = std::min(flow.right, flow.left + *width);
     }
     const std::optional<uint32_t> background =
-        name == "html" || name == "body" ? std::nullopt : BackgroundOf(node);
+        name == "html" || name == "body" ? std::nullopt : HtmlBackground(node);
     size_t fillBox = 0;
     int top = 0;
     if (background) {
@@ -872,7 +532,7 @@ class Layouter {
   }
 
   static std::optional<int> WidthOf(const HtmlNode& node, int available) {
-    for (const Declaration& d : Declarations(node)) {
+    for (const HtmlDeclaration& d : HtmlDeclarations(node)) {
       if (d.property == "width") {
         const std::string text(d.value);
         return HtmlLength(&text, available);
@@ -1149,7 +809,7 @@ class Layouter {
 
   void Rule(const HtmlNode& node, const Style& style, Flow& flow) {
     FinishLine(flow);
-    const int margin = Em(style) / 2;
+    const int margin = styler_.Em(style) / 2;
     AddMargin(margin);
     Place();
     const int available = flow.right - flow.left;
@@ -1158,7 +818,7 @@ class Layouter {
     const int height = Clamped(HtmlLength(node.Attribute("size"), 0).value_or(2), 1, 1000);
     Align align = Align::kCenter;
     if (const std::string* text = node.Attribute("align")) {
-      align = ParseAlign(*text).value_or(align);
+      align = ParseHtmlAlign(*text).value_or(align);
     }
     int x = flow.left;
     if (align == Align::kCenter) x += (available - width) / 2;
@@ -1251,6 +911,7 @@ class Layouter {
   const TextMeasurer& measurer_;
   const ImageSizer& images_;
   const HtmlLayoutOptions& options_;
+  HtmlStyler styler_;
   HtmlLayout layout_;
   std::deque<Style> styles_;
   std::unordered_map<size_t, HtmlTable> tables_;
@@ -1276,42 +937,4 @@ HtmlLayout LayoutHtml(const HtmlDocument& document, int viewportWidth, const Tex
                       const ImageSizer& images, const HtmlLayoutOptions& options) {
   return Layouter(document, viewportWidth, measurer, images, options).Run();
 }
-
-std::optional<uint32_t> ParseHtmlColor(std::string_view text) {
-  text = Trimmed(text);
-  const std::string lower = AsciiLower(text);
-  for (const NamedColor& named : kColorNames) {
-    if (named.name == lower) return named.rgb;
-  }
-  if (lower.starts_with("rgb(") && lower.ends_with(")")) {
-    uint32_t rgb = 0;
-    std::string_view rest = std::string_view(lower).substr(4, lower.size() - 5);
-    for (int part = 0; part < 3; ++part) {
-      const size_t end = std::min(rest.find(','), rest.size());
-      std::string_view unit;
-      const std::optional<double> value = Number(rest.substr(0, end), unit);
-      if (!value) return std::nullopt;
-      const int channel =
-          Clamped(static_cast<int>(unit == "%" ? *value * 255 / 100 : *value), 0, 255);
-      rgb = (rgb << 8) | static_cast<uint32_t>(channel);
-      rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return rgb;
-  }
-  std::string_view hex = lower;
-  if (hex.starts_with("#")) hex.remove_prefix(1);
-  if (hex.size() != 6 && hex.size() != 3) return std::nullopt;
-  uint32_t value = 0;
-  for (const char c : hex) {
-    const int digit = c >= '0' && c <= '9' ? c - '0' : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1);
-    if (digit < 0) return std::nullopt;
-    value = (value << 4) | static_cast<uint32_t>(digit);
-  }
-  if (hex.size() == 3) {
-    value = ((value & 0xF00) << 12) | ((value & 0xF00) << 8) | ((value & 0x0F0) << 8) |
-            ((value & 0x0F0) << 4) | ((value & 0x00F) << 4) | (value & 0x00F);
-  }
-  return value;
-}
-
 }  // namespace vantrell

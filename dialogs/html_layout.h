@@ -12,7 +12,7 @@
 // text-align, text-decoration, margin and width; body colours, background
 // and margins; tables with border, cellpadding, cellspacing, width, cell
 // widths, colspan, rowspan, bgcolor, align and valign, their columns sized
-// from the content's narrowest and widest widths.
+// from the content's narrowest and widest widths. Styles are html_style.h's.
 #pragma once
 
 #include <cstddef>
@@ -23,23 +23,9 @@
 #include <vector>
 
 #include "dialogs/html_document.h"
+#include "dialogs/html_style.h"
 
 namespace vantrell {
-
-struct HtmlFont {
-  std::string face;
-  int sizePoints = 12;
-  bool bold = false;
-  bool italic = false;
-  bool underline = false;
-  bool strikeout = false;
-  bool operator==(const HtmlFont&) const = default;
-};
-
-struct HtmlFontMetrics {
-  int height = 0;  // of a line, pixels
-  int ascent = 0;  // from the line's top to the baseline
-};
 
 // Text measurement of the painter's device.
 class TextMeasurer {
@@ -48,11 +34,6 @@ class TextMeasurer {
   // The width in pixels of the text (bytes of the page's encoding).
   virtual int Width(const HtmlFont& font, std::string_view text) const = 0;
   virtual HtmlFontMetrics Metrics(const HtmlFont& font) const = 0;
-};
-
-struct HtmlSize {
-  int width = 0;
-  int height = 0;
 };
 
 // The natural sizes of the page's images; nullopt when an image is unknown.
@@ -82,8 +63,6 @@ enum class HtmlBoxKind : uint8_t {
   kLink,        // the area of a link, not drawn: href under the rect
 };
 
-constexpr uint32_t kHtmlBlack = 0x000000;
-
 // Colours are 0xRRGGBB.
 struct HtmlBox {
   HtmlBoxKind kind = HtmlBoxKind::kText;
@@ -96,16 +75,6 @@ struct HtmlBox {
   int border = 0;    // border width in pixels (kFill, kImage)
   std::string src;   // kImage
   std::string href;  // the link the box is part of, if any
-};
-
-struct HtmlLayoutOptions {
-  std::string face = "Times New Roman";
-  std::string monospaceFace = "Courier New";
-  std::string sansSerifFace = "Arial";
-  int sizePoints = 12;
-  int monospaceSizePoints = 10;
-  int pixelsPerInch = 96;
-  HtmlSize unknownImage{24, 24};  // an image without size from sizer or attributes
 };
 
 struct HtmlLayout {
@@ -125,9 +94,5 @@ struct HtmlLayout {
 
 HtmlLayout LayoutHtml(const HtmlDocument& document, int viewportWidth, const TextMeasurer& measurer,
                       const ImageSizer& images, const HtmlLayoutOptions& options = {});
-
-// "#rrggbb", "rrggbb", "#rgb", a colour name of HTML 4 (and a few more) or
-// "rgb(r, g, b)"; nullopt for anything else.
-std::optional<uint32_t> ParseHtmlColor(std::string_view text);
 
 }  // namespace vantrell

@@ -96,6 +96,10 @@ class WindowSurface final : public DialogSurface {
                 bool atCursor) override {
     return window_.PopupMenu(control, items, atCursor);
   }
+  void ShowHtmlPage(FormControl& control, const std::string& supportFolder, const std::string& page,
+                    const std::string& text) override {
+    window_.ShowHtml(control, supportFolder, page, text);
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     const int answer = MessageBoxA(
         window_.Handle(), text.c_str(), title.c_str(),
@@ -329,6 +333,7 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   prepared_ = nullptr;
   services_.folderExists = FolderExists;
   const std::string folder = dialog.supportFolder;
+  services_.supportFolder = folder;
   services_.readSupportFile = [folder](const std::string& name) {
     return ReadBytes(folder + name);
   };

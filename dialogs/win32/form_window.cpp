@@ -14,6 +14,7 @@
 #include "common/ascii.h"
 #include "common/engine_error.h"
 #include "dialogs/edit_mask.h"
+#include "dialogs/win32/html_view_win32.h"
 
 namespace vantrell {
 namespace {
@@ -159,8 +160,8 @@ bool UsesOwnColor(const FormControl& control) {
 
 // Controls drawn by the painted-control class.
 bool IsPainted(const FormControl& control) {
-  return IsAny(control, {"TLabel", "TShape", "TBevel", "TImage", "TGauge", "THTMLViewer",
-                         "TFlashFrame", "TRzFormShape"});
+  return IsAny(control,
+               {"TLabel", "TShape", "TBevel", "TImage", "TGauge", "TFlashFrame", "TRzFormShape"});
 }
 
 bool IsContainer(const FormControl& control) {
@@ -685,10 +686,26 @@ void FormWindow::CreateControl(ControlView& view) {
   const wchar_t* windowClass = nullptr;
   std::wstring text;
   bool singleBorder = Ident(c, "BorderStyle") == "bsSingle";
+  if (Is(c, "THTMLViewer")) {
+    // A window of the viewer's own class.
+    if (Ident(c, "BorderStyle") != "htNone") exStyle |= WS_EX_CLIENTEDGE;
+    HtmlViewSettings settings;
+    settings.face = c.Get("DefFontName").value_or(settings.face);
+    settings.monospaceFace = c.Get("DefPreFontName").value_or(settings.monospaceFace);
+    settings.sizePoints = static_cast<int>(c.Integer("DefFontSize", settings.sizePoints));
+    settings.textColor = ColorOf(c, "DefFontColor", GetSysColor(COLOR_BTNTEXT));
+    settings.background = view.backColor;
+    settings.linkColor = ColorOf(c, "DefHotSpotColor", RGB(0, 0, 255));
+    settings.dpi = dpi_;
+    const RECT bounds{view.bounds.left, view.bounds.top, view.bounds.left + view.bounds.width,
+                      view.bounds.top + height};
+    view.window = CreateHtmlView(parentWindow, bounds, style, exStyle, settings);
+    if (view.window != nullptr) byWindow_[view.window] = &view;
+    return;
+  }
   if (IsPainted(c)) {
     windowClass = kPaintedClass;
     view.painted = true;
-    if (Is(c, "THTMLViewer")) exStyle |= WS_EX_CLIENTEDGE;
   } else if (IsContainer(c)) {
     windowClass = kContainerClass;
     style |= WS_CLIPCHILDREN;
@@ -1667,6 +1684,19 @@ LRESULT FormWindow::ColorMessage(HWND child, HDC dc) {
   SetTextColor(dc, view->textColor);
   SetBkColor(dc, view->backColor);
   return reinterpret_cast<LRESULT>(view->backBrush.Get());
+}
+
+void FormWindow::ShowHtml(const FormControl& control, const std::string& supportFolder,
+                          const std::string& page, const std::string& text) {
+  ControlView* view = ViewOfControl(control);
+  HtmlView* html = view != nullptr ? HtmlViewOf(view->window) : nullptr;
+  if (html == nullptr) return;
+  html->SetSupportFolder(supportFolder);
+  // A page a meta refresh brings up gives the dialog its title.
+  html->SetRefreshHandler([this](const std::string& title) {
+    if (form_.Root().Set("Caption", title) == SetResult::kDone) ShowCaption(form_.Root());
+  });
+  if (page.empty() || !html->LoadFile(page)) html->ShowText(text);
 }
 
 void FormWindow::ShowCaption(const FormControl& control) {

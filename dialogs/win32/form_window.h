@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -95,6 +96,10 @@ class FormWindow {
   // Shows the control's (or the form's) current Caption: its window text
   // for a windowed control, a repaint for a painted one.
   void ShowCaption(const FormControl& control);
+  // HTML viewers: shows the page file (a full path; the text when it is
+  // empty or cannot be read); meta refreshes lead into the support folder.
+  void ShowHtml(const FormControl& control, const std::string& supportFolder,
+                const std::string& page, const std::string& text);
   // Shows a property's current value in the control's window (Caption,
   // Text, Lines, Items, ItemIndex, Checked, Position, Progress, MaxLength,
   // Enabled, Visible, ReadOnly; anything else repaints).

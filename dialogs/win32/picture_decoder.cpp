@@ -92,13 +92,18 @@ std::optional<DecodedPicture> Decode(IWICImagingFactory* factory, std::string_vi
 std::optional<DecodedPicture> DecodePicture(std::string_view pictureData) {
   PictureData data = SplitPictureData(pictureData);
   if (data.className.empty() || data.image.empty()) return std::nullopt;
+  return DecodeImageFile(data.image);
+}
+
+std::optional<DecodedPicture> DecodeImageFile(std::string_view bytes) {
+  if (bytes.empty()) return std::nullopt;
   ComScope com;
   ComRef<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                               IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Out())))) {
     return std::nullopt;
   }
-  return Decode(factory.Get(), data.image);
+  return Decode(factory.Get(), bytes);
 }
 
 }  // namespace vantrell

@@ -23,4 +23,7 @@ struct DecodedPicture {
 // holds nothing that decodes.
 std::optional<DecodedPicture> DecodePicture(std::string_view pictureData);
 
+// The picture of an image file's bytes (PNG, JPEG, GIF, BMP, ICO ...).
+std::optional<DecodedPicture> DecodeImageFile(std::string_view bytes);
+
 }  // namespace vantrell

@@ -66,6 +66,10 @@ class MemorySurface final : public DialogSurface {
     menus.push_back(std::to_string(items.size()) + (atCursor ? " at cursor" : " at node"));
     return menuChoice;
   }
+  void ShowHtmlPage(FormControl& control, const std::string& supportFolder, const std::string& page,
+                    const std::string& text) override {
+    pages.push_back(control.Name() + "|" + supportFolder + "|" + page + "|" + text);
+  }
 
   std::vector<std::string> shown;
   std::map<std::string, std::vector<bool>> marks;
@@ -79,6 +83,7 @@ class MemorySurface final : public DialogSurface {
   std::map<std::string, std::vector<size_t>> selectedNodes;
   std::vector<std::string> menus;
   int menuChoice = -1;
+  std::vector<std::string> pages;
 };
 
 // A dialog form from the controls' text (each "object ... end" block at the
@@ -345,6 +350,43 @@ TEST(DialogBinding, ReadmeAndLicenseComeFromTheSupportFolder) {
     EXPECT_EQ(f.Get("Text", "Lines"), c.lines);
     EXPECT_EQ(f.Get("Text", "ReadOnly"), "True");
     EXPECT_GE(f.Control("Text").Integer("MaxLength"), 1048576);
+  }
+}
+
+TEST(DialogBinding, HtmlViewerWithTag1ShowsTheIndexPage) {
+  const std::string message =
+      "Add an index.htm file to your project to display it here, along with any other additional "
+      "support/linked files.";
+  struct Case {
+    const char* name;
+    int tag;
+    std::string language;
+    std::set<std::string> files;
+    std::vector<std::string> pages;
+  };
+  const Case cases[] = {
+      {"page in the language first",
+       1,
+       "German",
+       {"index.German.htm", "index.htm"},
+       {"Html|C:\\sup\\|C:\\sup\\index.German.htm|" + message}},
+      {"plain page", 1, "German", {"index.htm"}, {"Html|C:\\sup\\|C:\\sup\\index.htm|" + message}},
+      {"no language: index..htm first",
+       1,
+       "",
+       {"index..htm", "index.htm"},
+       {"Html|C:\\sup\\|C:\\sup\\index..htm|" + message}},
+      {"no page: the message", 1, "", {"index.html"}, {"Html|C:\\sup\\||" + message}},
+      {"other tags load nothing", 0, "", {"index.htm"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f("  object Html: THTMLViewer\n    Tag = " + std::to_string(c.tag) + "\n  end\n");
+    f.services.supportFolder = "C:\\sup\\";
+    f.services.language = c.language;
+    for (const std::string& file : c.files) f.files[file] = "<html></html>";
+    f.Prepare();
+    EXPECT_EQ(f.surface.pages, c.pages);
   }
 }
 
