@@ -553,7 +553,7 @@ int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
-// Follows a progress page: every 50 ms the selected window's first progress
+// Follows a progress page: every 10 ms the selected window's first progress
 // bar is read; each new position/minimum/maximum is printed (and the window
 // photographed as PREFIX-N.bmp with --shots) until a selected window shows a
 // button with the --until text, whose window ends the output.
@@ -592,7 +592,7 @@ int CommandProgress(const std::vector<std::wstring>& args, Output& out) {
       }
       break;
     }
-    Sleep(50);
+    Sleep(10);
   }
   throw RobotError("timeout: no button \"" + ToUtf8(until) + "\" after " +
                        std::to_string(timeoutMs) + " ms",
