@@ -113,8 +113,12 @@ class FormWindow {
   std::vector<size_t> SelectedNode(const FormControl& control) const;
   void SelectNode(const FormControl& control, const std::vector<size_t>& path);
   int PopupMenu(const FormControl& control, const std::vector<std::string>& items, bool atCursor);
-  // While not closable a close request (title-bar button, Alt+F4) is refused.
+  // While not closable a close request (title-bar button, Alt+F4) is refused
+  // and reported to the handler.
   void SetClosable(bool closable) { closable_ = closable; }
+  void SetCloseRefusedHandler(std::function<void()> handler) {
+    onCloseRefused_ = std::move(handler);
+  }
 
  private:
   static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -159,6 +163,7 @@ class FormWindow {
   std::unordered_map<HWND, ControlView*> byWindow_;
   std::function<void(FormControl&, FormEvent)> onEvent_;
   std::function<bool(WPARAM)> onSystemCommand_;
+  std::function<void()> onCloseRefused_;
   bool closable_ = true;
   bool showing_ = false;
   HIMAGELIST treeImages_ = nullptr;  // the component trees' two node pictures  // a Show in
