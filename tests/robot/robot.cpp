@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
+    "       robot tray-click [--pid N]            robot tray\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -522,6 +523,57 @@ int CommandSysCommand(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// The engine's tray form: a hidden window of the class "TImageListPool"
+// (of the process --pid, when given), which owns the notification icon.
+HWND AwaitTrayForm(const Options& options) {
+  const DWORD pid = options.Number(L"pid", 0);
+  const DWORD timeoutMs = options.Number(L"timeout", kDefaultWaitMs);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"TImageListPool", nullptr)) != nullptr) {
+      if (pid == 0 || ProcessOf(found) == pid) return found;
+    }
+    if (GetTickCount() - start >= timeoutMs) {
+      throw RobotError("timeout: no tray form after " + std::to_string(timeoutMs) + " ms", 3);
+    }
+    Sleep(kPollMs);
+  }
+}
+
+// Clicks the notification icon through its window messages: the tray form
+// gets the icon's callback message (registered as "VantrellTrayIcon") for
+// icon 1 with a left-button release, as the shell sends it for a click.
+int CommandTrayClick(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly({L"pid", L"timeout"});
+  HWND form = AwaitTrayForm(options);
+  const UINT callback = RegisterWindowMessageW(L"VantrellTrayIcon");
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(form, callback, 1, WM_LBUTTONUP, SMTO_ABORTIFHUNG, 5000, &result)) {
+    throw RobotError(Win32Failure("SendMessageTimeoutW"));
+  }
+  out.Line("tray_clicked", FormatHwnd(form));
+  return 0;
+}
+
+// The shell's notification area: its window (Shell_TrayWnd), whether it is
+// visible and the windows inside it, which show the icons.
+int CommandTray(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly({});
+  HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+  out.Line("shell_tray", FormatHwnd(tray));
+  if (tray == nullptr) return 0;
+  out.Line("visible", IsWindowVisible(tray) ? "1" : "0");
+  for (HWND child : Children(tray)) {
+    out.Line("child", FormatHwnd(child) + " class=" + ToUtf8(ClassOf(child)) +
+                          " visible=" + (IsWindowVisible(child) ? "1" : "0") +
+                          " title=" + ToUtf8(WindowText(child)));
+  }
+  return 0;
+}
+
 // The control that has the keyboard focus in the window's thread.
 int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
@@ -566,6 +618,8 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"focus", CommandFocus},
       {L"syscommand", CommandSysCommand},
       {L"click-at", CommandClickAt},
+      {L"tray-click", CommandTrayClick},
+      {L"tray", CommandTray},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);
