@@ -37,7 +37,7 @@ constexpr char kUsage[] =
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
-    "       robot tray-click [--pid N]            robot tray\n"
+    "       robot tray-click [--pid N]            robot tray [--pid N]\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -557,20 +557,19 @@ int CommandTrayClick(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
-// The shell's notification area: its window (Shell_TrayWnd), whether it is
-// visible and the windows inside it, which show the icons.
+// Whether the engine's notification icon (icon 1 of the tray form) is in the
+// shell's notification area: a modification that changes nothing succeeds
+// only for an icon the shell holds.
 int CommandTray(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
-  options.AllowOnly({});
-  HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-  out.Line("shell_tray", FormatHwnd(tray));
-  if (tray == nullptr) return 0;
-  out.Line("visible", IsWindowVisible(tray) ? "1" : "0");
-  for (HWND child : Children(tray)) {
-    out.Line("child", FormatHwnd(child) + " class=" + ToUtf8(ClassOf(child)) +
-                          " visible=" + (IsWindowVisible(child) ? "1" : "0") +
-                          " title=" + ToUtf8(WindowText(child)));
-  }
+  options.AllowOnly({L"pid", L"timeout"});
+  HWND form = AwaitTrayForm(options);
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = form;
+  data.uID = 1;
+  out.Line("tray_form", FormatHwnd(form));
+  out.Line("icon", Shell_NotifyIconW(NIM_MODIFY, &data) ? "1" : "0");
   return 0;
 }
 
