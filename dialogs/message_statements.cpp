@@ -113,7 +113,7 @@ int BalloonSeconds(int seconds) {
   return std::clamp(seconds, 10, 30);
 }
 
-void RegisterMessageStatements(StatementTable& table, MessageServices services) {
+void RegisterMessageStatements(StatementTable& table, const MessageServices& services) {
   // One removal of the icon at the end of the run, whichever statement showed it.
   auto arranged = std::make_shared<bool>(false);
   table.Register("MessageBox", [services](StatementContext& s) { RunMessageBox(s, services); });

@@ -34,6 +34,6 @@ struct MessageServices {
       translate;
 };
 
-void RegisterMessageStatements(StatementTable& table, MessageServices services);
+void RegisterMessageStatements(StatementTable& table, const MessageServices& services);
 
 }  // namespace vantrell
