@@ -2,6 +2,7 @@
 #include "dialogs/dialog_statements.h"
 
 #include "common/ascii.h"
+#include "common/shown_window.h"
 
 namespace vantrell {
 
@@ -48,6 +49,8 @@ void DisplayDialog(StatementContext& statement, DialogWindows* windows) {
   if (shown) {
     windows->Prepare(key, vars);
     outcome = modal ? windows->ShowModal(key) : windows->ShowModeless(key);
+    // Outside a wizard loop a page that was waited for owns nothing afterwards.
+    if (modal && !inLoop) SetShownWindow(0);
   } else {
     outcome.code = modal ? kDialogNext : kDialogNotModal;
   }

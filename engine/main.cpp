@@ -6,6 +6,7 @@
 #include "common/win32/win32_file_system.h"
 #include "dialogs/win32/dialog_windows_win32.h"
 #include "dialogs/win32/language_dialog_win32.h"
+#include "dialogs/win32/notifications_win32.h"
 #include "engine/startup.h"
 #include "engine/statement_table.h"
 #include "engine/win32/process_env.h"
@@ -74,6 +75,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                                 &security};
   vantrell::Win32DialogWindows dialogWindows;
   statementServices.dialogs = &dialogWindows;
+  // The hidden tray form with the notification icon, and the run's tray state.
+  vantrell::Win32UserNotifications notifications;
+  vantrell::NotificationTray tray(notifications);
+  notifications.SetClickHandler([&tray] { tray.IconClicked(); });
+  dialogWindows.SetTray(&tray);
+  statementServices.tray = &tray;
   statementServices.tasks = &taskScheduler;
   vantrell::Win32WebServer webServer;
   statementServices.webServer = &webServer;

@@ -5,6 +5,7 @@
 
 #include "components/component_statements.h"
 #include "dialogs/dialog_statements.h"
+#include "dialogs/message_statements.h"
 #include "lang/translations.h"
 #include "media/extract_statement.h"
 #include "msi/install_statements.h"
@@ -93,8 +94,8 @@ const std::vector<StatementModule>& StatementModules() {
       {"Load Feature Selections", "components/component_statements"},
       {"Localization Variable", "text/text_statements"},
       {"Mathematics", "text/text_statements"},
-      {"MessageBalloon", ""},
-      {"MessageBox", ""},
+      {"MessageBalloon", "dialogs/message_statements"},
+      {"MessageBox", "dialogs/message_statements"},
       {"Parse String", "text/text_statements"},
       {"Read from Text File", "text/text_statements"},
       {"Read Registry", "system/registry_statements"},
@@ -119,7 +120,7 @@ const std::vector<StatementModule>& StatementModules() {
       {"Set Environment", "msi/install_statements"},
       {"Set IIS Property", "system/web_server_statements"},
       {"Set Variable", "text/text_statements"},
-      {"System Tray", ""},
+      {"System Tray", "dialogs/message_statements"},
       {"Terminate Install", "script/interpreter"},
       {"Terminate Program", "system/run_statements"},
       {"Terminate with Exit Code", "script/interpreter"},
@@ -175,6 +176,10 @@ StatementTable BuildStatementTable(StatementServices& services,
                  [dialogs = services.dialogs](StatementContext& s) { DisplayDialog(s, dialogs); });
   table.Register("Hide Dialog",
                  [dialogs = services.dialogs](StatementContext& s) { HideDialog(s, dialogs); });
+  if (services.tray != nullptr) {
+    table.SetModule("dialogs/message_statements");
+    RegisterMessageStatements(table, MessageServices{*services.tray, translated});
+  }
 
   table.SetModule("media/extract_statement");
   RegisterArchiveStatements(table, services.archives, files,

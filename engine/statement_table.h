@@ -11,6 +11,7 @@
 #include "common/file_system.h"
 #include "common/registration_store.h"
 #include "dialogs/dialog_statements.h"
+#include "dialogs/notification_tray.h"
 #include "engine/run_session.h"
 #include "media/archive_files.h"
 #include "msi/apply_changes.h"
@@ -64,6 +65,9 @@ struct StatementServices {
   WebServerPlatform* webServer = nullptr;
   // The dialogs' windows; none: dialogs are performed without windows.
   DialogWindows* dialogs = nullptr;
+  // Message boxes, balloons and the notification icon; without it those
+  // statements are not served.
+  NotificationTray* tray = nullptr;
 };
 
 // The handlers of one run. The program that started a self-extracting

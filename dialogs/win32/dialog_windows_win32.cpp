@@ -232,8 +232,13 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
                            slash == std::string::npos ? formPath : formPath.substr(slash + 1));
   dialog->window = std::make_unique<FormWindow>(*dialog->form, ScreenDpi());
   dialog->surface = std::make_unique<WindowSurface>(*dialog->window);
+  dialog->window->SetCloseRefusedHandler([this] {
+    if (tray_ != nullptr) tray_->CloseRefused();
+  });
   FormWindow* shownWindow = dialog->window.get();
-  dialog->window->SetSystemCommandHandler([shownWindow](WPARAM command) {
+  dialog->window->SetSystemCommandHandler([this, shownWindow](WPARAM command) {
+    // With the icon visible a minimised page goes into the tray instead.
+    if ((command & 0xFFF0) == SC_MINIMIZE) return tray_ != nullptr && tray_->Minimising();
     if (command != kAboutCommand) return false;
     ShowAbout(shownWindow->Handle());
     return true;
@@ -309,11 +314,14 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   dialog.window->SetClosable(false);
   PrepareSystemMenu(window);
   SetCancelRequested(false);
-  ShowWindow(window, SW_SHOW);
-  SetForegroundWindow(window);
-  // The keyboard starts at the first control in tab order.
-  if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
-  SetShownWindow(reinterpret_cast<uintptr_t>(window));
+  // In tray mode the page only becomes the one the icon's click shows.
+  if (tray_ == nullptr || !tray_->HoldBack(reinterpret_cast<uintptr_t>(window))) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    // The keyboard starts at the first control in tab order.
+    if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
+    SetShownWindow(reinterpret_cast<uintptr_t>(window));
+  }
   if (shown_ != nullptr && shown_ != &dialog) Hide(*shown_);
   shown_ = &dialog;
   current_ = &dialog;

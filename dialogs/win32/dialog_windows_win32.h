@@ -15,6 +15,7 @@
 #include "dialogs/dialog_binding.h"
 #include "dialogs/dialog_statements.h"
 #include "dialogs/form_runtime.h"
+#include "dialogs/notification_tray.h"
 #include "dialogs/win32/form_window.h"
 
 namespace vantrell {
@@ -35,6 +36,10 @@ class Win32DialogWindows final : public DialogWindows {
   DialogOutcome ShowModeless(const std::string& key) override;
   void HideCurrent() override;
   void RefreshProgress(const ProgressFigures& figures) override;
+
+  // The run's tray: in tray mode a page is kept hidden until the icon is
+  // clicked; a refused close and a minimised page go to it.
+  void SetTray(NotificationTray* tray) { tray_ = tray; }
 
  private:
   struct Dialog {
@@ -57,6 +62,7 @@ class Win32DialogWindows final : public DialogWindows {
   Dialog* current_ = nullptr;
   Dialog* prepared_ = nullptr;  // released before the next preparation
   DialogServices services_;
+  NotificationTray* tray_ = nullptr;
   bool firstDisplay_ = true;
   POINT lastPosition_{};
   SIZE lastSize_{};

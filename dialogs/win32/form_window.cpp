@@ -1760,7 +1760,10 @@ LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wPa
       if (view->owner->ChildMessage(message, wParam, lParam)) return TRUE;
       break;
     case WM_CLOSE:
-      if (view == view->owner->root_.get() && !view->owner->closable_) return 0;
+      if (view == view->owner->root_.get() && !view->owner->closable_) {
+        if (view->owner->onCloseRefused_) view->owner->onCloseRefused_();
+        return 0;
+      }
       break;
     case WM_SYSCOMMAND:
       if (view == view->owner->root_.get() && view->owner->onSystemCommand_ &&

@@ -123,8 +123,12 @@ class FormWindow {
   // from the right edge.
   void SetRightToLeft(bool rightToLeft);
   bool RightToLeft() const { return rightToLeft_; }
-  // While not closable a close request (title-bar button, Alt+F4) is refused.
+  // While not closable a close request (title-bar button, Alt+F4) is refused
+  // and reported to the handler.
   void SetClosable(bool closable) { closable_ = closable; }
+  void SetCloseRefusedHandler(std::function<void()> handler) {
+    onCloseRefused_ = std::move(handler);
+  }
 
  private:
   static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -169,6 +173,7 @@ class FormWindow {
   std::unordered_map<HWND, ControlView*> byWindow_;
   std::function<void(FormControl&, FormEvent)> onEvent_;
   std::function<bool(WPARAM)> onSystemCommand_;
+  std::function<void()> onCloseRefused_;
   bool closable_ = true;
   bool rightToLeft_ = false;
   bool showing_ = false;

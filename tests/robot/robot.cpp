@@ -38,6 +38,7 @@ constexpr char kUsage[] =
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
     "       robot progress SELECTOR --until BUTTON-TEXT [--shots PREFIX]\n"
+    "       robot tray-click [--pid N]            robot tray [--pid N]\n"
     "       robot list\n";
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -536,6 +537,56 @@ int CommandSysCommand(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// The engine's tray form: a hidden window of the class "TImageListPool"
+// (of the process --pid, when given), which owns the notification icon.
+HWND AwaitTrayForm(const Options& options) {
+  const DWORD pid = options.Number(L"pid", 0);
+  const DWORD timeoutMs = options.Number(L"timeout", kDefaultWaitMs);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"TImageListPool", nullptr)) != nullptr) {
+      if (pid == 0 || ProcessOf(found) == pid) return found;
+    }
+    if (GetTickCount() - start >= timeoutMs) {
+      throw RobotError("timeout: no tray form after " + std::to_string(timeoutMs) + " ms", 3);
+    }
+    Sleep(kPollMs);
+  }
+}
+
+// Clicks the notification icon through its window messages: the tray form
+// gets the icon's callback message (registered as "VantrellTrayIcon") for
+// icon 1 with a left-button release, as the shell sends it for a click.
+int CommandTrayClick(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly({L"pid", L"timeout"});
+  HWND form = AwaitTrayForm(options);
+  const UINT callback = RegisterWindowMessageW(L"VantrellTrayIcon");
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(form, callback, 1, WM_LBUTTONUP, SMTO_ABORTIFHUNG, 5000, &result)) {
+    throw RobotError(Win32Failure("SendMessageTimeoutW"));
+  }
+  out.Line("tray_clicked", FormatHwnd(form));
+  return 0;
+}
+
+// Whether the engine's notification icon (icon 1 of the tray form) is in the
+// shell's notification area: a modification that changes nothing succeeds
+// only for an icon the shell holds.
+int CommandTray(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {});
+  options.AllowOnly({L"pid", L"timeout"});
+  HWND form = AwaitTrayForm(options);
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = form;
+  data.uID = 1;
+  out.Line("tray_form", FormatHwnd(form));
+  out.Line("icon", Shell_NotifyIconW(NIM_MODIFY, &data) ? "1" : "0");
+  return 0;
+}
+
 // The control that has the keyboard focus in the window's thread.
 int CommandFocus(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
@@ -627,6 +678,8 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"syscommand", CommandSysCommand},
       {L"click-at", CommandClickAt},
       {L"progress", CommandProgress},
+      {L"tray-click", CommandTrayClick},
+      {L"tray", CommandTray},
   };
   if (argv.size() < 2) Usage("no command");
   auto found = kCommands.find(argv[1]);

@@ -11,6 +11,7 @@
 #include "twins/file_twins.h"
 #include "twins/memory_file_system.h"
 #include "twins/memory_text_system.h"
+#include "twins/notifications_twin.h"
 #include "twins/program_runner_twin.h"
 #include "twins/registration_twins.h"
 #include "twins/registry_twin.h"
@@ -68,6 +69,9 @@ TEST(StatementTable, EachHandlerComesFromTheListedModule) {
   services.tasks = &tasks;
   WebServerTwin webServer;
   services.webServer = &webServer;
+  NotificationsTwin notifications;
+  NotificationTray tray(notifications);
+  services.tray = &tray;
   const StatementTable table = BuildStatementTable(services, "");
 
   for (const StatementModule& entry : StatementModules()) {
