@@ -129,7 +129,7 @@ show_installed
 if [ "$show" = 0 ]; then
   cached="${uninstall#\"}"
   cached="${cached%%\"*}"
-  step "stepping through the maintenance wizard" maintenance_tour "$cached"
+  step "stepping through the maintenance wizard" maintenance_tour "$cached" "$out"
   echo
   echo "screenshots of every page: $WINE_RUN_DIR/shots"
 fi

@@ -70,10 +70,11 @@ wizard_tour() {
   robot_bg_wait "$log" 300 >/dev/null || return 1
 }
 
-# maintenance_tour CACHED-SETUP : the cached copy started without arguments
-# asks what to do; Repair runs the package again.
+# maintenance_tour CACHED-SETUP SETUP-FOLDER : the cached copy started
+# without arguments asks what to do; Repair runs the package again and asks
+# for the original setup folder, which the robot chooses.
 maintenance_tour() {
-  local w log="$WINE_RUN_DIR/maintenance.log"
+  local w b log="$WINE_RUN_DIR/maintenance.log"
   echo "== the maintenance wizard of the cached copy (repair)"
   robot_bg_run "$log" --timeout 600000 -- "$1"
   w="$(tour_page)" || return 1
@@ -81,8 +82,13 @@ maintenance_tour() {
   robot click --hwnd "$w" --button "Repair: install the files and settings again" --no-wait >/dev/null
   sleep 0.5
   tour_keys "$w" ALT+N
-  w="$(tour_progress 10)" || return 1
-  tour_shot 11-finish "$w"
+  if b="$(robot wait --timeout 30000 --title "Browse for Folder" | robot_value hwnd)" && [ -n "$b" ]; then
+    tour_shot 10-sources "$b"
+    robot browse-to --hwnd "$b" --path "$(winpath "$2")" >/dev/null
+    robot click --hwnd "$b" --button OK >/dev/null
+  fi
+  w="$(tour_progress 11)" || return 1
+  tour_shot 12-finish "$w"
   tour_keys "$w" RETURN
   robot_bg_wait "$log" 300 >/dev/null || return 1
 }

@@ -645,9 +645,8 @@ int CommandProgress(const std::vector<std::wstring>& args, Output& out) {
     }
     Sleep(10);
   }
-  throw RobotError("timeout: no button \"" + ToUtf8(until) + "\" after " +
-                       std::to_string(timeoutMs) + " ms",
-                   3);
+  throw RobotError(
+      "timeout: no button \"" + ToUtf8(until) + "\" after " + std::to_string(timeoutMs) + " ms", 3);
 }
 
 int CommandList(const std::vector<std::wstring>& args, Output& out) {
