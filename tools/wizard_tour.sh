@@ -71,24 +71,19 @@ wizard_tour() {
 }
 
 # maintenance_tour CACHED-SETUP SETUP-FOLDER : the cached copy started
-# without arguments asks what to do; Repair runs the package again and asks
-# for the original setup folder, which the robot chooses.
+# without arguments asks what to do; Repair runs the package again from the
+# original setup folder ("/p=", as an administrator's shortcut would give it).
 maintenance_tour() {
-  local w b log="$WINE_RUN_DIR/maintenance.log"
+  local w log="$WINE_RUN_DIR/maintenance.log"
   echo "== the maintenance wizard of the cached copy (repair)"
-  robot_bg_run "$log" --timeout 600000 -- "$1"
+  robot_bg_run "$log" --timeout 600000 -- "$1" "/p=$(winpath "$2")"
   w="$(tour_page)" || return 1
   tour_shot 09-maintenance "$w"
   robot click --hwnd "$w" --button "Repair: install the files and settings again" --no-wait >/dev/null
   sleep 0.5
   tour_keys "$w" ALT+N
-  if b="$(robot wait --timeout 30000 --title "Browse for Folder" | robot_value hwnd)" && [ -n "$b" ]; then
-    tour_shot 10-sources "$b"
-    robot browse-to --hwnd "$b" --path "$(winpath "$2")" >/dev/null
-    robot click --hwnd "$b" --button OK >/dev/null
-  fi
-  w="$(tour_progress 11)" || return 1
-  tour_shot 12-finish "$w"
+  w="$(tour_progress 10)" || return 1
+  tour_shot 11-finish "$w"
   tour_keys "$w" RETURN
   robot_bg_wait "$log" 300 >/dev/null || return 1
 }
