@@ -638,7 +638,11 @@ int CommandProgress(const std::vector<std::wstring>& args, Output& out) {
         out.Line("at", std::to_string(GetTickCount() - start));
         RECT rect{};
         if (!shots.empty() && GetWindowRect(window, &rect)) {
-          WriteBmp(CaptureScreen(rect), shots + L"-" + std::to_wstring(++count) + L".bmp");
+          // A picture taken while the next page replaced this one is left out.
+          auto picture = CaptureScreen(rect);
+          if (FindWindowBy(selector) == window) {
+            WriteBmp(picture, shots + L"-" + std::to_wstring(++count) + L".bmp");
+          }
         }
       }
       break;
