@@ -106,25 +106,51 @@ rm -f "$app/readme.txt"
 check "silent repair: exit 0" "$(maintain /s "/p=$sources")" 0
 check "silent repair: the deleted file is back" "$(head -1 "$app/readme.txt" 2>/dev/null)" "Vantrell Author Example"
 
-# Interactive: no /p=, so the engine asks for the sources; the robot picks
-# the setup folder (its data\ sub-folder holds the marker).
-interactive() { # interactive ARGS... : answers the question, prints the exit code
-  local run="$(scratch)"
+# Interactive: the cached copy shows its maintenance page (Modify is chosen
+# at first; Modify goes through the components page). No /p=, so the engine
+# asks for the sources; the robot picks the setup folder (its data\
+# sub-folder holds the marker), and the finish page ends the run.
+wizard_page() { # wizard_page [NOT-HWND] : the page on screen, other than NOT-HWND
+  local w i
+  for i in $(seq 1 120); do
+    w="$(robot wait --timeout 60000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd)"
+    [ -n "$w" ] && [ "$w" != "${1:-}" ] && { echo "$w"; return 0; }
+    sleep 0.5
+  done
+  return 1
+}
+interactive() { # interactive modify|repair ARGS... : goes through the pages, prints the exit code
+  local choice="$1" run w
+  shift
+  run="$(scratch)"
   robot_bg_run "$run/r.log" --timeout 180000 -- "$modify_path" "$@"
+  w="$(wizard_page)"
+  if [ "$choice" = repair ]; then
+    robot click --hwnd "$w" --button "Repair: install the files and settings again" --no-wait >/dev/null
+    sleep 0.5
+  fi
+  robot key --hwnd "$w" --keys ALT+N >/dev/null
+  if [ "$choice" = modify ]; then
+    w="$(wizard_page "$w")"
+    robot key --hwnd "$w" --keys ALT+N >/dev/null
+  fi
   if robot wait --timeout 60000 --title "Browse for Folder" >/dev/null; then
     robot dump --title "Browse for Folder" >"$WINE_RUN_DIR/sources-dump.txt"
     robot browse-to --title "Browse for Folder" --path "$sources" >/dev/null
     screenshot sources-question --title "Browse for Folder" >/dev/null
     robot click --title "Browse for Folder" --button OK >/dev/null
   fi
+  w="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish |
+    robot_value until)"
+  [ -n "$w" ] && robot key --hwnd "$w" --keys RETURN >/dev/null
   robot_value exit <<<"$(robot_bg_wait "$run/r.log" 200)"
 }
-check "interactive modify: exit 0" "$(interactive WITHHELP=FALSE)" 0
+check "interactive modify: exit 0" "$(interactive modify WITHHELP=FALSE)" 0
 grep -qx 'static=Please locate your original setup sources to continue operation' "$WINE_RUN_DIR/sources-dump.txt" &&
   pass "interactive modify: the question's text" || fail "interactive modify: no question with the locate-sources text"
 removed_help "interactive modify"
 rm -f "$app/hello.cmd"
-check "interactive repair: exit 0" "$(interactive)" 0
+check "interactive repair: exit 0" "$(interactive repair)" 0
 check "interactive repair: the deleted file is back, the choice kept" "$(installed_files)" \
   "$help_kept./hello.cmd ./readme.txt "
 check "after maintenance: still registered" "$(arp_value ModifyPath)" "$cached"
@@ -352,7 +378,7 @@ first="$(head -1 <<<"$msg")"
 check "failing check: file, parameter line, name and message" "${first%% (no statement*}" \
   "$dir/bad/main.vscript:4: error: \"If\" parameter 1 (variable): variable not defined: UNDEFINED_NAME"
 check "failing check: summary" "$(tail -1 <<<"$msg")" \
-  "vantrell-author: 1 error, 1 warning; nothing was built"
+  "vantrell-author: 1 error; nothing was built"
 [ -e "$dir/bad-out" ] && fail "failing check left an output folder" || pass "failing check left no output"
 
 test_done
