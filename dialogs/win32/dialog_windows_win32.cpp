@@ -12,6 +12,7 @@
 #include "common/win32/folder_browser.h"
 #include "components/component_table.h"
 #include "dialogs/form_stream.h"
+#include "dialogs/win32/win32_text.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "lang/translations.h"
@@ -21,25 +22,9 @@
 namespace vantrell {
 namespace {
 
+// Form files are small; anything past a few megabytes is no form of ours.
 std::optional<std::string> ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  LARGE_INTEGER size{};
-  // Form files are small; anything past a few megabytes is no form of ours.
-  constexpr LONGLONG kMostBytes = LONGLONG{64} << 20;
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart <= kMostBytes;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = bytes.empty() ||
-         (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-          read == bytes.size());
-  }
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
+  return ReadFileBytes(path, LONGLONG{64} << 20);
 }
 
 int ScreenDpi() {

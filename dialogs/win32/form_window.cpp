@@ -15,6 +15,7 @@
 #include "common/engine_error.h"
 #include "dialogs/edit_mask.h"
 #include "dialogs/win32/html_view_win32.h"
+#include "dialogs/win32/win32_text.h"
 
 namespace vantrell {
 namespace {
@@ -34,18 +35,6 @@ bool Is(const FormControl& control, std::string_view className) {
 bool IsAny(const FormControl& control, std::initializer_list<std::string_view> names) {
   return std::any_of(names.begin(), names.end(),
                      [&](std::string_view n) { return Is(control, n); });
-}
-
-std::wstring Widen(std::string_view text, UINT codePage) {
-  if (text.empty()) return {};
-  int length =
-      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-  }
-  return wide;
 }
 
 // UTF-8 and wide strings read as UTF-8 (form_runtime.h); byte strings are
@@ -69,19 +58,6 @@ std::vector<std::wstring> WideLines(const FormControl& control, std::string_view
     lines.push_back(WideOf(&list->list[i], texts[i]));
   }
   return lines;
-}
-
-// The engine's texts are in the system code page.
-std::string Narrow(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
-  if (length > 0) {
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                        length, nullptr, nullptr);
-  }
-  return narrow;
 }
 
 std::string WindowTextOf(HWND window) {

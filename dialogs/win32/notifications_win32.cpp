@@ -6,23 +6,12 @@
 #include <cwchar>
 
 #include "common/engine_error.h"
+#include "dialogs/win32/win32_text.h"
 
 namespace vantrell {
 namespace {
 
 constexpr UINT kIconId = 1;
-
-// Script texts are in the system code page.
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  }
-  return wide;
-}
 
 // Copies as much as fits, always terminated.
 template <size_t N>
