@@ -77,7 +77,20 @@ screenshot() {
   mkdir -p "$dir"
   local bmp="$dir/$name.bmp" png="$dir/$name.png"
   if [ $# -eq 0 ]; then set -- --screen; fi
-  robot shot "$@" --out "$(winepath -w "$bmp" 2>/dev/null)" >/dev/null || return 1
+  local target attempt
+  target="$(winepath -w "$bmp" 2>/dev/null)"
+  [ -n "$target" ] || target="Z:${bmp//\//\\}"
+  # A whole-screen capture has failed once on a loaded machine: one more try,
+  # and the robot's own reason is printed if that fails too.
+  for attempt in 1 2; do
+    if robot shot "$@" --out "$target" >/dev/null 2>"$dir/$name.err" && [ -s "$bmp" ]; then break; fi
+    if [ "$attempt" = 2 ]; then
+      echo "screenshot $name: $(tr -d '\r' <"$dir/$name.err")" >&2
+      return 1
+    fi
+    sleep 1
+  done
+  rm -f "$dir/$name.err"
   convert "$bmp" "$png" || return 1
   rm -f "$bmp"
   echo "$png"
