@@ -665,6 +665,8 @@ void FormWindow::CreateControl(ControlView& view) {
   if (Is(c, "THTMLViewer")) {
     // A window of the viewer's own class.
     if (Ident(c, "BorderStyle") != "htNone") exStyle |= WS_EX_CLIENTEDGE;
+    const std::string bars = Ident(c, "ScrollBars");
+    if (bars != "ssNone" && bars != "ssHorizontal") style |= WS_VSCROLL;
     HtmlViewSettings settings;
     settings.face = c.Get("DefFontName").value_or(settings.face);
     settings.monospaceFace = c.Get("DefPreFontName").value_or(settings.monospaceFace);

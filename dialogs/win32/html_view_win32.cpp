@@ -323,7 +323,7 @@ HWND CreateHtmlView(HWND parent, const RECT& bounds, DWORD style, DWORD exStyle,
                     const HtmlViewSettings& settings) {
   RegisterViewClass();
   HtmlViewSettings copy = settings;
-  return CreateWindowExW(exStyle, kHtmlViewClass, L"", style | WS_VSCROLL, bounds.left, bounds.top,
+  return CreateWindowExW(exStyle, kHtmlViewClass, L"", style, bounds.left, bounds.top,
                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                          GetModuleHandleW(nullptr), &copy);
 }
@@ -428,7 +428,10 @@ void HtmlView::ScrollTo(int y) {
   info.nMax = std::max(s.layout.height - 1, 0);
   info.nPage = static_cast<UINT>(page);
   info.nPos = next;
-  SetScrollInfo(window_, SB_VERT, &info, TRUE);
+  // Without its bar (ScrollBars ssNone) the page still scrolls by wheel and keys.
+  if ((GetWindowLongW(window_, GWL_STYLE) & WS_VSCROLL) != 0) {
+    SetScrollInfo(window_, SB_VERT, &info, TRUE);
+  }
   if (next != s.scroll) {
     s.scroll = next;
     InvalidateRect(window_, nullptr, FALSE);

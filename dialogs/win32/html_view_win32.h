@@ -32,7 +32,8 @@ struct HtmlViewSettings {
 
 class HtmlView;
 
-// Creates the viewer's window (hidden unless style has WS_VISIBLE).
+// Creates the viewer's window (hidden unless style has WS_VISIBLE; with a vertical
+// scroll bar when it has WS_VSCROLL).
 HWND CreateHtmlView(HWND parent, const RECT& bounds, DWORD style, DWORD exStyle,
                     const HtmlViewSettings& settings);
 // The viewer of such a window; nullptr for any other window.
