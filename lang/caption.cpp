@@ -10,6 +10,11 @@ namespace {
 std::mutex captionMutex;
 std::string captionTitle;
 bool captionLogo = false;
+
+// " - " and the wizard's name, which the engine texts translate.
+std::string CaptionSuffix() {
+  return " - " + EngineText(kTextWizardCaption);
+}
 }  // namespace
 
 void SetCaptionTitle(std::string title) {
@@ -25,23 +30,23 @@ void SetCaptionLogo(bool logo) {
 std::string WizardCaption() {
   std::lock_guard lock(captionMutex);
   if (captionLogo) return captionTitle;
-  if (!captionTitle.empty()) return captionTitle + " - Vantrell Wizard";
+  if (!captionTitle.empty()) return captionTitle + CaptionSuffix();
   return EngineText(kTextWizardCaption);
 }
 
 std::string DialogCaption(std::string caption) {
-  static const std::string kSuffix = " - Vantrell Wizard";
+  const std::string suffix = CaptionSuffix();
   bool logo = false;
   {
     std::lock_guard lock(captionMutex);
     logo = captionLogo;
   }
   if (!logo) {
-    if (caption.find(kSuffix) == std::string::npos) caption += kSuffix;
+    if (caption.find(suffix) == std::string::npos) caption += suffix;
     return caption;
   }
-  for (size_t at = caption.find(kSuffix); at != std::string::npos; at = caption.find(kSuffix)) {
-    caption.erase(at, kSuffix.size());
+  for (size_t at = caption.find(suffix); at != std::string::npos; at = caption.find(suffix)) {
+    caption.erase(at, suffix.size());
   }
   return caption;
 }

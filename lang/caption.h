@@ -1,6 +1,7 @@
 // The wizard caption that titles every engine message box: the title alone
 // with the logo flag, the title + " - Vantrell Wizard" when a title is known,
-// and the engine's own caption text otherwise.
+// and the engine's own caption text otherwise. The suffix's name is the
+// engine's caption text, so that it follows the engine texts' language.
 #pragma once
 
 #include <string>

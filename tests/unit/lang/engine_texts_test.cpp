@@ -1,6 +1,7 @@
 // Engine text slots: defaults, and loading blocks for the user's language.
 #include <gtest/gtest.h>
 
+#include "lang/caption.h"
 #include "lang/engine_texts.h"
 #include "lang/language_table.h"
 
@@ -41,6 +42,20 @@ TEST_F(EngineTexts, LoadsTheBlockOfTheUserLanguage) {
   // Reserved slots keep their defaults.
   EXPECT_EQ(EngineText(95), "");
   EXPECT_EQ(EngineText(112), "fr112");
+}
+
+TEST_F(EngineTexts, CaptionSuffixFollowsTheWizardsName) {
+  std::string block = Block("de");
+  block.replace(block.find("de23\r\n"), 6, "Vantrell-Assistent\r\n");
+  LoadEngineTexts(block, "German");
+  SetCaptionTitle("Beispiel");
+  EXPECT_EQ(WizardCaption(), "Beispiel - Vantrell-Assistent");
+  EXPECT_EQ(DialogCaption("Seite"), "Seite - Vantrell-Assistent");
+  EXPECT_EQ(DialogCaption("Seite - Vantrell-Assistent"), "Seite - Vantrell-Assistent");
+  SetCaptionLogo(true);
+  EXPECT_EQ(DialogCaption("Seite - Vantrell-Assistent"), "Seite");
+  SetCaptionLogo(false);
+  SetCaptionTitle("");
 }
 
 TEST_F(EngineTexts, ShortFileKeepsWhatItHas) {
