@@ -31,9 +31,12 @@ void ExecuteApplyChanges(StatementContext& statement, InstallerRunner& runner,
 
   const std::string temp = vars.GetVariable("TEMPDIR");
   RecordProperty("MSINTEMP", temp);
-  // The package learns the chosen setup language.
-  if (Translations().Active())
+  // The package learns the chosen setup language, and its shortcuts and file
+  // types get their texts in that language.
+  if (Translations().Active()) {
     QueueProperty("ProductLanguage", LanguageToLcid(Translations().Current()));
+    if (hooks.localizeTexts) hooks.localizeTexts(packagePath);
+  }
 
   request.operation = InstallerOperation::kPackage;
   request.packagePath = packagePath;

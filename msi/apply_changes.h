@@ -45,6 +45,8 @@ struct ApplyChangesHooks {
   std::function<bool(StatementContext& statement, bool install)> checkSources;
   // The same for "Apply Patch", which needs its sources whenever the marker is missing.
   std::function<bool(StatementContext& statement)> checkPatchSources;
+  // Writes the run's translated shortcut and file-type texts into the package.
+  std::function<void(const std::string& packagePath)> localizeTexts;
   // The upkeep after a successful run (engine cache and registration).
   std::function<void(StatementContext& statement, const InstallerRequest& request)> afterSuccess;
 };

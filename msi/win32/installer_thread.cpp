@@ -23,6 +23,7 @@
 #include "msi/registration.h"
 #include "msi/setup_sources.h"
 #include "msi/win32/msi_library.h"
+#include "msi/win32/package_editor.h"
 #include "msi/win32/registration_store_win32.h"
 #include "script/run_identity.h"
 
@@ -361,6 +362,7 @@ ApplyChangesHooks InstallerHooks(FileSystem& files, SystemFacts& system,
         files, system, statement.vars, SourceBrowser(), statement.run.Silent(), false};
     return FindSetupSources(SourceStatement::kApplyPatch, false, services);
   };
+  hooks.localizeTexts = [](const std::string& packagePath) { ApplyLocalizedTexts(packagePath); };
   hooks.afterSuccess = [&files, &system, &registry, &folders](StatementContext& statement,
                                                               const InstallerRequest& request) {
     RegistrationServices services{files, system, registry, folders, CurrentPlatformFamily()};

@@ -47,6 +47,7 @@ struct HookLog {
   bool sourcesFound = true;
   std::vector<bool> checks;  // the install flag of each source check
   int patchChecks = 0;
+  std::vector<std::string> localized;  // the packages given their translated texts
   std::vector<InstallerRequest> upkeep;
 };
 
@@ -122,6 +123,9 @@ class InstallerRunTest : public ::testing::Test {
     services.hooks.checkPatchSources = [&log](StatementContext&) {
       ++log.patchChecks;
       return log.sourcesFound;
+    };
+    services.hooks.localizeTexts = [&log](const std::string& package) {
+      log.localized.push_back(package);
     };
     services.hooks.afterSuccess = [&log](StatementContext&, const InstallerRequest& request) {
       log.upkeep.push_back(request);
@@ -226,6 +230,7 @@ TEST_F(InstallerRunTest, TheChosenLanguageReachesThePackage) {
     const bool sent =
         std::find(queued.begin(), queued.end(), "ProductLanguage=1031") != queued.end();
     EXPECT_EQ(sent, std::string(language) == "German") << language;
+    EXPECT_EQ(log.localized.size(), sent ? 1u : 0u) << language;
   }
   Translations().Reset();
 }
