@@ -38,6 +38,9 @@ wizard_tour() {
   local setup="$1" w log="$WINE_RUN_DIR/tour.log"
   echo "== the wizard, stepped through by the test robot (screenshots)"
   robot_bg_run "$log" --timeout 600000 -- "$(winpath "$setup")"
+  w="$(robot wait --timeout 60000 --title "Select Setup Language" | robot_value hwnd)" || return 1
+  tour_shot 00-language "$w"
+  tour_keys "$w" RETURN
   w="$(tour_page)" || return 1
   tour_shot 01-welcome "$w"
   tour_keys "$w" RETURN
@@ -58,7 +61,10 @@ wizard_tour() {
   tour_shot 04-destination "$w"
   tour_keys "$w" ALT+N
   w="$(tour_page)"
-  tour_keys "$w" HOME,DOWN,SPACE
+  # The user guide's node, then its menu: "Entire feature will be unavailable".
+  tour_keys "$w" HOME,DOWN,DOWN
+  tour_keys "$w" APPS
+  tour_keys "$w" U
   tour_shot 05-components "$w"
   tour_keys "$w" ALT+N
   w="$(tour_page)"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The example's wizard as a user goes through it, by keyboard and mouse: the
 # license is scrolled to its end before "I accept" can be ticked, the user
-# information keeps its tab order, a typed target folder and an unticked
-# component are what the setup installs, Back and Next keep the values,
+# information keeps its tab order, a typed target folder and a component left
+# out through the component tree's menu are what the setup installs, Back and Next keep the values,
 # Cancel answered No changes nothing and Yes ends the setup. Every page is
 # photographed at 96 and at 144 dots per inch.
 set -uo pipefail
@@ -19,6 +19,8 @@ dir="$(scratch)"
 # progress page.
 cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
 for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
+# A user guide of some size, so that leaving it out shows in the space required.
+head -c 600000 /dev/urandom >"$dir/project/files/help/en/figures.dat"
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
   2>"$dir/build.err"
 check "the example builds with its forms" "$?" 0
@@ -48,6 +50,10 @@ echo "-- through the wizard at 96 dpi"
 set_dpi 96
 target='C:\Example Apps\Author'
 robot_bg_run "$dir/run.log" --timeout 240000 -- "$(winpath "$dir/out/setup.exe")"
+language="$(robot wait --timeout 30000 --title "Select Setup Language" | robot_value hwnd)"
+check "language: English preselected for an English user" "$(focus_of "$language")" English
+screenshot example-96-language --hwnd "$language" >/dev/null
+keys "$language" RETURN
 welcome="$(page)"
 check "welcome: the focus starts on Next (Back is off)" "$(focus_of "$welcome")" "Next >"
 check "welcome: Back is disabled" "$(values "$welcome" disabled)" "< Back|"
@@ -106,33 +112,58 @@ check "cancel answered No: the page stays with its value" "$(dump_of "$destinati
 keys "$destination" ALT+N
 
 components="$(page)"
-check "components: the top-level components, ticked as defined" \
-  "$(values "$components" item)/$(values "$components" item_checked)" "Application|Help|/Application|Help|"
+# The tree: Application with Program (fixed) and Help below it, all expanded,
+# the first node selected. The statics are the description, the size and the
+# space required, available and left.
 check "components: Tab order" "$(tab_order "$components" 4)" "< Back|Next >|Cancel||"
+statics() { values "$components" static; }
+descr="$(statics)"
+[[ "$descr" == "The example application|"* ]] &&
+  pass "components: the first node selected, its description shown ($descr)" || fail "components: texts [$descr]"
+required_all="$(statics | cut -d'|' -f3)"
+menu() { # the context-menu key on the selected node, then KEYS in the menu
+  keys "$components" APPS
+  keys "$components" "$1"
+}
 keys "$components" HOME,DOWN
-descr="$(values "$components" static)"
-[[ "$descr" == "The user guide, in its own folder below the application|"* ]] &&
-  pass "components: the clicked component's description and size ($descr)" || fail "components: texts [$descr]"
-keys "$components" SPACE
-check "components: Help unticked with the keyboard" "$(values "$components" item_checked)" "Application|"
+check "components: the description follows the selection" "$(statics | cut -d'|' -f1)" \
+  "The program and its notes; always installed"
+menu U
+check "components: the fixed program opens no menu" "$(statics | cut -d'|' -f3)" "$required_all"
+keys "$components" DOWN
+check "components: the user guide" "$(statics | cut -d'|' -f1)" "The user guide, in its own folder below the application"
+menu U
+required_less="$(statics | cut -d'|' -f3)"
+[ "$required_less" != "$required_all" ] && pass "components: Help unavailable, less space required ($required_all -> $required_less)" ||
+  fail "components: the required space stays $required_all"
+keys "$components" HOME
+menu E
+check "components: the entire feature brings Help back" "$(statics | cut -d'|' -f3)" "$required_all"
+menu U
+check "components: the entire feature unavailable leaves the fixed program" "$(statics | cut -d'|' -f3)" "$required_less"
 screenshot example-96-components --hwnd "$components" >/dev/null
 keys "$components" ALT+B
 check "Back: the destination page keeps the typed folder" "$(dump_of "$(page)" | robot_value edit)" "$target"
 keys "$(page)" ALT+N
-check "Next: the components page keeps the choice" "$(values "$(page)" item_checked)" "Application|"
-keys "$(page)" ALT+N
+components="$(page)"
+check "Next: the components page keeps the choice" "$(statics | cut -d'|' -f3)" "$required_less"
+keys "$components" ALT+N
 
 ready="$(page)"
 check "ready: Install is the default button" "$(dump_of "$ready" | robot_value default)" "Install"
 check "ready: Tab order" "$(tab_order "$ready" 3)" "Install|Cancel|< Back|"
 screenshot example-96-ready --hwnd "$ready" >/dev/null
+# The progress page follows the installer run: the robot, started before
+# Install is pressed so that a loaded machine does not make it miss the
+# first figures, reads the bar every 10 ms (position/minimum/maximum) and
+# photographs each new position until the finish page is up.
+robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish \
+  --shots "$(winpath "$WINE_RUN_DIR/shots")\\example-96-progress" >"$dir/progress.out" &
+watcher=$!
+sleep 1
 keys "$ready" ALT+I
-
-# The progress page follows the installer run: the robot reads its bar
-# every 50 ms (position/minimum/maximum) and photographs each new position
-# until the finish page is up.
-watch="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish \
-  --shots "$(winpath "$WINE_RUN_DIR/shots")\\example-96-progress")"
+wait "$watcher"
+watch="$(cat "$dir/progress.out")"
 mapfile -t seen < <(robot_value progress <<<"$watch")
 echo "  note progress page: $(robot_value progress <<<"$watch" | tr '\n' ' ') at $(robot_value at <<<"$watch" | tr '\n' ' ') ms"
 last="${seen[-1]:-}"
@@ -171,6 +202,7 @@ fi
 echo "-- the pages at 144 dpi, then Cancel answered Yes"
 set_dpi 144
 robot_bg_run "$dir/run144.log" --timeout 180000 -- "$(winpath "$dir/out/setup.exe")"
+keys "$(robot wait --timeout 30000 --title "Select Setup Language" | robot_value hwnd)" RETURN
 w="$(page)"
 screenshot example-144-welcome --hwnd "$w" >/dev/null
 check "144 dpi: the page grows by half" "$(dump_of "$w" | robot_value rect | awk -F, '{print ($3 - $1 > 650) ? "wide" : "narrow"}')" wide
