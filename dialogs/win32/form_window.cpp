@@ -500,6 +500,14 @@ void FormWindow::CreateRoot() {
     root_->bounds.height = client.bottom;
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
+  // The program's icon for the taskbar button and the Alt+Tab list (shared
+  // handles: the system keeps them for the module's lifetime).
+  for (const auto& [which, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, {ICON_BIG, SM_CXICON}}) {
+    const int size = GetSystemMetrics(metric);
+    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size,
+                             LR_SHARED);
+    if (icon != nullptr) SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
 }
 
 void FormWindow::ApplyAppearance(ControlView& view) {

@@ -57,6 +57,7 @@ keys "$language" RETURN
 welcome="$(page)"
 check "welcome: the focus starts on Next (Back is off)" "$(focus_of "$welcome")" "Next >"
 check "welcome: Back is disabled" "$(values "$welcome" disabled)" "< Back|"
+check "welcome: the page carries the program's icon" "$(dump_of "$welcome" | robot_value window_icon)" 1
 check "welcome: Tab order" "$(tab_order "$welcome" 2)" "Cancel|Next >|"
 screenshot example-96-welcome --hwnd "$welcome" >/dev/null
 keys "$welcome" RETURN
