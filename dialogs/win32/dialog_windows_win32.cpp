@@ -85,8 +85,12 @@ class WindowSurface final : public DialogSurface {
                     const std::string& text) override {
     window_.ShowHtml(control, supportFolder, page, text);
   }
-  void ShowFolder(FormControl& /*control*/, const std::string& /*path*/) override {}
-  std::string FolderPath(const FormControl& /*control*/) const override { return {}; }
+  void ShowFolder(FormControl& control, const std::string& path) override {
+    window_.ShowFolder(control, path);
+  }
+  std::string FolderPath(const FormControl& control) const override {
+    return window_.FolderPath(control);
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     const int answer = MessageBoxA(
         window_.Handle(), text.c_str(), title.c_str(),
