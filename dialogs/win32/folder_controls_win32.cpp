@@ -31,10 +31,10 @@ using ItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
 struct FolderState {
   Kind kind = Kind::kFiles;
-  std::wstring folder;              // what a list, directory list or combo shows
-  std::wstring masks;               // a file list's "*.txt;*.doc"
-  std::vector<std::wstring> paths;  // behind the directory list's entries
-  std::vector<ItemList> items;      // behind the shell tree's nodes and list's items
+  std::wstring folder;          // what a list, directory list or combo shows
+  std::wstring masks;           // a file list's "*.txt;*.doc"
+  LRESULT levels = 0;           // the directory list's entries down to its folder
+  std::vector<ItemList> items;  // behind the shell tree's nodes and list's items
 };
 
 LRESULT CALLBACK FolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -77,30 +77,6 @@ std::wstring CurrentDirectory() {
   return buffer;
 }
 
-// The names in a folder that match the pattern, hidden and system ones
-// left out, sorted; folders or files.
-std::vector<std::wstring> Names(const std::wstring& folder, const std::wstring& pattern,
-                                bool folders) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((Bare(folder) + L'\\' + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const DWORD a = found.dwFileAttributes;
-    const std::wstring name = found.cFileName;
-    if (((a & FILE_ATTRIBUTE_DIRECTORY) != 0) != folders || name == L"." || name == L".." ||
-        (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-      continue;
-    }
-    names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-    return lstrcmpiW(a.c_str(), b.c_str()) < 0;
-  });
-  return names;
-}
-
 std::wstring ListText(HWND window, LRESULT index, bool combo) {
   if (index < 0) return {};
   const LRESULT length =
@@ -117,26 +93,57 @@ void AddString(HWND window, bool combo, const std::wstring& text) {
                reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+std::wstring Trimmed(const std::wstring& text) {
+  const size_t start = text.find_first_not_of(L' ');
+  return start == std::wstring::npos ? std::wstring() : text.substr(start);
+}
+
+// Adds a folder's entries that match one of the patterns ("*.txt;*.doc"),
+// folders or files, hidden and system ones left out, to a list box: each
+// goes in its sorted place after the first entries.
+void AddNames(HWND box, const std::wstring& folder, const std::wstring& patterns, bool folders,
+              LRESULT first, size_t indent) {
+  size_t start = 0;
+  while (start < patterns.size()) {
+    size_t end = patterns.find(L';', start);
+    if (end == std::wstring::npos) end = patterns.size();
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = Bare(folder) + L'\\' + patterns.substr(start, end - start);
+    start = end + 1;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      const DWORD a = found.dwFileAttributes;
+      if (((a & FILE_ATTRIBUTE_DIRECTORY) != 0) != folders ||
+          lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0 ||
+          (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        continue;
+      }
+      const std::wstring text = std::wstring(indent, L' ') + found.cFileName;
+      LRESULT low = first;
+      LRESULT high = SendMessageW(box, LB_GETCOUNT, 0, 0);
+      const LRESULT count = high;
+      while (low < high) {
+        const LRESULT middle = (low + high) / 2;
+        if (lstrcmpiW(ListText(box, middle, false).c_str(), text.c_str()) < 0) {
+          low = middle + 1;
+        } else {
+          high = middle;
+        }
+      }
+      // A name two patterns match is there once.
+      if (low < count && lstrcmpiW(ListText(box, low, false).c_str(), text.c_str()) == 0) continue;
+      SendMessageW(box, LB_INSERTSTRING, static_cast<WPARAM>(low),
+                   reinterpret_cast<LPARAM>(text.c_str()));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+}
+
 void FillFiles(HWND window, FolderState& s, const std::wstring& folder) {
   s.folder = Bare(folder);
   SendMessageW(window, LB_RESETCONTENT, 0, 0);
-  std::vector<std::wstring> names;
-  size_t start = 0;
-  while (start <= s.masks.size()) {
-    size_t end = s.masks.find(L';', start);
-    if (end == std::wstring::npos) end = s.masks.size();
-    if (end > start) {
-      for (std::wstring& name : Names(s.folder, s.masks.substr(start, end - start), false)) {
-        names.push_back(std::move(name));
-      }
-    }
-    start = end + 1;
-  }
-  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-    return lstrcmpiW(a.c_str(), b.c_str()) < 0;
-  });
-  names.erase(std::unique(names.begin(), names.end()), names.end());
-  for (const std::wstring& name : names) AddString(window, false, name);
+  AddNames(window, s.folder, s.masks, false, 0, 0);
 }
 
 // The classic directory list: the root and every folder down to the one
@@ -144,25 +151,30 @@ void FillFiles(HWND window, FolderState& s, const std::wstring& folder) {
 void FillDirectories(HWND window, FolderState& s, const std::wstring& folder) {
   const std::wstring bare = Bare(folder);
   SendMessageW(window, LB_RESETCONTENT, 0, 0);
-  s.paths.clear();
-  size_t depth = 0;
+  s.levels = 0;
   size_t nameStart = 0;
   for (size_t i = 0; i <= bare.size(); ++i) {
     if (i < bare.size() && bare[i] != L'\\') continue;
-    const std::wstring path = Shown(bare.substr(0, i));
-    AddString(window, false,
-              std::wstring(depth * 2, L' ') +
-                  (depth == 0 ? path : bare.substr(nameStart, i - nameStart)));
-    s.paths.push_back(path);
+    AddString(
+        window, false,
+        std::wstring(static_cast<size_t>(s.levels) * 2, L' ') +
+            (s.levels == 0 ? Shown(bare.substr(0, i)) : bare.substr(nameStart, i - nameStart)));
     nameStart = i + 1;
-    ++depth;
+    ++s.levels;
   }
-  s.folder = s.paths.back();
-  SendMessageW(window, LB_SETCURSEL, depth - 1, 0);
-  for (const std::wstring& name : Names(bare, L"*", true)) {
-    AddString(window, false, std::wstring(depth * 2, L' ') + name);
-    s.paths.push_back(bare + L'\\' + name);
-  }
+  s.folder = Shown(bare);
+  SendMessageW(window, LB_SETCURSEL, static_cast<WPARAM>(s.levels - 1), 0);
+  AddNames(window, bare, L"*", true, s.levels, static_cast<size_t>(s.levels) * 2);
+}
+
+// The folder of a directory list's entry: one of the levels down to the
+// folder shown, or one of its sub-folders.
+std::wstring EntryPath(HWND box, const FolderState& s, LRESULT index) {
+  const std::wstring bare = Bare(s.folder);
+  if (index >= s.levels) return bare + L'\\' + Trimmed(ListText(box, index, false));
+  size_t end = bare.find(L'\\');
+  for (LRESULT i = 0; i < index && end != std::wstring::npos; ++i) end = bare.find(L'\\', end + 1);
+  return Shown(bare.substr(0, end));
 }
 
 void FillDrives(HWND window, const FormControl& control) {
@@ -211,8 +223,7 @@ ItemList ParseItem(const std::string& path) {
   return ItemList(item);
 }
 
-// The items in a shell folder (folders only, or everything), in the
-// folder's own order.
+// The items in a shell folder (folders only, or everything).
 std::vector<ItemList> ShellChildren(HWND owner, const ITEMIDLIST* parent, bool foldersOnly) {
   std::vector<ItemList> found;
   IShellFolder* desktop = nullptr;
@@ -227,7 +238,6 @@ std::vector<ItemList> ShellChildren(HWND owner, const ITEMIDLIST* parent, bool f
   IEnumIDList* list = nullptr;
   const SHCONTF flags = SHCONTF_FOLDERS | (foldersOnly ? 0 : SHCONTF_NONFOLDERS);
   if (folder->EnumObjects(owner, flags, &list) == S_OK && list != nullptr) {
-    std::vector<ItemList> children;
     ITEMIDLIST* child = nullptr;
     while (list->Next(1, &child, nullptr) == S_OK) {
       SFGAOF attributes = SFGAO_STREAM;
@@ -235,19 +245,25 @@ std::vector<ItemList> ShellChildren(HWND owner, const ITEMIDLIST* parent, bool f
       const ITEMIDLIST* asConst = child;
       if (!foldersOnly || FAILED(folder->GetAttributesOf(1, &asConst, &attributes)) ||
           (attributes & SFGAO_STREAM) == 0) {
-        children.emplace_back(child);
-      } else {
-        CoTaskMemFree(child);
+        found.emplace_back(ILCombine(parent, child));
       }
+      CoTaskMemFree(child);
     }
     list->Release();
-    std::sort(children.begin(), children.end(), [folder](const ItemList& a, const ItemList& b) {
-      return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, a.get(), b.get()))) < 0;
-    });
-    for (const ItemList& c : children) found.emplace_back(ILCombine(parent, c.get()));
   }
   folder->Release();
   return found;
+}
+
+// Shell items in the shell's order, by their indices in the state.
+int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM data) {
+  const auto* s = reinterpret_cast<const FolderState*>(data);
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
+  const HRESULT order = desktop->CompareIDs(0, s->items[static_cast<size_t>(a)].get(),
+                                            s->items[static_cast<size_t>(b)].get());
+  desktop->Release();
+  return static_cast<short>(HRESULT_CODE(order));
 }
 
 LPARAM NodeParam(HWND tree, HTREEITEM node) {
@@ -297,6 +313,8 @@ void OpenNode(HWND tree, FolderState& s, HTREEITEM node) {
     SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&none));
   }
   for (ItemList& child : children) AddNode(tree, s, node, std::move(child));
+  TVSORTCB sort{node, CompareItems, reinterpret_cast<LPARAM>(&s)};
+  SendMessageW(tree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 
 void ShowInTree(HWND tree, FolderState& s, const std::string& path) {
@@ -335,14 +353,22 @@ void FillList(HWND list, FolderState& s, ItemList folder) {
     item.lParam = static_cast<LPARAM>(i);
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
+  SendMessageW(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&s),
+               reinterpret_cast<LPARAM>(CompareItems));
   s.items.push_back(std::move(folder));  // last: the folder itself
 }
 
 const ITEMIDLIST* SelectedListItem(HWND list, const FolderState& s) {
-  const LRESULT index = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-  return index >= 0 && static_cast<size_t>(index) + 1 < s.items.size()
-             ? s.items[static_cast<size_t>(index)].get()
-             : nullptr;
+  // Sorted, an item's place is no longer its index in the state.
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem =
+      static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (item.iItem < 0 || !SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+    return nullptr;
+  }
+  const auto index = static_cast<size_t>(item.lParam);
+  return index + 1 < s.items.size() ? s.items[index].get() : nullptr;
 }
 
 // The shell combo: every drive, and below the drive shown the folders
@@ -537,11 +563,8 @@ bool FolderCommand(HWND window, UINT code) {
     case Kind::kDirectories: {
       // A folder opens with a double click (or Enter), as in every directory list.
       const LRESULT index = SendMessageW(window, LB_GETCURSEL, 0, 0);
-      if (code != LBN_DBLCLK || index < 0 || static_cast<size_t>(index) >= s->paths.size() ||
-          s->paths[static_cast<size_t>(index)] == s->folder) {
-        return false;
-      }
-      FillDirectories(window, *s, s->paths[static_cast<size_t>(index)]);
+      if (code != LBN_DBLCLK || index < 0 || index == s->levels - 1) return false;
+      FillDirectories(window, *s, EntryPath(window, *s, index));
       return true;
     }
     case Kind::kDrives:
