@@ -27,6 +27,16 @@ bool IsAny(const FormControl& control, std::initializer_list<std::string_view> n
                      [&](std::string_view name) { return Is(control, name); });
 }
 
+bool IsFolderControl(const FormControl& control) {
+  return IsAny(control, {"TFileListBox", "TDirectoryListBox", "TDriveComboBox", "TPTShellTree",
+                         "TPTShellList", "TPTShellCombo"});
+}
+
+// "d:\" for a path on drive d; empty for an empty path.
+std::string DriveRoot(std::string_view path) {
+  return path.empty() ? std::string() : std::string(1, path[0]) + ":\\";
+}
+
 bool IsButtonLike(const FormControl& control) {
   return IsAny(control, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton", "TLabel", "TImage",
                          "TShape"});
@@ -220,15 +230,15 @@ void DialogBinding::Prepare(const DialogServices& services) {
   trees_.clear();
 
   targetAtDisplay_ = TVariableManager::ReduceBackslashes(vars_.GetExpandedVariable("TARGETDIR"));
+  // A target on a missing drive stops at that drive's root and keeps the
+  // folders below it as its tail.
   std::string start = targetAtDisplay_;
-  while (!start.empty() && !(services.folderExists && services.folderExists(start))) {
+  while (!start.empty() && !FolderExists(start)) {
     std::string parent = ParentFolder(start);
-    if (parent.empty() || parent == start) {
-      start.clear();
-      break;
-    }
+    if (parent.empty() || parent == start) break;
     start = parent;
   }
+  targetStart_ = start;
   targetTail_.clear();
   if (!start.empty() && start.size() < targetAtDisplay_.size()) {
     targetTail_ = targetAtDisplay_.substr(start.size());
@@ -332,7 +342,31 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
                           "any other additional support/linked files.");
   } else if (Is(c, "TAnimate")) {
     Set(c, "Active", "True");  // the window side plays it; a clip that does not start is left
+  } else if (IsFolderControl(c)) {
+    PrepareFolder(c);
   }
+}
+
+bool DialogBinding::FolderExists(const std::string& path) const {
+  return !path.empty() && services_->folderExists && services_->folderExists(path);
+}
+
+void DialogBinding::PrepareFolder(FormControl& c) {
+  const bool drive = Is(c, "TDriveComboBox");
+  if (std::optional<std::string> value = BoundValue(c)) {
+    std::string folder = drive                                        ? DriveRoot(*value)
+                         : IsAny(c, {"TFileListBox", "TPTShellList"}) ? FolderPart(*value)
+                                                                      : *value;
+    if (FolderExists(folder)) surface_.ShowFolder(c, folder);
+  }
+  if (c.Integer("Tag") != 1) return;
+  std::string start = targetStart_;
+  if (drive || Is(c, "TPTShellCombo")) {
+    start = DriveRoot(start);
+  } else if (!FolderExists(start) && IsAny(c, {"TDirectoryListBox", "TPTShellTree"})) {
+    start = ParentFolder(start);
+  }
+  if (FolderExists(start)) surface_.ShowFolder(c, start);
 }
 
 void DialogBinding::PrepareMemo(FormControl& c, bool rich) {
@@ -513,9 +547,25 @@ void DialogBinding::Changed(FormControl& c) {
     Write(c, c.Get("Text").value_or(""), "ComboBox1Change");
   } else if (Is(c, "TTrackBar")) {
     Write(c, std::to_string(c.Integer("Position")), "TrackBar1Change");
+  } else if (IsFolderControl(c)) {
+    FolderChanged(c);
+    return;
   } else {
     return;
   }
+  EvaluateRules();
+}
+
+void DialogBinding::FolderChanged(FormControl& c) {
+  const std::string path = surface_.FolderPath(c);
+  const bool drive = Is(c, "TDriveComboBox");
+  if (path.empty() && Is(c, "TPTShellList")) return;
+  // The handler is named after the class: FileListBox1Change, PTShellTree1Change ...
+  Write(c, drive ? DriveRoot(path) : path, std::string(c.Descriptor().name.substr(1)) + "1Change");
+  if (c.Integer("Tag") == 1) {
+    BrowseTarget(drive ? DriveRoot(path) : Is(c, "TFileListBox") ? FolderPart(path) : path);
+  }
+  RefreshTag100();
   EvaluateRules();
 }
 
@@ -652,11 +702,24 @@ void DialogBinding::RefreshTag100() {
   const bool was = refreshing_;
   refreshing_ = true;
   for (FormControl* c : form_.Controls()) {
-    if (!IsAny(*c, {"TEdit", "TMaskEdit"}) || c->Integer("Tag") != 100) continue;
+    const bool edit = IsAny(*c, {"TEdit", "TMaskEdit"});
+    if ((!edit && !IsFolderControl(*c)) || c->Integer("Tag") != 100) continue;
     const std::string hint = c->Get("Hint").value_or("");
     if (hint.empty()) continue;
     std::string name = TVariableManager::StripReference(hint);
-    Set(*c, "Text", vars_.ExpandPath(vars_.GetVariable(name.empty() ? hint : name)));
+    const std::string value = vars_.ExpandPath(vars_.GetVariable(name.empty() ? hint : name));
+    if (edit) {
+      Set(*c, "Text", value);
+      continue;
+    }
+    // One control that cannot go there leaves the others to follow.
+    try {
+      const std::string place = Is(*c, "TDriveComboBox") ? DriveRoot(value) : value;
+      const bool file =
+          Is(*c, "TFileListBox") && services_->fileExists && services_->fileExists(place);
+      if (file || FolderExists(place)) surface_.ShowFolder(*c, place);
+    } catch (const std::exception&) {
+    }
   }
   refreshing_ = was;
 }

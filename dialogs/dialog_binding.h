@@ -70,11 +70,21 @@ class DialogSurface {
   // lead into the support folder.
   virtual void ShowHtmlPage(FormControl& control, const std::string& supportFolder,
                             const std::string& page, const std::string& text) = 0;
+  // Folder controls (file, directory and shell lists, drive boxes, shell
+  // trees and combos): moves the control to an existing path; a file list
+  // box shows a file's folder with the file selected, a drive box the path's
+  // drive.
+  virtual void ShowFolder(FormControl& control, const std::string& path) = 0;
+  // Where a folder control stands: the selected file or shell item with its
+  // folder, the directory list's, tree's or combo's folder, the drive box's
+  // root ("d:\"); empty when nothing is selected.
+  virtual std::string FolderPath(const FormControl& control) const = 0;
 };
 
 // What the binding asks of the system and the run.
 struct DialogServices {
   std::function<bool(const std::string& path)> folderExists;
+  std::function<bool(const std::string& path)> fileExists;
   // Reads a file of the support folder by name; nullopt when there is none.
   std::function<std::optional<std::string>(const std::string& name)> readSupportFile;
   FreeSpaceQuery freeSpace;
@@ -123,7 +133,8 @@ class DialogBinding {
                                              // boxes, list box and check list selection,
                                              // combo box selection
   void Changed(FormControl& control);        // text of edits, memos, rich edits and combo
-                                             // boxes; track bar position
+                                             // boxes; track bar position; where a folder
+                                             // control stands
   void ItemChecked(FormControl& control);    // a check list box's check mark
   void KeyReleased(FormControl& control);    // mask edits
   void MouseReleased(FormControl& control);  // shapes
@@ -177,6 +188,9 @@ class DialogBinding {
   void PrepareMemo(FormControl& control, bool rich);
   void PrepareList(FormControl& control);
   void PrepareEdit(FormControl& control, bool mask);
+  void PrepareFolder(FormControl& control);
+  void FolderChanged(FormControl& control);
+  bool FolderExists(const std::string& path) const;
   void LoadSupportText(FormControl& control, bool rich);
 
   void Set(FormControl& control, std::string_view property, const std::string& value);
@@ -217,6 +231,7 @@ class DialogBinding {
   std::string customResult_;
   std::string targetAtDisplay_;
   std::string targetTail_;
+  std::string targetStart_;  // the target's nearest existing folder (or its missing root)
   std::string currentComponent_;
   // The component trees' nodes, by control.
   std::vector<std::pair<const FormControl*, std::vector<ComponentTreeNode>>> trees_;

@@ -85,6 +85,12 @@ class WindowSurface final : public DialogSurface {
                     const std::string& text) override {
     window_.ShowHtml(control, supportFolder, page, text);
   }
+  void ShowFolder(FormControl& control, const std::string& path) override {
+    window_.ShowFolder(control, path);
+  }
+  std::string FolderPath(const FormControl& control) const override {
+    return window_.FolderPath(control);
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     const int answer = MessageBoxA(
         window_.Handle(), text.c_str(), title.c_str(),
@@ -120,6 +126,11 @@ void ShowAbout(HWND owner) {
 bool FolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Free bytes for the user on the drive that holds the folder, which need not
@@ -325,6 +336,7 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   if (prepared_ != nullptr) prepared_->binding->Release();
   prepared_ = nullptr;
   services_.folderExists = FolderExists;
+  services_.fileExists = FileExists;
   const std::string folder = dialog.supportFolder;
   services_.supportFolder = folder;
   services_.readSupportFile = [folder](const std::string& name) {

@@ -14,6 +14,7 @@
 #include "common/ascii.h"
 #include "common/engine_error.h"
 #include "dialogs/edit_mask.h"
+#include "dialogs/win32/folder_controls_win32.h"
 #include "dialogs/win32/html_view_win32.h"
 #include "dialogs/win32/win32_text.h"
 
@@ -776,9 +777,10 @@ void FormWindow::CreateControl(ControlView& view) {
     windowClass = L"COMBOBOX";
     std::string comboStyle = Ident(c, "Style");
     style |= WS_VSCROLL | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
-    style |= comboStyle == "csDropDownList" ? CBS_DROPDOWNLIST
-             : comboStyle == "csSimple"     ? CBS_SIMPLE
-                                            : CBS_DROPDOWN;
+    // The folder combos offer only their own entries.
+    style |= comboStyle == "csDropDownList" || !c.Has("Style") ? CBS_DROPDOWNLIST
+             : comboStyle == "csSimple"                        ? CBS_SIMPLE
+                                                               : CBS_DROPDOWN;
     if (c.Truth("Sorted")) style |= CBS_SORT;
     text = WideText(c, "Text");
   } else if (Is(c, "TPageControl")) {
@@ -871,6 +873,7 @@ void FormWindow::CreateControl(ControlView& view) {
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
   if (Is(c, "TLabel") && c.Truth("AutoSize")) FitLabel(view);
   Fill(view);
+  if (IsFolderClass(c)) AttachFolderControl(window, c);
 }
 
 void FormWindow::FitLabel(ControlView& view) {
@@ -908,8 +911,7 @@ void FormWindow::Fill(ControlView& view) {
     WPARAM state = c.Truth("Checked") ? BST_CHECKED : BST_UNCHECKED;
     if (Ident(c, "State") == "cbGrayed") state = BST_INDETERMINATE;
     SendMessageW(w, BM_SETCHECK, state, 0);
-  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TFileListBox", "TDirectoryListBox",
-                       "TComboBox", "TDriveComboBox", "TFilterComboBox", "TPTShellCombo"})) {
+  } else if (IsAny(c, {"TListBox", "TCheckListBox", "TComboBox"})) {
     FillItems(view);
   } else if (Is(c, "TPageControl")) {
     int index = 0;
@@ -1213,6 +1215,20 @@ DWORD CALLBACK ReadRichSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG
 
 }  // namespace
 
+void FormWindow::ShowFolder(const FormControl& control, const std::string& path) {
+  HWND w = WindowOf(control);
+  if (w == nullptr) return;
+  const bool was = showing_;
+  showing_ = true;
+  ShowFolderIn(w, path);
+  showing_ = was;
+}
+
+std::string FormWindow::FolderPath(const FormControl& control) const {
+  HWND w = WindowOf(control);
+  return w == nullptr ? std::string() : FolderPathOf(w);
+}
+
 void FormWindow::LoadRichText(FormControl& control, const std::string& rtf) {
   HWND w = WindowOf(control);
   if (w == nullptr) return;
@@ -1282,8 +1298,10 @@ bool FormWindow::Command(HWND from, UINT code, UINT id) {
   }
   if (view == nullptr) return false;
   const FormControl& c = *view->control;
-  if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton", "TRzCheckBox",
-                "TRzRadioButton"})) {
+  if (IsFolderClass(c)) {
+    if (FolderCommand(from, code)) Report(*view, FormEvent::kChange);
+  } else if (IsAny(c, {"TButton", "TBitBtn", "TSpeedButton", "TRzBmpButton", "TRzCheckBox",
+                       "TRzRadioButton"})) {
     if (code != BN_CLICKED) return false;
     Report(*view, FormEvent::kClick);
   } else if (IsAny(c, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) {
@@ -1788,6 +1806,11 @@ bool FormWindow::ChildMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (header->code == TCN_SELCHANGE) {
     ShowActiveSheet(*from);
     return false;
+  }
+  if (IsFolderClass(*from->control)) {
+    if (!FolderNotify(from->window, *header)) return false;
+    Report(*from, FormEvent::kChange);
+    return true;
   }
   if (Is(*from->control, "TTreeView")) {
     if (header->code == TVN_SELCHANGEDW) {

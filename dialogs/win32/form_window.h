@@ -111,6 +111,10 @@ class FormWindow {
   bool CanScrollVertically(const FormControl& control) const;
   // Rich text into a rich edit; its Lines then hold the plain text.
   void LoadRichText(FormControl& control, const std::string& rtf);
+  // Folder controls: moves one to a path, and where it stands (see
+  // folder_controls_win32.h).
+  void ShowFolder(const FormControl& control, const std::string& path);
+  std::string FolderPath(const FormControl& control) const;
   HWND WindowOf(const FormControl& control) const;
   // Tree views: nodes (texts, the pictures "not selected" 0 and "selected"
   // 1, all expanded), the selected node's path of child indices.

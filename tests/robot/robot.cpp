@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "       robot type SELECTOR --index N --text T    robot scroll SELECTOR --index N\n"
     "       robot key SELECTOR --keys K[,K...]        robot focus SELECTOR\n"
     "       robot syscommand SELECTOR --id N       robot click-at SELECTOR --x X --y Y\n"
+    "       robot pick SELECTOR --control CLASS [--index N] --item TEXT [--double]\n"
     "       robot progress SELECTOR --until BUTTON-TEXT [--shots PREFIX]\n"
     "       robot tray-click [--pid N]            robot tray [--pid N]\n"
     "       robot list\n";
@@ -262,6 +263,60 @@ void PrintListItems(HWND list, Output& out) {
   }
 }
 
+// The text of a tree view's node, read through the other process's memory.
+std::wstring TreeText(HWND tree, HTREEITEM node) {
+  constexpr size_t kTextChars = 260;
+  RemoteBuffer buffer(ProcessOf(tree), sizeof(TVITEMW) + kTextChars * sizeof(wchar_t));
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = node;
+  item.cchTextMax = kTextChars;
+  item.pszText = reinterpret_cast<wchar_t*>(buffer.Address() + sizeof(TVITEMW));
+  buffer.Write(0, &item, sizeof item);
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(buffer.Address()));
+  wchar_t text[kTextChars] = {};
+  buffer.Read(sizeof(TVITEMW), text, sizeof text - sizeof(wchar_t));
+  return text;
+}
+
+HTREEITEM TreeNext(HWND tree, HTREEITEM node, WPARAM which) {
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(node)));
+}
+
+// The text of a list or combo box's item (the system carries these
+// messages' text across processes).
+std::wstring BoxText(HWND box, LRESULT index, bool combo) {
+  if (index < 0) return {};
+  const LRESULT length =
+      SendMessageW(box, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(box, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+// An item's text as the robot compares it: leading blanks (indentation) left out.
+std::wstring Trimmed(std::wstring text) {
+  text.erase(0, text.find_first_not_of(L' '));
+  return text;
+}
+
+// The selected entry of each list box, combo box and tree view.
+void PrintSelections(HWND child, Output& out) {
+  if (IsClass(child, L"ListBox")) {
+    out.Line("list_selected",
+             Trimmed(BoxText(child, SendMessageW(child, LB_GETCURSEL, 0, 0), false)));
+  } else if (IsClass(child, L"ComboBox")) {
+    out.Line("combo_selected", BoxText(child, SendMessageW(child, CB_GETCURSEL, 0, 0), true));
+  } else if (IsClass(child, WC_TREEVIEWW)) {
+    HTREEITEM node = TreeNext(child, nullptr, TVGN_CARET);
+    out.Line("tree_selected", node != nullptr ? TreeText(child, node) : std::wstring());
+  }
+}
+
 int CommandWait(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
   options.AllowOnly(kSelectorOptions);
@@ -293,6 +348,7 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
       out.Line("edit", WindowText(child));
     }
     if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
+    PrintSelections(child, out);
     if (IsClass(child, PROGRESS_CLASSW)) {
       // position/minimum/maximum, and whether the bar moves on its own
       out.Line("progress", ProgressText(child));
@@ -530,6 +586,91 @@ int CommandClickAt(const std::vector<std::wstring>& args, Output& out) {
   return 0;
 }
 
+// Selects an item of the window's Nth visible list box, combo box, tree
+// view or list view (--control CLASS) by its text, and the control's parent
+// hears of it as of a user's choice: a list or combo box's selection
+// notification (and a list box's double click with --double), a tree view's
+// or list view's own change notification. Tree items are given as the path
+// of node texts from the root, separated by "|"; nodes on the way open.
+int CommandPick(const std::vector<std::wstring>& args, Output& out) {
+  Options options(args, {L"double"});
+  options.AllowOnly(With(kSelectorOptions, {L"control", L"index", L"item", L"double"}));
+  HWND window = AwaitWindow(options, kDefaultWaitMs);
+  const std::wstring className = options.Get(L"control");
+  std::vector<HWND> controls;
+  for (HWND child : Children(window)) {
+    if (IsWindowVisible(child) && IsClass(child, className)) controls.push_back(child);
+  }
+  const DWORD index = options.Number(L"index", 0);
+  if (index >= controls.size()) {
+    throw RobotError("no " + ToUtf8(className) + " " + std::to_string(index) + " (the window has " +
+                     std::to_string(controls.size()) + ")");
+  }
+  HWND control = controls[index];
+  const std::wstring wanted = options.Get(L"item");
+  const bool isList = IsClass(control, L"ListBox");
+  auto notifyParent = [&](WORD code) {
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+  };
+  if (isList || IsClass(control, L"ComboBox")) {
+    const LRESULT count = SendMessageW(control, isList ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
+    LRESULT found = -1;
+    for (LRESULT i = 0; i < count && found < 0; ++i) {
+      if (lstrcmpiW(Trimmed(BoxText(control, i, !isList)).c_str(), wanted.c_str()) == 0) found = i;
+    }
+    if (found < 0) throw RobotError("no item " + ToUtf8(wanted));
+    SendMessageW(control, isList ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    notifyParent(isList ? LBN_SELCHANGE : CBN_SELCHANGE);
+    if (isList && options.Has(L"double")) notifyParent(LBN_DBLCLK);
+  } else if (IsClass(control, WC_TREEVIEWW)) {
+    HTREEITEM node = TreeNext(control, nullptr, TVGN_ROOT);
+    size_t start = 0;
+    for (;;) {
+      size_t end = wanted.find(L'|', start);
+      const std::wstring level =
+          wanted.substr(start, end == std::wstring::npos ? end : end - start);
+      while (node != nullptr &&
+             lstrcmpiW(Trimmed(TreeText(control, node)).c_str(), level.c_str()) != 0) {
+        node = TreeNext(control, node, TVGN_NEXT);
+      }
+      if (node == nullptr) throw RobotError("no node " + ToUtf8(level));
+      if (end == std::wstring::npos) break;
+      SendMessageW(control, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+      node = TreeNext(control, node, TVGN_CHILD);
+      start = end + 1;
+    }
+    SendMessageW(control, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SendMessageW(control, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+  } else if (IsClass(control, L"SysListView32")) {
+    constexpr size_t kTextChars = 260;
+    RemoteBuffer buffer(ProcessOf(control), sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    const auto count = static_cast<int>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0));
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i) {
+      LVITEMW item{};
+      item.cchTextMax = kTextChars;
+      item.pszText = reinterpret_cast<wchar_t*>(buffer.Address() + sizeof(LVITEMW));
+      buffer.Write(0, &item, sizeof item);
+      SendMessageW(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(buffer.Address()));
+      wchar_t text[kTextChars] = {};
+      buffer.Read(sizeof(LVITEMW), text, sizeof text - sizeof(wchar_t));
+      if (lstrcmpiW(text, wanted.c_str()) == 0) found = i;
+    }
+    if (found < 0) throw RobotError("no item " + ToUtf8(wanted));
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    buffer.Write(0, &state, sizeof state);
+    SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(found),
+                 reinterpret_cast<LPARAM>(buffer.Address()));
+  } else {
+    Usage("pick: --control names no list box, combo box, tree view or list view");
+  }
+  out.Line("picked", wanted);
+  return 0;
+}
+
 // Sends a system-menu command to the window, as choosing the menu item does.
 int CommandSysCommand(const std::vector<std::wstring>& args, Output& out) {
   Options options(args, {});
@@ -684,6 +825,7 @@ int Main(const std::vector<std::wstring>& argv) {
       {L"focus", CommandFocus},
       {L"syscommand", CommandSysCommand},
       {L"click-at", CommandClickAt},
+      {L"pick", CommandPick},
       {L"progress", CommandProgress},
       {L"tray-click", CommandTrayClick},
       {L"tray", CommandTray},

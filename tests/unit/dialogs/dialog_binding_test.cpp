@@ -70,6 +70,14 @@ class MemorySurface final : public DialogSurface {
                     const std::string& text) override {
     pages.push_back(control.Name() + "|" + supportFolder + "|" + page + "|" + text);
   }
+  void ShowFolder(FormControl& control, const std::string& path) override {
+    shownFolders[control.Name()] = path;
+    paths[control.Name()] = path;
+  }
+  std::string FolderPath(const FormControl& control) const override {
+    auto found = paths.find(control.Name());
+    return found == paths.end() ? std::string() : found->second;
+  }
 
   std::vector<std::string> shown;
   std::map<std::string, std::vector<bool>> marks;
@@ -84,6 +92,8 @@ class MemorySurface final : public DialogSurface {
   std::vector<std::string> menus;
   int menuChoice = -1;
   std::vector<std::string> pages;
+  std::map<std::string, std::string> shownFolders;  // where each folder control was moved
+  std::map<std::string, std::string> paths;         // where each folder control stands
 };
 
 // A dialog form from the controls' text (each "object ... end" block at the
@@ -100,6 +110,9 @@ struct Fixture {
     form->Root().Set("Hint", "Page.dfm");
     services.folderExists = [this](const std::string& path) {
       return existing.count(path) != 0 || existing.count(path + "\\") != 0;
+    };
+    services.fileExists = [this](const std::string& path) {
+      return existingFiles.count(path) != 0;
     };
     services.readSupportFile = [this](const std::string& name) -> std::optional<std::string> {
       auto found = files.find(name);
@@ -123,6 +136,7 @@ struct Fixture {
   DialogBinding binding;
   DialogServices services;
   std::set<std::string> existing;
+  std::set<std::string> existingFiles;
   std::map<std::string, std::string> files;
 };
 
@@ -486,6 +500,161 @@ TEST(DialogBinding, CustomFolderBrowsingWritesTheNamedVariable) {
   f.binding.Clicked(f.Control("DataFolder"));
   EXPECT_EQ(f.vars.GetVariable("DATAFOLDER"), "D:\\Data\\");
   EXPECT_EQ(f.Get("Shown", "Text"), "D:\\Data\\");  // Tag 100 follows
+}
+
+std::string FolderControl(const std::string& name, const std::string& className,
+                          const std::string& hint, int tag) {
+  return "  object " + name + ": " + className + "\n    Hint = '" + hint +
+         "'\n    Tag = " + std::to_string(tag) + "\n  end\n";
+}
+
+TEST(DialogBinding, FolderControlsStartAtTheirValueOrTheTargetFolder) {
+  struct Case {
+    const char* name;
+    const char* className;
+    int tag;
+    const char* value;  // of the bound variable FOLDER; nullptr: none
+    const char* target;
+    const char* shown;  // nullptr: left where it was
+  };
+  const char* kTarget = "C:\\Program Files\\Company\\Product";
+  const Case cases[] = {
+      {"file list: the folder of its file", "TFileListBox", 0, "C:\\Data\\readme.txt", "",
+       "C:\\Data\\"},
+      {"shell list: the folder of its item", "TPTShellList", 0, "C:\\Data\\Sub", "", "C:\\Data\\"},
+      {"directory list: the folder itself", "TDirectoryListBox", 0, "C:\\Data", "", "C:\\Data"},
+      {"shell tree", "TPTShellTree", 0, "C:\\Data\\Sub", "", "C:\\Data\\Sub"},
+      {"shell combo", "TPTShellCombo", 0, "C:\\Data", "", "C:\\Data"},
+      {"drive box: the drive of the value", "TDriveComboBox", 0, "d:\\Games\\x", "", "d:\\"},
+      {"a missing folder leaves it", "TDirectoryListBox", 0, "C:\\Missing", "", nullptr},
+      {"a missing drive leaves it", "TDriveComboBox", 0, "Q:\\", "", nullptr},
+      {"unbound: left as designed", "TPTShellTree", 0, nullptr, kTarget, nullptr},
+      {"Tag 1: directory list at the nearest existing folder", "TDirectoryListBox", 1, nullptr,
+       kTarget, "C:\\Program Files\\"},
+      {"Tag 1: shell tree", "TPTShellTree", 1, nullptr, kTarget, "C:\\Program Files\\"},
+      {"Tag 1: file list", "TFileListBox", 1, nullptr, kTarget, "C:\\Program Files\\"},
+      {"Tag 1: shell list", "TPTShellList", 1, nullptr, kTarget, "C:\\Program Files\\"},
+      {"Tag 1: drive box takes the drive", "TDriveComboBox", 1, nullptr, kTarget, "C:\\"},
+      {"Tag 1: shell combo takes the drive", "TPTShellCombo", 1, nullptr, kTarget, "C:\\"},
+      {"Tag 1 goes after the bound value", "TDirectoryListBox", 1, "C:\\Data", kTarget,
+       "C:\\Program Files\\"},
+      {"Tag 1 on a missing drive: the bound value stays", "TPTShellTree", 1, "C:\\Data",
+       "Q:\\Company\\Product", "C:\\Data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f(FolderControl("Folder", c.className, "FOLDER", c.tag) +
+              "  object Filter: TFilterComboBox\n    Hint = 'FOLDER'\n  end\n");
+    f.existing = {"C:\\", "C:\\Program Files\\", "C:\\Data\\", "C:\\Data\\Sub\\", "d:\\"};
+    if (c.value != nullptr) f.vars.PutVariable("FOLDER", c.value);
+    f.vars.PutVariable("TARGETDIR", c.target);
+    f.Prepare();
+    auto shown = f.surface.shownFolders.find("Folder");
+    EXPECT_EQ(shown == f.surface.shownFolders.end() ? "<none>" : shown->second,
+              c.shown == nullptr ? "<none>" : c.shown);
+    // Nothing is written back until the user moves the control; a filter
+    // box stays as designed.
+    EXPECT_EQ(f.vars.GetVariable("FOLDER"), c.value == nullptr ? "" : c.value);
+    EXPECT_EQ(f.surface.shownFolders.count("Filter"), 0U);
+  }
+}
+
+TEST(DialogBinding, FolderControlChangesWriteTheirPlaceAndBrowseTheTarget) {
+  struct Case {
+    const char* className;
+    int tag;
+    const char* path;  // where the control stands after the user's change
+    const char* written;
+    const char* target;
+  };
+  const char* kTarget = "C:\\Program Files\\Company\\Product";
+  const Case cases[] = {
+      {"TFileListBox", 0, "D:\\Apps\\setup.ini", "D:\\Apps\\setup.ini", kTarget},
+      {"TDirectoryListBox", 0, "D:\\Apps", "D:\\Apps", kTarget},
+      {"TDriveComboBox", 0, "d:\\", "d:\\", kTarget},
+      {"TPTShellTree", 0, "D:\\Apps", "D:\\Apps", kTarget},
+      {"TPTShellList", 0, "D:\\Apps\\notes.txt", "D:\\Apps\\notes.txt", kTarget},
+      {"TPTShellList", 0, "", "before", kTarget},  // a virtual item: nothing
+      {"TPTShellCombo", 0, "D:\\Apps", "D:\\Apps", kTarget},
+      // Tag 1 passes its folder on: the product's folders go below it.
+      {"TDirectoryListBox", 1, "D:\\Apps", "D:\\Apps", "D:\\Apps\\Company\\Product"},
+      {"TPTShellTree", 1, "D:\\Apps", "D:\\Apps", "D:\\Apps\\Company\\Product"},
+      {"TFileListBox", 1, "D:\\Apps\\setup.ini", "D:\\Apps\\setup.ini",
+       "D:\\Apps\\Company\\Product"},
+      {"TDriveComboBox", 1, "d:\\", "d:\\", "d:\\Company\\Product"},
+      {"TPTShellCombo", 1, "c:\\program files", "c:\\program files", kTarget},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.className) + " at " + c.path);
+    Fixture f(FolderControl("Folder", c.className, "FOLDER", c.tag) +
+              Edit("Target", "TARGETDIR", 2) + Edit("Follows", "FOLDER", 100));
+    f.existing = {"C:\\", "C:\\Program Files\\"};
+    f.vars.PutVariable("TARGETDIR", kTarget);
+    f.vars.PutVariable("FOLDER", "before");
+    f.Prepare();
+    f.surface.paths["Folder"] = c.path;
+    f.binding.Changed(f.Control("Folder"));
+    EXPECT_EQ(f.vars.GetVariable("FOLDER"), c.written);
+    EXPECT_EQ(f.Get("Follows", "Text"), c.written);  // Tag 100 follows the change
+    EXPECT_EQ(f.vars.GetVariable("TARGETDIR"), c.target);
+    EXPECT_EQ(f.Get("Target", "Text"), c.target);
+  }
+}
+
+TEST(DialogBinding, TargetOnAMissingDriveKeepsItsTail) {
+  Fixture f(Edit("Target", "TARGETDIR", 2) + FolderControl("Tree", "TPTShellTree", "", 1));
+  f.vars.PutVariable("TARGETDIR", "Q:\\Company\\Product");
+  f.existing = {"C:\\"};
+  f.Prepare();
+  EXPECT_EQ(f.binding.TargetTail(), "Company\\Product");
+  EXPECT_EQ(f.surface.shownFolders.count("Tree"), 0U);
+  f.surface.paths["Tree"] = "C:\\";
+  f.binding.Changed(f.Control("Tree"));
+  EXPECT_EQ(f.vars.GetVariable("TARGETDIR"), "C:\\Company\\Product");
+}
+
+TEST(DialogBinding, Tag100FolderControlsFollowTheirVariable) {
+  struct Case {
+    const char* typed;
+    const char* files;   // where the file list goes
+    const char* folder;  // where the directory list and shell controls go
+    const char* drive;
+  };
+  const Case cases[] = {
+      {"D:\\\\Apps", "D:\\Apps", "D:\\Apps", "D:\\"},
+      {"D:\\Apps\\setup.ini", "D:\\Apps\\setup.ini", "<none>", "D:\\"},
+      {"D:\\Missing", "<none>", "<none>", "D:\\"},
+      {"Q:\\Apps", "<none>", "<none>", "<none>"},
+      {"", "<none>", "<none>", "<none>"},
+  };
+  const char* classes[] = {"TFileListBox", "TDirectoryListBox", "TDriveComboBox",
+                           "TPTShellTree", "TPTShellList",      "TPTShellCombo"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::string controls = Edit("Typed", "CHOICE", 0);
+    for (const char* className : classes) {
+      controls += FolderControl(std::string(className).substr(1), className, "$CHOICE$", 100);
+    }
+    Fixture f(controls);
+    f.existing = {"C:\\", "D:\\", "D:\\Apps\\"};
+    f.existingFiles = {"D:\\Apps\\setup.ini"};
+    f.vars.PutVariable("CHOICE", "before");
+    f.Prepare();
+    f.surface.shownFolders.clear();
+    f.Control("Typed").Set("Text", c.typed);
+    f.binding.Changed(f.Control("Typed"));
+    auto shown = [&](const std::string& name) {
+      auto found = f.surface.shownFolders.find(name);
+      return found == f.surface.shownFolders.end() ? std::string("<none>") : found->second;
+    };
+    EXPECT_EQ(shown("FileListBox"), c.files);
+    EXPECT_EQ(shown("DriveComboBox"), c.drive);
+    for (const char* name : {"DirectoryListBox", "PTShellTree", "PTShellList", "PTShellCombo"}) {
+      EXPECT_EQ(shown(name), c.folder) << name;
+    }
+    // Moving them wrote nothing back.
+    EXPECT_EQ(f.vars.GetVariable("CHOICE"), c.typed);
+  }
 }
 
 TEST(DialogBinding, ComponentListAndItsStaticTexts) {
