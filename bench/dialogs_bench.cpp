@@ -46,6 +46,8 @@ class CountingSurface final : public DialogSurface {
   int PopupMenu(FormControl&, const std::vector<std::string>&, bool) override { return -1; }
   void ShowHtmlPage(FormControl&, const std::string&, const std::string&,
                     const std::string&) override {}
+  void PlayMovie(FormControl&, const std::string&, const std::string&,
+                 const std::string&) override {}
   size_t shown = 0;
   std::vector<bool> marks;
 };
