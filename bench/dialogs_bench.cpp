@@ -48,6 +48,8 @@ class CountingSurface final : public DialogSurface {
                     const std::string&) override {}
   void ShowFolder(FormControl&, const std::string&) override { ++shown; }
   std::string FolderPath(const FormControl&) const override { return {}; }
+  void PlayMovie(FormControl&, const std::string&, const std::string&,
+                 const std::string&) override {}
   size_t shown = 0;
   std::vector<bool> marks;
 };

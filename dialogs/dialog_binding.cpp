@@ -228,6 +228,7 @@ void DialogBinding::Prepare(const DialogServices& services) {
   watchedMemo_ = nullptr;
   watchedRichEdit_ = nullptr;
   trees_.clear();
+  movies_.clear();
 
   targetAtDisplay_ = TVariableManager::ReduceBackslashes(vars_.GetExpandedVariable("TARGETDIR"));
   // A target on a missing drive stops at that drive's root and keeps the
@@ -282,6 +283,8 @@ void DialogBinding::Release() {
   attached_ = false;
   watchedMemo_ = nullptr;
   watchedRichEdit_ = nullptr;
+  for (FormControl* movie : movies_) surface_.PlayMovie(*movie, {}, {}, {});
+  movies_.clear();
 }
 
 void DialogBinding::ApplyClassRules(FormControl& c) {
@@ -340,6 +343,27 @@ void DialogBinding::ApplyClassRules(FormControl& c) {
     surface_.ShowHtmlPage(c, services_->supportFolder, page,
                           "Add an index.htm file to your project to display it here, along with "
                           "any other additional support/linked files.");
+  } else if (Is(c, "TFlashFrame") && tag == 1) {
+    // Without the player nothing plays; without a movie there is nothing to load it with.
+    const auto has = [this](const std::string& name) {
+      return services_->supportFileExists && services_->supportFileExists(name);
+    };
+    std::string movie;
+    for (const std::string& name :
+         {"movie." + services_->language + ".swf", std::string("movie.swf")}) {
+      if (has(name)) {
+        movie = services_->supportFolder + name;
+        break;
+      }
+    }
+    if (!has("flash.ocx")) {
+      surface_.PlayMovie(c, {}, {}, services_->movieFailure);
+    } else if (movie.empty()) {
+      surface_.PlayMovie(c, {}, {}, "Add a movie.swf file to your project to display it here.");
+    } else {
+      surface_.PlayMovie(c, services_->supportFolder + "flash.ocx", movie, services_->movieFailure);
+    }
+    movies_.push_back(&c);
   } else if (Is(c, "TAnimate")) {
     Set(c, "Active", "True");  // the window side plays it; a clip that does not start is left
   } else if (IsFolderControl(c)) {

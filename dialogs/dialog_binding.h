@@ -79,6 +79,11 @@ class DialogSurface {
   // folder, the directory list's, tree's or combo's folder, the drive box's
   // root ("d:\"); empty when nothing is selected.
   virtual std::string FolderPath(const FormControl& control) const = 0;
+  // Flash frames: plays the movie file with the player control of the
+  // library (full paths), or shows the text when either path is empty or
+  // the movie cannot be played. All empty: stops the movie and shows nothing.
+  virtual void PlayMovie(FormControl& control, const std::string& player, const std::string& movie,
+                         const std::string& text) = 0;
 };
 
 // What the binding asks of the system and the run.
@@ -87,6 +92,7 @@ struct DialogServices {
   std::function<bool(const std::string& path)> fileExists;
   // Reads a file of the support folder by name; nullopt when there is none.
   std::function<std::optional<std::string>(const std::string& name)> readSupportFile;
+  std::function<bool(const std::string& name)> supportFileExists;
   FreeSpaceQuery freeSpace;
   // A support text file's bytes as the engine's text (files with a byte
   // order mark converted); null keeps the bytes.
@@ -99,6 +105,7 @@ struct DialogServices {
       translate;
   std::string wizardCaption;  // the title of the Cancel question
   std::string cancelQuestion;
+  std::string movieFailure = "Unable to play Flash movie";
   // The component menu's three items: this component only, the entire
   // feature, the entire feature unavailable.
   std::vector<std::string> componentMenu = {"Will be &installed on local hard drive",
@@ -237,6 +244,7 @@ class DialogBinding {
   std::vector<std::pair<const FormControl*, std::vector<ComponentTreeNode>>> trees_;
   FormControl* watchedMemo_ = nullptr;
   FormControl* watchedRichEdit_ = nullptr;
+  std::vector<FormControl*> movies_;  // stopped at release
 };
 
 // Target-folder browsing: the folder a choice of folder gives for a target

@@ -12,6 +12,7 @@
 #include "common/win32/folder_browser.h"
 #include "components/component_table.h"
 #include "dialogs/form_stream.h"
+#include "dialogs/win32/flash_frame_win32.h"
 #include "dialogs/win32/win32_text.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
@@ -91,6 +92,10 @@ class WindowSurface final : public DialogSurface {
   std::string FolderPath(const FormControl& control) const override {
     return window_.FolderPath(control);
   }
+  void PlayMovie(FormControl& control, const std::string& player, const std::string& movie,
+                 const std::string& text) override {
+    movies_.Play(window_.WindowOf(control), player, movie, text);
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     const int answer = MessageBoxA(
         window_.Handle(), text.c_str(), title.c_str(),
@@ -100,6 +105,7 @@ class WindowSurface final : public DialogSurface {
 
  private:
   FormWindow& window_;
+  FlashFrames movies_;
 };
 
 // The system menu's item that tells which engine runs the setup.
@@ -342,6 +348,10 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   services_.readSupportFile = [folder](const std::string& name) {
     return ReadBytes(folder + name);
   };
+  services_.supportFileExists = [folder](const std::string& name) {
+    const DWORD attributes = GetFileAttributesA((folder + name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  };
   services_.freeSpace = FreeBytes;
   services_.decodeText = DecodeTextFile;
   services_.language = Translations().Current();
@@ -350,6 +360,7 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   };
   services_.wizardCaption = WizardCaption();
   services_.cancelQuestion = EngineText(40);
+  services_.movieFailure = EngineText(112);
   services_.componentMenu = {EngineText(113), EngineText(114), EngineText(115)};
   // Drawing waits until every control holds its value.
   HWND window = dialog.window->Handle();

@@ -362,6 +362,23 @@ void PaintGauge(const ControlView& view, HDC dc, const RECT& client) {
   }
 }
 
+// A Flash frame that plays nothing: its window text, centred.
+void PaintFrameText(const ControlView& view, HDC dc, const RECT& client) {
+  wchar_t text[512];
+  const int length = GetWindowTextW(view.window, text, 512);
+  if (length <= 0) return;
+  SelectedObject font(dc, view.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, view.textColor);
+  const UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+  RECT r = client;
+  InflateRect(&r, -4, -4);
+  RECT measure = r;
+  DrawTextW(dc, text, length, &measure, flags | DT_CALCRECT);
+  r.top = std::max(r.top, (client.bottom - (measure.bottom - measure.top)) / 2);
+  DrawTextW(dc, text, length, &r, flags);
+}
+
 void PaintPanel(const ControlView& view, HDC dc) {
   const FormControl& c = *view.control;
   RECT r;
@@ -418,6 +435,7 @@ void PaintControl(const ControlView& view, HDC dc) {
   if (Is(c, "TBevel")) PaintBevel(view, dc, client);
   if (Is(c, "TImage") || Is(c, "TRzFormShape")) PaintImage(view, dc, client);
   if (Is(c, "TGauge")) PaintGauge(view, dc, client);
+  if (Is(c, "TFlashFrame")) PaintFrameText(view, dc, client);
 }
 
 FormWindow::FormWindow(Form& form, int dpi) : form_(form), dpi_(dpi), scale_(FormScale(form, dpi)) {

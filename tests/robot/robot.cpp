@@ -344,8 +344,12 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
   for (HWND child : Children(window)) {
     if (!IsWindowVisible(child)) continue;
     if (IsTextStatic(child)) out.Line("static", WindowText(child));
-    if (IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W")) {
-      out.Line("edit", WindowText(child));
+    const bool edit = IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W");
+    if (edit) out.Line("edit", WindowText(child));
+    // Windows of other classes, such as the program's own painted ones, that carry a text.
+    if (!edit && !IsClass(child, L"Static") && !IsButton(child) && !IsClass(child, L"ComboBox")) {
+      std::wstring text = WindowText(child);
+      if (!text.empty()) out.Line("text", text);
     }
     if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
     PrintSelections(child, out);

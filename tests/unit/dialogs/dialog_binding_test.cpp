@@ -78,6 +78,10 @@ class MemorySurface final : public DialogSurface {
     auto found = paths.find(control.Name());
     return found == paths.end() ? std::string() : found->second;
   }
+  void PlayMovie(FormControl& control, const std::string& player, const std::string& movie,
+                 const std::string& text) override {
+    movies.push_back(control.Name() + "|" + player + "|" + movie + "|" + text);
+  }
 
   std::vector<std::string> shown;
   std::map<std::string, std::vector<bool>> marks;
@@ -94,6 +98,7 @@ class MemorySurface final : public DialogSurface {
   std::vector<std::string> pages;
   std::map<std::string, std::string> shownFolders;  // where each folder control was moved
   std::map<std::string, std::string> paths;         // where each folder control stands
+  std::vector<std::string> movies;
 };
 
 // A dialog form from the controls' text (each "object ... end" block at the
@@ -114,6 +119,7 @@ struct Fixture {
     services.fileExists = [this](const std::string& path) {
       return existingFiles.count(path) != 0;
     };
+    services.supportFileExists = [this](const std::string& name) { return files.count(name) != 0; };
     services.readSupportFile = [this](const std::string& name) -> std::optional<std::string> {
       auto found = files.find(name);
       if (found == files.end()) return std::nullopt;
@@ -401,6 +407,55 @@ TEST(DialogBinding, HtmlViewerWithTag1ShowsTheIndexPage) {
     for (const std::string& file : c.files) f.files[file] = "<html></html>";
     f.Prepare();
     EXPECT_EQ(f.surface.pages, c.pages);
+  }
+}
+
+TEST(DialogBinding, FlashFrameWithTag1PlaysTheMovieUntilReleased) {
+  const std::string add = "Add a movie.swf file to your project to display it here.";
+  struct Case {
+    const char* name;
+    int tag;
+    std::string language;
+    std::set<std::string> files;
+    std::string played;  // empty: the frame is left alone
+  };
+  const Case cases[] = {
+      {"movie in the language first",
+       1,
+       "German",
+       {"flash.ocx", "movie.German.swf", "movie.swf"},
+       "Movie|C:\\sup\\flash.ocx|C:\\sup\\movie.German.swf|Kein Film"},
+      {"plain movie",
+       1,
+       "German",
+       {"flash.ocx", "movie.English.swf", "movie.swf"},
+       "Movie|C:\\sup\\flash.ocx|C:\\sup\\movie.swf|Kein Film"},
+      {"no language: movie..swf first",
+       1,
+       "",
+       {"flash.ocx", "movie..swf", "movie.swf"},
+       "Movie|C:\\sup\\flash.ocx|C:\\sup\\movie..swf|Kein Film"},
+      {"no movie: the message", 1, "German", {"flash.ocx", "movie.swf.txt"}, "Movie|||" + add},
+      {"no player: the failure text", 1, "", {"movie.swf", "flash.dll"}, "Movie|||Kein Film"},
+      {"no player and no movie: the failure text", 1, "", {}, "Movie|||Kein Film"},
+      {"other tags play nothing", 0, "", {"flash.ocx", "movie.swf"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f("  object Movie: TFlashFrame\n    Tag = " + std::to_string(c.tag) + "\n  end\n");
+    f.services.supportFolder = "C:\\sup\\";
+    f.services.language = c.language;
+    f.services.movieFailure = "Kein Film";
+    for (const std::string& file : c.files) f.files[file] = "data";
+    f.Prepare();
+    std::vector<std::string> expected;
+    if (!c.played.empty()) expected.push_back(c.played);
+    EXPECT_EQ(f.surface.movies, expected);
+    // Releasing the page stops what it plays, once.
+    f.binding.Release();
+    f.binding.Release();
+    if (!c.played.empty()) expected.push_back("Movie|||");
+    EXPECT_EQ(f.surface.movies, expected);
   }
 }
 
