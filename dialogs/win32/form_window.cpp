@@ -154,7 +154,16 @@ void RegisterClasses(HINSTANCE instance) {
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.lpszClassName = kContainerClass;
   wc.lpfnWndProc = DefWindowProcW;  // replaced per window before its first message matters
+  // The program's icon, for the pages' taskbar buttons and the Alt+Tab list
+  // (shared handles: the system keeps them while the module is loaded).
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                           LR_SHARED));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   RegisterClassExW(&wc);
+  wc.hIcon = wc.hIconSm = nullptr;
   wc.lpszClassName = kPaintedClass;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   RegisterClassExW(&wc);
@@ -519,14 +528,6 @@ void FormWindow::CreateRoot() {
     root_->bounds.height = client.bottom;
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
-  // The program's icon for the taskbar button and the Alt+Tab list (shared
-  // handles: the system keeps them for the module's lifetime).
-  for (const auto& [which, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, {ICON_BIG, SM_CXICON}}) {
-    const int size = GetSystemMetrics(metric);
-    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size,
-                             LR_SHARED);
-    if (icon != nullptr) SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
-  }
 }
 
 void FormWindow::ApplyAppearance(ControlView& view) {

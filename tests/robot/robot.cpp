@@ -382,10 +382,6 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
   if (!GetWindowRect(window, &rect)) throw RobotError(Win32Failure("GetWindowRect"));
   out.Line("rect", RectText(rect));
   out.Line("visible", IsWindowVisible(window) ? "1" : "0");
-  // The window's own icon (taskbar button, Alt+Tab), as WM_SETICON gave it.
-  DWORD_PTR windowIcon = 0;
-  SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 2000, &windowIcon);
-  out.Line("window_icon", windowIcon != 0 ? "1" : "0");
   return 0;
 }
 
