@@ -14,11 +14,11 @@ if ! find_author; then
   test_done
 fi
 dir="$(scratch)"
-# The example with a product of some size (4,000 more files beside the
+# The example with a product of some size (2,000 more files beside the
 # application), so that the installer run lasts long enough to follow its
 # progress page.
 cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
-for n in $(seq -w 1 4000); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
+for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
 # A user guide of some size, so that leaving it out shows in the space required.
 head -c 600000 /dev/urandom >"$dir/project/files/help/en/figures.dat"
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
@@ -182,7 +182,7 @@ check "installed: exit code 0" "$(robot_value exit <<<"$run")" 0
 app="$WINEPREFIX/drive_c/Example Apps/Author"
 check "installed: in the typed folder, without the unticked help" \
   "$(cd "$app" 2>/dev/null && find . -type f ! -name 'part*.dat' | sort | tr '\n' ' ')/$(find "$app" -name 'part*.dat' | wc -l)" \
-  "./hello.cmd ./readme.txt /4000"
+  "./hello.cmd ./readme.txt /2000"
 check "installed: the registry value holds the typed folder" \
   "$(wine reg query 'HKLM\Software\Vantrell Examples\Author Example' /v InstallDir /reg:32 2>/dev/null |
     tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')" "$target"
