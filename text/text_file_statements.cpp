@@ -11,10 +11,10 @@ constexpr std::string_view kNewline = "$NEWLINE$";
 
 }  // namespace
 
-LineReader::LineReader(std::unique_ptr<TextSystem::ByteReader> source)
+StreamLineReader::StreamLineReader(std::unique_ptr<TextSystem::ByteReader> source)
     : source_(std::move(source)) {}
 
-bool LineReader::Fill() {
+bool StreamLineReader::Fill() {
   if (ended_) return false;
   buffer_.resize(kChunk);
   std::optional<size_t> n = source_->Read(buffer_.data(), buffer_.size());
@@ -29,11 +29,11 @@ bool LineReader::Fill() {
   return true;
 }
 
-bool LineReader::AtEnd() {
+bool StreamLineReader::AtEnd() {
   return pos_ == buffer_.size() && !Fill();
 }
 
-std::string LineReader::ReadLine(size_t limit) {
+std::string StreamLineReader::ReadLine(size_t limit) {
   std::string line;
   for (;;) {
     if (pos_ == buffer_.size() && !Fill()) return line;
@@ -61,7 +61,7 @@ TextFileReader::Result TextFileReader::Read(TextSystem& system, const std::strin
     Close();
     std::unique_ptr<TextSystem::ByteReader> bytes = system.OpenForReading(path);
     if (bytes == nullptr) return result;
-    reader_ = std::make_unique<LineReader>(std::move(bytes));
+    reader_ = std::make_unique<StreamLineReader>(std::move(bytes));
     key_ = key;
   }
   result.opened = true;

@@ -12,9 +12,9 @@
 
 namespace vantrell {
 
-class LineReader {
+class StreamLineReader {
  public:
-  explicit LineReader(std::unique_ptr<TextSystem::ByteReader> source);
+  explicit StreamLineReader(std::unique_ptr<TextSystem::ByteReader> source);
 
   // True when no byte is left; a read error counts as the end.
   bool AtEnd();
@@ -52,7 +52,7 @@ class TextFileReader {
   bool IsOpen() const { return reader_ != nullptr; }
 
  private:
-  std::unique_ptr<LineReader> reader_;
+  std::unique_ptr<StreamLineReader> reader_;
   std::string key_;
 };
 
