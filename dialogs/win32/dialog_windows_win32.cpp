@@ -27,13 +27,6 @@ std::optional<std::string> ReadBytes(const std::string& path) {
   return ReadFileBytes(path, LONGLONG{64} << 20);
 }
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 SIZE WindowSize(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
