@@ -289,6 +289,11 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
   for (HWND child : Children(window)) {
     if (!IsWindowVisible(child)) continue;
     if (IsTextStatic(child)) out.Line("static", WindowText(child));
+    // The engine's painted labels carry their text as window text.
+    if (IsClass(child, L"VantrellPaintedControl")) {
+      std::wstring text = WindowText(child);
+      if (!text.empty()) out.Line("label", text);
+    }
     if (IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W")) {
       out.Line("edit", WindowText(child));
     }

@@ -23,7 +23,7 @@ for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app
   2>"$dir/build.err"
 check "the example builds with its forms" "$?" 0
 
-page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
+page() { robot wait --timeout 30000 --title-contains " - Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
 # on_page HWND HEADING-TEXT : the page is up (its edit, list or button set tells which)
 focus_of() { robot focus --hwnd "$1" | robot_value focus_text; }
 keys() { robot key --hwnd "$1" --keys "$2" >/dev/null; sleep 0.5; }
@@ -131,7 +131,7 @@ keys "$ready" ALT+I
 # The progress page follows the installer run: the robot reads its bar
 # every 50 ms (position/minimum/maximum) and photographs each new position
 # until the finish page is up.
-watch="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish \
+watch="$(robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer --until Finish \
   --shots "$(winpath "$WINE_RUN_DIR/shots")\\example-96-progress")"
 mapfile -t seen < <(robot_value progress <<<"$watch")
 echo "  note progress page: $(robot_value progress <<<"$watch" | tr '\n' ' ') at $(robot_value at <<<"$watch" | tr '\n' ' ') ms"
