@@ -295,6 +295,9 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   // In tray mode the page only becomes the one the icon's click shows.
   if (tray_ == nullptr || !tray_->HoldBack(reinterpret_cast<uintptr_t>(window))) {
     ShowWindow(window, SW_SHOW);
+    // A page shown without waiting has no message loop until the next one
+    // that waits: it is painted now, not when the statements after it end.
+    UpdateWindow(window);
     SetForegroundWindow(window);
     // The keyboard starts at the first control in tab order.
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
