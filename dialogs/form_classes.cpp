@@ -474,6 +474,7 @@ const List kForm = {
     {"FormStyle", Kind::kIdent, "fsNormal", "fsNormal,fsMDIChild,fsMDIForm,fsStayOnTop"},
     {"WindowState", Kind::kIdent, "wsNormal", "wsNormal,wsMinimized,wsMaximized"},
     {"AutoScroll", Kind::kBool, "True", {}},
+    {"AutoSize", Kind::kBool, "False", {}},
     {"KeyPreview", Kind::kBool, "False", {}},
     {"OldCreateOrder", Kind::kBool, "False", {}},
     {"Icon.Data", Kind::kBinary, "", {}},

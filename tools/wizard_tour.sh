@@ -9,7 +9,7 @@
 TOUR_TARGET='C:\Example Apps\Author'
 
 tour_page() { # the wizard page on screen
-  robot wait --timeout 60000 --title-contains "Vantrell Wizard" --class VantrellFormContainer |
+  robot wait --timeout 60000 --title-contains " - Vantrell Wizard" --class VantrellFormContainer |
     robot_value hwnd
 }
 tour_keys() { robot key --hwnd "$1" --keys "$2" >/dev/null && sleep 0.5; }
@@ -23,7 +23,7 @@ tour_shot() { # NAME HWND
 tour_progress() { # PREFIX
   local watch shot
   mkdir -p "$WINE_RUN_DIR/shots"
-  watch="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer \
+  watch="$(robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer \
     --until Finish --shots "$(winpath "$WINE_RUN_DIR/shots")\\$1-progress")" || return 1
   for shot in "$WINE_RUN_DIR/shots/$1"-progress-*.bmp; do
     [ -f "$shot" ] || continue

@@ -28,13 +28,6 @@ std::optional<std::string> ReadBytes(const std::string& path) {
   return ReadFileBytes(path, LONGLONG{64} << 20);
 }
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 SIZE WindowSize(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -319,6 +312,9 @@ void Win32DialogWindows::Present(Dialog& dialog) {
   // In tray mode the page only becomes the one the icon's click shows.
   if (tray_ == nullptr || !tray_->HoldBack(reinterpret_cast<uintptr_t>(window))) {
     ShowWindow(window, SW_SHOW);
+    // A page shown without waiting has no message loop until the next one
+    // that waits: it is painted now, not when the statements after it end.
+    UpdateWindow(window);
     SetForegroundWindow(window);
     // The keyboard starts at the first control in tab order.
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);

@@ -454,6 +454,7 @@ FormWindow::FormWindow(Form& form, int dpi) : form_(form), dpi_(dpi), scale_(For
   root_->control = &form.Root();
   CreateRoot();
   CreateChildren(*root_);
+  FitToContents();
 }
 
 FormWindow::~FormWindow() {
@@ -621,6 +622,11 @@ int FormWindow::Place(ControlView& view) {
     GetClientRect(view.parent->window, &area);
     view.bounds = {0, 0, area.right, area.bottom};
   }
+  if (Is(c, "TImage") && c.Truth("AutoSize") && view.picture) {
+    // An auto-sized image takes its picture's size in pixels.
+    view.bounds.width = view.picture->width;
+    view.bounds.height = view.picture->height;
+  }
   int height = view.bounds.height;
   if (c.Has("DropDownCount") && Ident(c, "Style") != "csSimple") {
     // A combo box's window includes its dropped-down list.
@@ -674,8 +680,27 @@ void FormWindow::Rescale(int dpi, const RECT* suggested) {
     SendMessageW(view->window, WM_SETFONT, reinterpret_cast<WPARAM>(view->font), FALSE);
     if (Is(*view->control, "TLabel") && view->control->Truth("AutoSize")) FitLabel(*view);
   }
+  FitToContents();
   RedrawWindow(root_->window, nullptr, nullptr,
                RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void FormWindow::FitToContents() {
+  if (!root_->control->Truth("AutoSize")) return;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  for (const auto& view : views_) {
+    if (view->parent != root_.get() || !view->control->Truth("Visible")) continue;
+    right = std::max(right, view->bounds.left + view->bounds.width);
+    bottom = std::max(bottom, view->bounds.top + view->bounds.height);
+  }
+  root_->bounds.width = right;
+  root_->bounds.height = bottom;
+  RECT frame{0, 0, right, bottom};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(root_->window, GWL_EXSTYLE)));
+  SetWindowPos(root_->window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::CreateControl(ControlView& view) {
@@ -712,6 +737,8 @@ void FormWindow::CreateControl(ControlView& view) {
   if (IsPainted(c)) {
     windowClass = kPaintedClass;
     view.painted = true;
+    // Painted from the control, but the window carries the text for assistive tools.
+    if (Is(c, "TLabel")) text = WideText(c, "Caption");
   } else if (IsContainer(c)) {
     windowClass = kContainerClass;
     style |= WS_CLIPCHILDREN;
@@ -1735,6 +1762,7 @@ void FormWindow::ShowCaption(const FormControl& control) {
       MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&before), 2);
       InvalidateRect(parent, &before, TRUE);
     }
+    if (Is(control, "TLabel")) SetWindowTextW(view->window, WideText(control, "Caption").c_str());
     InvalidateRect(view->window, nullptr, TRUE);
   } else {
     SetWindowTextW(view->window, WideText(control, "Caption").c_str());
@@ -2058,6 +2086,24 @@ LRESULT CALLBACK FormWindow::InputProc(HWND window, UINT message, WPARAM wParam,
       break;
   }
   return result;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+std::string EngineFormBytes(const wchar_t* resourceName) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, resourceName, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  const std::string name = Narrow(resourceName);
+  if (found == nullptr) throw EngineError("Form resource " + name + " not found", GetLastError());
+  HGLOBAL loaded = LoadResource(module, found);
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data == nullptr) throw EngineError("Form resource " + name + " not readable", GetLastError());
+  return std::string(static_cast<const char*>(data), SizeofResource(module, found));
 }
 
 }  // namespace vantrell

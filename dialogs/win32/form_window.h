@@ -148,6 +148,8 @@ class FormWindow {
   void ApplyAppearance(ControlView& view);
   void FitLabel(ControlView& view);
   int Place(ControlView& view);  // sets bounds; returns the window's height
+  // An auto-sized form takes the size its visible controls cover.
+  void FitToContents();
   void Fill(ControlView& view);
   void OrderSiblings(ControlView& parent);
   void ShowActiveSheet(ControlView& pageControl);
@@ -188,5 +190,11 @@ class FormWindow {
 // Paints a painted control into dc, its top-left corner at 0, 0 (labels, shapes,
 // bevels, images, gauges); also used to paint what lies below a transparent one.
 void PaintControl(const ControlView& view, HDC dc);
+
+// The screen's resolution, at which the engine creates its forms (96 when unknown).
+int ScreenDpi();
+
+// The form file that the executable carries as the RCDATA resource of that name.
+std::string EngineFormBytes(const wchar_t* resourceName);
 
 }  // namespace vantrell

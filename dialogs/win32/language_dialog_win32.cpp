@@ -20,23 +20,6 @@ constexpr int kPromptText = 90;
 constexpr int kOkText = 38;
 constexpr int kCancelText = 39;
 
-std::string FormResourceBytes() {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, L"SELECTLANGUAGE", MAKEINTRESOURCEW(10));  // RT_RCDATA
-  if (found == nullptr) throw EngineError("Language dialog resource not found", GetLastError());
-  HGLOBAL loaded = LoadResource(module, found);
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (data == nullptr) throw EngineError("Language dialog resource not readable", GetLastError());
-  return std::string(static_cast<const char*>(data), SizeofResource(module, found));
-}
-
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 void SetText(Form& form, const char* control, const std::string& text) {
   if (FormControl* c = form.Find(control)) c->Set("Caption", text);
 }
@@ -45,7 +28,7 @@ void SetText(Form& form, const char* control, const std::string& text) {
 
 std::optional<size_t> ShowLanguageDialog(const std::vector<std::string>& languages,
                                          size_t preselected) {
-  Form form(ReadFormResource(FormResourceBytes()).root);
+  Form form(ReadFormResource(EngineFormBytes(L"SELECTLANGUAGE")).root);
   form.Root().Set("Caption", EngineText(kCaptionText));
   SetText(form, "Prompt", EngineText(kPromptText));
   SetText(form, "OK", EngineText(kOkText));

@@ -1,14 +1,20 @@
-// Start-up's windows on the real desktop: error message boxes now; the splash
-// and preparing windows are drawn by the dialog layer once it exists, and
-// until then these calls keep their place in the sequence without a window.
+// Start-up's windows on the real desktop: the splash and preparing windows of
+// the dialog layer, and the error message boxes (owned by the preparing
+// window when asked and it shows).
 #pragma once
+
+#include <memory>
 
 #include "engine/startup_ui.h"
 
 namespace vantrell {
 
+class StartupWindows;
+
 class Win32StartupUi final : public StartupUi {
  public:
+  Win32StartupUi();
+  ~Win32StartupUi() override;
   void ShowPreparing(const std::string& exeFolder) override;
   void SetPreparingProgress(int minimum, int maximum, int position) override;
   void StepPreparing() override;
@@ -16,7 +22,7 @@ class Win32StartupUi final : public StartupUi {
   void ShowError(const std::string& title, const std::string& text, bool ownedByPreparing) override;
 
  private:
-  void* preparingWindow_ = nullptr;  // HWND of the preparing window when shown
+  std::unique_ptr<StartupWindows> windows_;
 };
 
 }  // namespace vantrell

@@ -346,10 +346,12 @@ int CommandDump(const std::vector<std::wstring>& args, Output& out) {
     if (IsTextStatic(child)) out.Line("static", WindowText(child));
     const bool edit = IsClass(child, L"Edit") || IsClass(child, L"RICHEDIT50W");
     if (edit) out.Line("edit", WindowText(child));
-    // Windows of other classes, such as the program's own painted ones, that carry a text.
+    // The engine's painted controls (labels, frames) carry their text as window
+    // text, as windows of other classes may.
     if (!edit && !IsClass(child, L"Static") && !IsButton(child) && !IsClass(child, L"ComboBox")) {
       std::wstring text = WindowText(child);
-      if (!text.empty()) out.Line("text", text);
+      const bool painted = IsClass(child, L"VantrellPaintedControl");
+      if (!text.empty()) out.Line(painted ? "label" : "text", text);
     }
     if (IsClass(child, L"SysListView32")) PrintListItems(child, out);
     PrintSelections(child, out);

@@ -113,7 +113,7 @@ check "silent repair: the deleted file is back" "$(head -1 "$app/readme.txt" 2>/
 wizard_page() { # wizard_page [NOT-HWND] : the page on screen, other than NOT-HWND
   local w i
   for i in $(seq 1 120); do
-    w="$(robot wait --timeout 60000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd)"
+    w="$(robot wait --timeout 60000 --title-contains " - Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd)"
     [ -n "$w" ] && [ "$w" != "${1:-}" ] && { echo "$w"; return 0; }
     sleep 0.5
   done
@@ -140,7 +140,7 @@ interactive() { # interactive modify|repair ARGS... : goes through the pages, pr
     screenshot sources-question --title "Browse for Folder" >/dev/null
     robot click --title "Browse for Folder" --button OK >/dev/null
   fi
-  w="$(robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish |
+  w="$(robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer --until Finish |
     robot_value until)"
   [ -n "$w" ] && robot key --hwnd "$w" --keys RETURN >/dev/null
   robot_value exit <<<"$(robot_bg_wait "$run/r.log" 200)"

@@ -18,7 +18,7 @@ for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" 2>"$dir/build.err"
 check "the example builds" "$?" 0
 
-page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
+page() { robot wait --timeout 30000 --title-contains " - Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
 keys() { robot key --hwnd "$1" --keys "$2" >/dev/null; sleep 0.3; }
 values() { robot dump --hwnd "$1" | robot_value "$2" | tr '\n' '|'; }
 

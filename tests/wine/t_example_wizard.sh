@@ -25,7 +25,7 @@ head -c 600000 /dev/urandom >"$dir/project/files/help/en/figures.dat"
   2>"$dir/build.err"
 check "the example builds with its forms" "$?" 0
 
-page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
+page() { robot wait --timeout 30000 --title-contains " - Vantrell Wizard" --class VantrellFormContainer | robot_value hwnd; }
 # on_page HWND HEADING-TEXT : the page is up (its edit, list or button set tells which)
 focus_of() { robot focus --hwnd "$1" | robot_value focus_text; }
 keys() { robot key --hwnd "$1" --keys "$2" >/dev/null; sleep 0.5; }
@@ -157,7 +157,7 @@ screenshot example-96-ready --hwnd "$ready" >/dev/null
 # Install is pressed so that a loaded machine does not make it miss the
 # first figures, reads the bar every 10 ms (position/minimum/maximum) and
 # photographs each new position until the finish page is up.
-robot progress --title-contains "Vantrell Wizard" --class VantrellFormContainer --until Finish \
+robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer --until Finish \
   --shots "$(winpath "$WINE_RUN_DIR/shots")\\example-96-progress" >"$dir/progress.out" &
 watcher=$!
 sleep 1

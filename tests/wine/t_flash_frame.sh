@@ -101,7 +101,7 @@ check "the movie plays: its full path, then Play" \
   "$(sed 's/movie=[A-Za-z]:\\[^|]*\\/movie=/' <<<"$played")" "activate|movie=movie.swf|play|"
 check "the player's window shows in the frame" "$(robot_value static <<<"$dump")" \
   "Playing $(sed -n 's/.*movie=\([^|]*\).*/\1/p' <<<"$played")"
-check "no text over it" "$(robot_value text <<<"$dump")" ""
+check "no text over it" "$(robot_value label <<<"$dump")" ""
 check "the next page releases it and the library goes" "$released" \
   "${played}close|release|unload|"
 
@@ -110,14 +110,14 @@ check "German active: the German movie" "$(grep -o 'movie=[^|]*' <<<"$played" | 
   "movie.German.swf"
 
 MOVIE_PROBE_REFUSE=1 show refused
-check "a library that refuses the player: the engine text" "$(robot_value text <<<"$dump")" \
+check "a library that refuses the player: the engine text" "$(robot_value label <<<"$dump")" \
   "Unable to play Flash movie"
 check "nothing was created, and the library is let go at once" "$played" "unload|"
 
 rm -f "$src/support/movie.swf" "$src/support/movie.German.swf"
 build
 show no-movie
-check "no movie: the message" "$(robot_value text <<<"$dump")" \
+check "no movie: the message" "$(robot_value label <<<"$dump")" \
   "Add a movie.swf file to your project to display it here."
 check "no movie: the player is not loaded" "$(lines)" ""
 
@@ -125,5 +125,5 @@ printf 'FWS plain' >"$src/support/movie.swf"
 rm -f "$src/support/flash.ocx"
 build
 show no-player
-check "no flash.ocx: the engine text" "$(robot_value text <<<"$dump")" "Unable to play Flash movie"
+check "no flash.ocx: the engine text" "$(robot_value label <<<"$dump")" "Unable to play Flash movie"
 test_done

@@ -26,7 +26,7 @@ Hide Dialog
 Write to Text File|$out|hidden=\$WINDOWHANDLE\$|FALSE
 Terminate with Exit Code|5
 S
-page() { robot wait --timeout 30000 --title-contains "Vantrell Wizard" | robot_value hwnd; }
+page() { robot wait --timeout 30000 --title-contains " - Vantrell Wizard" | robot_value hwnd; }
 rect() { robot dump --hwnd "$1" | robot_value rect; }
 robot_bg_run "$dir/robot.log" --timeout 120000 -- "$(winpath "$dir/setup.exe")"
 welcome="$(page)"
@@ -45,7 +45,7 @@ check "About Vantrell Wizard...: an information box about the engine" \
   "$(robot_value icon <<<"$about")/$(robot_value static <<<"$about" | sed 's/\\n.*//')" "information/Vantrell Wizard"
 robot click --hwnd "$(robot_value hwnd <<<"$about")" --button OK >/dev/null
 robot click --hwnd "$welcome" --button "Next >" >/dev/null
-ready="$(robot wait --timeout 30000 --title-contains "Vantrell Wizard" | robot_value hwnd)"
+ready="$(robot wait --timeout 30000 --title-contains " - Vantrell Wizard" | robot_value hwnd)"
 check "ready: opens where the welcome page was" "$(rect "$ready")" "$first_rect"
 screenshot wizard-ready --hwnd "$ready" >/dev/null
 robot click --hwnd "$ready" --button "< Back" >/dev/null
