@@ -170,7 +170,10 @@ last="${seen[-1]:-}"
 for shot in "$WINE_RUN_DIR"/shots/example-96-progress-*.bmp; do
   [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done
-[ "${#seen[@]}" -ge 3 ] && pass "progress: the bar moved ${#seen[@]} times (${seen[*]})" ||
+# Wine's installer reports its progress in a few coarse steps, most of them
+# within one second, so the page's one-second refresh shows two or three of
+# them: at least the start and the end are required.
+[ "${#seen[@]}" -ge 2 ] && pass "progress: the bar moved ${#seen[@]} times (${seen[*]})" ||
   fail "progress: the bar moved ${#seen[@]} times (${seen[*]})"
 check "progress: the bar ends at its maximum" "${last%%/*}" "${last##*/}"
 finish="$(robot_value until <<<"$watch")"
