@@ -88,4 +88,8 @@ if [ "$left" -eq 0 ]; then
 else
   echo "  note Wine's installer left $left files of the cancelled run in $app (no rollback of copied files)"
 fi
+# Without a rollback Wine's installer may keep the cancelled product as
+# installed; it is removed so that the tests after this one start clean.
+wine msiexec /x "{2D5E8A41-6B3C-4F0E-9A17-C84B5D2E6F03}" /qn >/dev/null 2>&1
+rm -rf "$app"
 test_done
