@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/win32/static_class_factory.h"
+
 namespace {
 
 const CLSID kManagerClass = {
@@ -416,29 +418,7 @@ class ManagerObject final : public DispatchBase {
   std::string commitPath_;
 };
 
-class Factory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* manager = new ManagerObject;
-    const HRESULT hr = manager->QueryInterface(iid, out);
-    manager->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-Factory factory;
+StaticClassFactory<ManagerObject> factory([]() { return new ManagerObject; });
 
 }  // namespace
 

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/win32/static_class_factory.h"
+
 namespace {
 
 const CLSID kNamespaceClass = {
@@ -510,35 +512,12 @@ HRESULT ChildEnumerator::Next(ULONG count, VARIANT* items, ULONG* fetched) {
   return given == count ? S_OK : S_FALSE;
 }
 
-class Factory final : public IClassFactory {
- public:
-  explicit Factory(bool mimeMap) : mimeMap_(mimeMap) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    DispatchBase* object = mimeMap_ ? static_cast<DispatchBase*>(new MimeMapObject)
-                                    : static_cast<DispatchBase*>(new MetabaseObject(""));
-    const HRESULT hr = object->QueryInterface(iid, out);
-    object->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  bool mimeMap_;
-};
-
-Factory namespaceFactory(false);
-Factory mimeMapFactory(true);
+StaticClassFactory<DispatchBase> namespaceFactory([]() -> DispatchBase* {
+  return new MetabaseObject("");
+});
+StaticClassFactory<DispatchBase> mimeMapFactory([]() -> DispatchBase* {
+  return new MimeMapObject;
+});
 
 }  // namespace
 

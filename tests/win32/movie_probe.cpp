@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "tests/win32/static_class_factory.h"
+
 namespace {
 
 const CLSID kPlayerClass = {
@@ -212,29 +214,7 @@ class Player final : public IOleObject, public IOleInPlaceObject, public IDispat
   std::wstring movie_;
 };
 
-class Factory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* player = new Player;
-    const HRESULT hr = player->QueryInterface(iid, out);
-    player->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-Factory factory;
+StaticClassFactory<Player> factory([]() { return new Player; });
 
 }  // namespace
 
