@@ -345,8 +345,7 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
     return ReadBytes(folder + name);
   };
   services_.supportFileExists = [folder](const std::string& name) {
-    const DWORD attributes = GetFileAttributesA((folder + name).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return FileExists(folder + name);
   };
   services_.freeSpace = FreeBytes;
   services_.decodeText = DecodeTextFile;
