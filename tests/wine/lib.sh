@@ -135,6 +135,17 @@ find_author() {
   [ -n "${AUTHOR:-}" ] && [ -x "$AUTHOR" ]
 }
 
+# example_project DIR [PARTS] : a copy of the example project in DIR/project,
+# with PARTS more 4 KB files beside the application, so that its installer
+# run lasts long enough to follow and to cancel.
+example_project() {
+  cp -r "$VANTRELL_ROOT/examples/author" "$1/project"
+  local n
+  for ((n = 1; n <= ${2:-0}; n++)); do
+    head -c 4096 /dev/urandom >"$1/project/files/app/part$(printf %04d "$n").dat"
+  done
+}
+
 # The test robot and the display helpers live in robot.sh.
 # shellcheck source=robot.sh
 [ -f "$VANTRELL_ROOT/tests/wine/robot.sh" ] && . "$VANTRELL_ROOT/tests/wine/robot.sh"

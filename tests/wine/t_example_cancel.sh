@@ -12,9 +12,7 @@ if ! find_author; then
   test_done
 fi
 dir="$(scratch)"
-# A product of some size, so that the installer run lasts a few seconds.
-cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
-for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
+example_project "$dir" 2000
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" 2>"$dir/build.err"
 check "the example builds" "$?" 0
 

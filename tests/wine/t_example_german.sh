@@ -13,7 +13,7 @@ if ! find_author; then
   test_done
 fi
 dir="$(scratch)"
-cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
+example_project "$dir"
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" 2>"$dir/build.err"
 check "the example builds in two languages" "$?" 0
 check "every text has its German translation" "$(grep -c 'untranslated' "$dir/build.err")" 0

@@ -14,11 +14,7 @@ if ! find_author; then
   test_done
 fi
 dir="$(scratch)"
-# The example with a product of some size (2,000 more files beside the
-# application), so that the installer run lasts long enough to follow its
-# progress page.
-cp -r "$VANTRELL_ROOT/examples/author" "$dir/project"
-for n in $(seq -w 1 2000); do head -c 4096 /dev/urandom >"$dir/project/files/app/part$n.dat"; done
+example_project "$dir" 2000
 # A user guide of some size, so that leaving it out shows in the space required.
 head -c 600000 /dev/urandom >"$dir/project/files/help/en/figures.dat"
 "$AUTHOR" build "$dir/project/example.vproj" "$dir/out" --engine "$DIST/engine.exe" \
