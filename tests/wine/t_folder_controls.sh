@@ -23,12 +23,17 @@ if [ -e "$drive" ] || [ -L "$drive" ]; then
   saved="$(readlink "$drive")"
   rm -f "$drive"
 fi
+# Wine's mount manager learns the drives when it starts: the prefix's
+# processes are ended around each change, so that the next ones see it (an
+# earlier test of the same prefix has it running already).
 restore_drive() {
   rm -f "$drive"
   [ -n "$saved" ] && ln -s "$saved" "$drive"
+  wineserver -k 2>/dev/null
   return 0
 }
 ln -s "$dir/d" "$drive"
+wineserver -k 2>/dev/null
 
 control() { # control CLASS NAME LEFT TOP WIDTH HEIGHT [PROPERTY-LINES...]
   local class="$1" name="$2" left="$3" top="$4" width="$5" height="$6"
