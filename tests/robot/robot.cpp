@@ -30,7 +30,8 @@ constexpr DWORD kPollMs = 50;
 constexpr char kUsage[] =
     "usage: robot run [--timeout MS] [--log FILE] [--cwd DIR] [--raw LINE] [-- EXE [ARGS...]]\n"
     "       robot wait|dump|close|shot|click [--timeout MS] SELECTOR...\n"
-    "         SELECTOR: --title T | --title-contains T | --class C | --pid N | --hwnd H\n"
+    "         SELECTOR: --title T | --title-contains T | --class C | --with-control C\n"
+    "                   | --pid N | --hwnd H\n"
     "         click: --button TEXT [--no-wait]    close: [--no-wait]\n"
     "         shot: --out FILE.bmp [--screen]\n"
     "       robot browse-to SELECTOR --path FOLDER\n"
@@ -98,8 +99,8 @@ class Options {
   std::vector<std::wstring> rest_;
 };
 
-const std::vector<std::wstring> kSelectorOptions = {L"title", L"title-contains", L"class",
-                                                    L"pid",   L"hwnd",           L"timeout"};
+const std::vector<std::wstring> kSelectorOptions = {
+    L"title", L"title-contains", L"class", L"with-control", L"pid", L"hwnd", L"timeout"};
 
 std::vector<std::wstring> With(std::vector<std::wstring> names,
                                const std::vector<std::wstring>& more) {
@@ -112,6 +113,7 @@ WindowSelector SelectorFrom(const Options& options) {
   selector.title = options.Get(L"title");
   selector.titleContains = options.Get(L"title-contains");
   selector.className = options.Get(L"class");
+  selector.withControl = options.Get(L"with-control");
   selector.pid = options.Number(L"pid", 0);
   // A window handle given on the command line is a number by nature.
   selector.hwnd = reinterpret_cast<HWND>(  // NOLINT(performance-no-int-to-ptr)
@@ -126,6 +128,7 @@ std::string Describe(const WindowSelector& selector) {
   if (!selector.titleContains.empty())
     text += L" title containing \"" + selector.titleContains + L"\"";
   if (!selector.className.empty()) text += L" class " + selector.className;
+  if (!selector.withControl.empty()) text += L" with a " + selector.withControl;
   if (selector.pid != 0) text += L" pid " + std::to_wstring(selector.pid);
   if (selector.hwnd != nullptr) text += L" hwnd " + FromUtf8(FormatHwnd(selector.hwnd));
   return ToUtf8(text);

@@ -1,6 +1,7 @@
 // Finding and reading windows of other processes; see window_query.h.
 #include "window_query.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -75,7 +76,8 @@ std::string IconKindByImage(HWND window, HWND iconStatic) {
 }  // namespace
 
 bool WindowSelector::Empty() const {
-  return title.empty() && titleContains.empty() && className.empty() && pid == 0 && hwnd == nullptr;
+  return title.empty() && titleContains.empty() && className.empty() && withControl.empty() &&
+         pid == 0 && hwnd == nullptr;
 }
 
 bool WindowSelector::Matches(HWND window) const {
@@ -87,6 +89,12 @@ bool WindowSelector::Matches(HWND window) const {
     std::wstring text = WindowText(window);
     if (!title.empty() && text != title) return false;
     if (!titleContains.empty() && text.find(titleContains) == std::wstring::npos) return false;
+  }
+  if (!withControl.empty()) {
+    const std::vector<HWND> children = Children(window);
+    return std::any_of(children.begin(), children.end(), [this](HWND child) {
+      return IsWindowVisible(child) && IsClass(child, withControl);
+    });
   }
   return true;
 }

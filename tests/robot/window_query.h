@@ -16,6 +16,7 @@ struct WindowSelector {
   std::wstring title;          // exact
   std::wstring titleContains;  // substring
   std::wstring className;      // exact, case-insensitive
+  std::wstring withControl;    // class of a visible descendant, case-insensitive
   DWORD pid = 0;
   HWND hwnd = nullptr;
 

@@ -43,7 +43,8 @@ S
 bash "$VANTRELL_ROOT/tools/make_setup.sh" "$dir" "$dir/script.txt" "$support" "$(sample_package)"
 setup="$(winpath "$dir/setup.exe")"
 written() { tr -d '\r\n' <"$out" 2>/dev/null; }
-dialog() { robot wait --timeout 30000 --class VantrellFormContainer | robot_value hwnd; }
+# The preparing window is a form container too: the dialog is the one with the list.
+dialog() { robot wait --timeout 30000 --class VantrellFormContainer --with-control ComboBox | robot_value hwnd; }
 
 # interactive LOCALE KEYS SHOT : runs the setup under that locale, reads the
 # dialog, presses KEYS in it; RESULT is what the script wrote.
@@ -94,7 +95,8 @@ bash "$VANTRELL_ROOT/tools/make_setup.sh" "$page_dir" "$page_dir/script.txt" "$s
 rm -f "$out"
 export LANG=he_IL.UTF-8 LC_ALL=he_IL.UTF-8
 robot_bg_run "$work/page.log" --timeout 120000 -- "$(winpath "$page_dir/setup.exe")" LANGUAGE=Hebrew
-w="$(dialog)"
+w="$(robot wait --timeout 30000 --class VantrellFormContainer --title-contains " - Vantrell Wizard" |
+  robot_value hwnd)"
 check "Hebrew page: the Hebrew caption" "$(robot dump --hwnd "$w" | robot_value title)" "התקנת Language Dialog - Vantrell Wizard"
 check "Hebrew page: the Hebrew buttons" "$(robot dump --hwnd "$w" | robot_value button | sort | tr '\n' '|')" \
   "$(printf '%s\n' "< הקודם" "הבא >" "ביטול" | sort | tr '\n' '|')"
