@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -256,9 +258,16 @@ std::string GenericText(const FormValue& v) {
     case FormValueType::kCurrency:
     case FormValueType::kDate:
     case FormValueType::kDouble: {
+      // The fewer of 15 or 17 significant digits that read back as the same
+      // number, by the C library's formatting (the C++ library's shortest
+      // digits bring tables of some 160 KB into the engine).
+      const double value = FloatOf(v);
       char buffer[32];
-      auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, FloatOf(v));
-      return error == std::errc() ? std::string(buffer, end) : std::string();
+      std::snprintf(buffer, sizeof buffer, "%.15g", value);
+      if (std::strtod(buffer, nullptr) != value) {
+        std::snprintf(buffer, sizeof buffer, "%.17g", value);
+      }
+      return buffer;
     }
     default:
       return {};  // null, nil, collection
