@@ -460,6 +460,9 @@ FormWindow::FormWindow(Form& form, int dpi) : form_(form), dpi_(dpi), scale_(For
 FormWindow::~FormWindow() {
   if (root_->window != nullptr && IsWindow(root_->window)) DestroyWindow(root_->window);
   if (treeImages_ != nullptr) ImageList_Destroy(treeImages_);
+  for (HICON icon : {bigIcon_, smallIcon_}) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
 }
 
 ControlView* FormWindow::ViewOf(HWND window) const {
@@ -529,6 +532,16 @@ void FormWindow::CreateRoot() {
     root_->bounds.height = client.bottom;
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(root_->font), FALSE);
+  // The form's own icon, in its caption and on its taskbar button.
+  if (std::optional<std::string> icon = c.Get("Icon.Data"); icon && !icon->empty()) {
+    bigIcon_ = IconOfFile(*icon, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = IconOfFile(*icon, GetSystemMetrics(SM_CXSMICON));
+    if (bigIcon_ != nullptr)
+      SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    if (smallIcon_ != nullptr) {
+      SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    }
+  }
 }
 
 void FormWindow::ApplyAppearance(ControlView& view) {
@@ -571,14 +584,15 @@ void FormWindow::ApplyAppearance(ControlView& view) {
     std::optional<std::string> data = c.Get("Picture.Data");
     if (data && !data->empty()) view.picture = DecodePicture(*data);
   }
+  // A bitmap property's data is the bitmap's size and file image, as a
+  // picture of class TBitmap holds it.
+  auto bitmap = [&](std::string_view property) -> std::optional<DecodedPicture> {
+    std::optional<std::string> data = c.Get(property);
+    if (!data || data->empty()) return std::nullopt;
+    return DecodePicture(std::string("\x07TBitmap") + *data);
+  };
+  if (IsAny(c, {"TBitBtn", "TSpeedButton"})) view.picture = bitmap("Glyph.Data");
   if (Is(c, "TRzBmpButton")) {
-    // A bitmap property's data is the bitmap's size and file image, as a
-    // picture of class TBitmap holds it.
-    auto bitmap = [&](std::string_view property) -> std::optional<DecodedPicture> {
-      std::optional<std::string> data = c.Get(property);
-      if (!data || data->empty()) return std::nullopt;
-      return DecodePicture(std::string("\x07TBitmap") + *data);
-    };
     view.picture = bitmap("Bitmaps.Up.Data");
     view.pressed = bitmap("Bitmaps.Down.Data");
     view.disabled = bitmap("Bitmaps.Disabled.Data");
@@ -917,9 +931,35 @@ void FormWindow::CreateControl(ControlView& view) {
     SendMessageW(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(view.backColor));
   }
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
+  if (IsAny(c, {"TBitBtn", "TSpeedButton"}) && view.picture) ShowGlyph(view);
   if (Is(c, "TLabel") && c.Truth("AutoSize")) FitLabel(view);
   Fill(view);
   if (IsFolderClass(c)) AttachFolderControl(window, c);
+}
+
+void FormWindow::ShowGlyph(ControlView& view) {
+  const FormControl& c = *view.control;
+  const int count = static_cast<int>(c.Integer("NumGlyphs"));
+  std::optional<DecodedPicture> states = ButtonGlyphStates(*view.picture, count);
+  if (!states) return;
+  const int width = states->width / 6;
+  view.glyphs = ImageList_Create(width, states->height, ILC_COLOR32, 6, 0);
+  if (view.glyphs == nullptr) return;
+  ImageList_Add(view.glyphs, states->bitmap.Get(), nullptr);
+  // Beside the caption as the layout says, Margin pixels from the edge (no
+  // margin, -1, keeps the glyph Spacing pixels from it).
+  BUTTON_IMAGELIST images{};
+  images.himl = view.glyphs;
+  const std::string layout = Ident(c, "Layout");
+  images.uAlign = layout == "blGlyphRight"    ? BUTTON_IMAGELIST_ALIGN_RIGHT
+                  : layout == "blGlyphTop"    ? BUTTON_IMAGELIST_ALIGN_TOP
+                  : layout == "blGlyphBottom" ? BUTTON_IMAGELIST_ALIGN_BOTTOM
+                                              : BUTTON_IMAGELIST_ALIGN_LEFT;
+  const int64_t given = c.Integer("Margin");
+  const int margin =
+      static_cast<int>(std::clamp<int64_t>(given >= 0 ? given : c.Integer("Spacing"), 0, 64));
+  images.margin = {margin, margin, margin, margin};
+  SendMessageW(view.window, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
 }
 
 void FormWindow::FitLabel(ControlView& view) {

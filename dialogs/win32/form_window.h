@@ -61,6 +61,14 @@ struct ControlView {
   std::optional<DecodedPicture> picture;   // images, form shapes; a bitmap button's Up
   std::optional<DecodedPicture> pressed;   // a bitmap button's Down picture
   std::optional<DecodedPicture> disabled;  // a bitmap button's Disabled picture
+  HIMAGELIST glyphs = nullptr;             // a button's glyph, one image per state
+
+  ControlView() = default;
+  ControlView(const ControlView&) = delete;
+  ControlView& operator=(const ControlView&) = delete;
+  ~ControlView() {
+    if (glyphs != nullptr) ImageList_Destroy(glyphs);
+  }
 };
 
 class FormWindow {
@@ -146,6 +154,8 @@ class FormWindow {
   void CreateChildren(ControlView& parent);
   void CreateControl(ControlView& view);
   void ApplyAppearance(ControlView& view);
+  // Shows a TBitBtn's or TSpeedButton's glyph (view.picture) on its button.
+  void ShowGlyph(ControlView& view);
   void FitLabel(ControlView& view);
   int Place(ControlView& view);  // sets bounds; returns the window's height
   // An auto-sized form takes the size its visible controls cover.
@@ -182,9 +192,10 @@ class FormWindow {
   std::function<void()> onCloseRefused_;
   bool closable_ = true;
   bool rightToLeft_ = false;
-  bool showing_ = false;
-  HIMAGELIST treeImages_ = nullptr;  // the component trees' two node pictures  // a Show in
-                                     // progress: the windows' notifications are ours
+  bool showing_ = false;             // a Show in progress: the windows' notifications are ours
+  HIMAGELIST treeImages_ = nullptr;  // the component trees' two node pictures
+  HICON bigIcon_ = nullptr;          // the form's own icon, when it has one
+  HICON smallIcon_ = nullptr;
 };
 
 // Paints a painted control into dc, its top-left corner at 0, 0 (labels, shapes,

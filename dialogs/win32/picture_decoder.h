@@ -23,7 +23,19 @@ struct DecodedPicture {
 // holds nothing that decodes.
 std::optional<DecodedPicture> DecodePicture(std::string_view pictureData);
 
-// The picture of an image file's bytes (PNG, JPEG, GIF, BMP, ICO ...).
+// The picture of an image file's bytes (PNG, JPEG, GIF, BMP, ICO ...), or of
+// an enhanced or placeable Windows metafile played at 96 pixels per inch.
 std::optional<DecodedPicture> DecodeImageFile(std::string_view bytes);
+
+// The six pictures of a push button's states (normal, hot, pressed, disabled,
+// default, stylus hot) side by side, for its image list, from a glyph: a strip
+// of `count` equal images (up, disabled, clicked, down). In a glyph without
+// alpha the colour of the bottom-left pixel is transparent; a glyph of one
+// image gets a greyed copy of it for the disabled state.
+std::optional<DecodedPicture> ButtonGlyphStates(const DecodedPicture& glyph, int count);
+
+// The image of an icon file that suits size pixels, as the system picks it
+// (nullptr when the bytes hold no usable icon). The caller destroys it.
+HICON IconOfFile(std::string_view bytes, int size);
 
 }  // namespace vantrell

@@ -4,11 +4,15 @@
 // a suggested rectangle) before the report is written.
 // The report (UTF-8, key=value lines) gives the form's caption and client
 // size and, per control in file order, its name, class, text and the window's
-// bounds in its parent's client area as measured on the live window. The
+// bounds in its parent's client area as measured on the live window, and
+// what it shows of pictures: the form's icon (icon=WxH, or none), a control's
+// picture (picture=WxH) and a button's glyph images (glyph=WxH*N). The
 // program ends when the form is closed; a form file that cannot be loaded
 // ends it with exit code 1 and "error=<message>" on stdout.
 #include <windows.h>
 #include <shellapi.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <fstream>
@@ -54,12 +58,25 @@ std::string Escaped(std::string text) {
   return out;
 }
 
+std::string IconSize(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return "none";
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  return std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight);
+}
+
 void Report(const vantrell::FormWindow& form, std::ostream& out) {
   RECT client;
   GetClientRect(form.Handle(), &client);
   out << "form=" << WindowText(form.Handle()) << "\n";
   out << "client=" << client.right << "," << client.bottom << "\n";
   out << "dpi=" << form.Dpi() << "\n";
+  out << "icon="
+      << IconSize(reinterpret_cast<HICON>(SendMessageW(form.Handle(), WM_GETICON, ICON_BIG, 0)))
+      << "\n";
   for (const auto& view : form.Views()) {
     const vantrell::FormControl& c = *view->control;
     std::string text;
@@ -85,7 +102,16 @@ void Report(const vantrell::FormWindow& form, std::ostream& out) {
       out << " bounds=" << r.left << "," << r.top << "," << r.right - r.left << ","
           << r.bottom - r.top << " visible=" << (IsWindowVisible(view->window) ? 1 : 0)
           << " enabled=" << (IsWindowEnabled(view->window) ? 1 : 0);
+      BUTTON_IMAGELIST glyphs{};
+      int w = 0;
+      int h = 0;
+      if (c.Has("Glyph.Data") &&
+          SendMessageW(view->window, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&glyphs)) &&
+          glyphs.himl != nullptr && ImageList_GetIconSize(glyphs.himl, &w, &h)) {
+        out << " glyph=" << w << "x" << h << "*" << ImageList_GetImageCount(glyphs.himl);
+      }
     }
+    if (view->picture) out << " picture=" << view->picture->width << "x" << view->picture->height;
     out << "\n";
   }
 }
