@@ -101,18 +101,18 @@ bool RunWithCancel(Worker& worker, WaitHost& host, bool silent,
   worker.Start(&host);
   std::optional<Clock::time_point> asked;
   bool ended = false;
-  do {
-    WaitStep(host, silent, &worker);
+  while (!worker.Finished()) {
     if (CancelRequested() && !asked) {
       worker.RequestTerminate();
       asked = Clock::now();
     }
-    if (asked && watchdog > watchdog.zero() && !worker.Finished() &&
-        Clock::now() - *asked >= watchdog) {
+    if (asked && watchdog > watchdog.zero() && Clock::now() - *asked >= watchdog) {
       worker.End(host);
       ended = true;
+      break;
     }
-  } while (!worker.Finished());
+    WaitStep(host, silent, &worker);
+  }
   worker.Join();
   ShowLastProgress();
   return !ended;

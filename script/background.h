@@ -20,11 +20,12 @@ namespace vantrell {
 class WaitHost {
  public:
   virtual ~WaitHost() = default;
-  // Processes one window message of the main thread, waiting for one when none is pending.
+  // Processes one window message of the main thread, waiting for one when
+  // none is pending; the wait may end without one after a short while.
   virtual void ProcessOneMessage() = 0;
   // Wakes a main thread that waits for a message (any thread may call it).
-  virtual void
-  WakeMainThread() = 0;  // Ends a worker's thread that did not stop when asked: the watchdog's last
+  virtual void WakeMainThread() = 0;
+  // Ends a worker's thread that did not stop when asked: the watchdog's last
   // resort. Without one the thread is left to end on its own.
   virtual void EndThread(std::thread& /*thread*/) {}
 };

@@ -15,12 +15,17 @@ void Win32AnsiUpper(char* text, size_t length) {
 
 Win32InterpreterHost::Win32InterpreterHost() : mainThreadId_(GetCurrentThreadId()) {}
 
+// Waits a little at most, so that the wait loops also see time pass (a
+// watchdog's delay) while no message comes.
 void Win32InterpreterHost::ProcessOneMessage() {
+  constexpr DWORD kLongestWaitMs = 250;
   MSG msg;
-  if (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, kLongestWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
   }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
 }
 
 void Win32InterpreterHost::WakeMainThread() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Scripts run by the real engine under Wine: branches, labels, wizard loops,
-# exit codes, the runtime error box (silent: none) and the compilation check.
+# exit codes, the runtime error box (silent: none) and the compilation check;
+# the watchdog that ends background work deaf to a cancel (watchdog_check.exe).
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/script.sh"
@@ -122,5 +123,10 @@ error_script | make_script_setup "$dir"
 out="$(robot run --timeout 60000 -- "$(winpath "$dir/setup.exe")" -qn)"
 check "silent error: exit code" "$(robot_value exit <<<"$out")" 0
 check "silent error: no window" "$(robot_value windows <<<"$out")" 0
+
+echo "-- watchdog_check.exe"
+wine "$TESTBIN/watchdog_check.exe" | tr -d '\r'
+status=${PIPESTATUS[0]}
+[ "$status" -eq 0 ] && pass "watchdog_check.exe" || fail "watchdog_check.exe: $status failure(s)"
 
 test_done
