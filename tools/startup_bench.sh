@@ -6,7 +6,8 @@
 # returns); the next one ends the run, so each timed run is start-up, the
 # pre-load of the 20 pages, the first page shown, and the end (the support
 # folder's removal). All commands pay Wine's process start alike; the same
-# run silent shows what the windows themselves cost.
+# run silent shows what the windows themselves cost, and a program that only
+# shows a plain window what Wine's first window costs any program.
 # Usage: startup_bench.sh [RUNS]  (needs the win64 build: engine, do_nothing)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -46,6 +47,7 @@ wineserver -w
 wineserver -p
 hyperfine --warmup 3 --runs "$runs" --export-markdown "$WINE_RUN_DIR/startup_bench.md" \
   -n "do nothing" "wine '$TESTBIN/do_nothing.exe'" \
+  -n "do nothing but show a window" "wine '$TESTBIN/do_nothing.exe' window" \
   -n "engine, first page after 20 pre-loaded" "wine '$work/setup/setup.exe'" \
   -n "engine, the same run silent (no window)" "wine '$work/setup/setup.exe' /s"
 cat "$WINE_RUN_DIR/startup_bench.md"
