@@ -104,8 +104,35 @@ class WindowSurface final : public DialogSurface {
 // The system menu's item that tells which engine runs the setup.
 constexpr UINT kAboutCommand = 1025;
 
+// The About item's small picture: the program's icon on the menu's colour,
+// made once and kept for the process (every page's menu shows it).
+HBITMAP AboutPicture() {
+  static HBITMAP picture = [] {
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    auto icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+    if (icon == nullptr) return HBITMAP{};
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    if (dc != nullptr && bitmap != nullptr) {
+      HGDIOBJ old = SelectObject(dc, bitmap);
+      const RECT all{0, 0, size, size};
+      FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
+      DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+      SelectObject(dc, old);
+    }
+    if (dc != nullptr) DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+    return bitmap;
+  }();
+  return picture;
+}
+
 // The system menu as the pages have it: reset, Close greyed (a page is
-// never closed that way), then the About item below a separator.
+// never closed that way), then the About item with its picture below a
+// separator.
 void PrepareSystemMenu(HWND window) {
   GetSystemMenu(window, TRUE);
   HMENU menu = GetSystemMenu(window, FALSE);
@@ -113,6 +140,13 @@ void PrepareSystemMenu(HWND window) {
   EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kAboutCommand, L"About Vantrell Wizard...");
+  if (HBITMAP picture = AboutPicture()) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    item.hbmpItem = picture;
+    SetMenuItemInfoW(menu, kAboutCommand, FALSE, &item);
+  }
 }
 
 void ShowAbout(HWND owner) {
@@ -357,17 +391,23 @@ void Win32DialogWindows::Prepare(const std::string& key, const TVariableManager&
   services_.cancelQuestion = EngineText(40);
   services_.movieFailure = EngineText(112);
   services_.componentMenu = {EngineText(113), EngineText(114), EngineText(115)};
-  // Drawing waits until every control holds its value.
+  // Drawing waits until every control holds its value. Only a page on
+  // screen is held: redraw is the window's visible bit, so switching it back
+  // on would show a hidden page (one held back in tray mode, say).
   HWND window = dialog.window->Handle();
-  SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  const bool onScreen = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (onScreen) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
   try {
     dialog.binding->Prepare(services_);
   } catch (...) {
-    SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    if (onScreen) SendMessageW(window, WM_SETREDRAW, TRUE, 0);
     throw;
   }
-  SendMessageW(window, WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  if (onScreen) {
+    SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
   for (FormControl* watched : {dialog.binding->WatchedMemo(), dialog.binding->WatchedRichEdit()}) {
     if (watched != nullptr) dialog.window->WatchScrolling(*watched);
   }
