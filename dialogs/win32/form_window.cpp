@@ -1555,26 +1555,74 @@ void FormWindow::ApplyGlass(const FormControl& glass) {
 
 namespace {
 
-// The two pictures of component tree nodes: 0 not selected, 1 selected,
-// drawn as the system draws check boxes, at the size the form is shown.
-HIMAGELIST MakeTreeImages(int size) {
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
-  if (list == nullptr) return nullptr;
+// What a component's picture says of it: installed on the local drive, with
+// its sub-components as well, or unavailable.
+enum class Fate { kInstalled, kInstalledWithParts, kUnavailable };
+
+// Draws the picture of a fate in the square r: a drive with its green light
+// (and a second one behind it for the sub-components), or a red cross.
+void DrawFate(HDC dc, RECT r, Fate fate) {
+  const int size = r.right - r.left;
+  const int unit = std::max(1, size / 8);
+  if (fate == Fate::kUnavailable) {
+    GdiObject<HPEN> pen(CreatePen(PS_SOLID, std::max(2, size / 6), RGB(204, 0, 0)));
+    SelectedObject selected(dc, pen.Get());
+    InflateRect(&r, -size / 4, -size / 4);
+    MoveToEx(dc, r.left, r.top, nullptr);
+    LineTo(dc, r.right, r.bottom);
+    MoveToEx(dc, r.right, r.top, nullptr);
+    LineTo(dc, r.left, r.bottom);
+    return;
+  }
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(160, 160, 168)));
+  GdiObject<HBRUSH> light(CreateSolidBrush(RGB(0, 170, 0)));
+  RECT drive{r.left + unit, r.top + 3 * unit, r.right - unit, r.bottom - 2 * unit};
+  if (fate == Fate::kInstalledWithParts) {
+    RECT behind = drive;
+    OffsetRect(&behind, unit, -2 * unit);
+    FillRect(dc, &behind, body.Get());
+    FrameRect(dc, &behind, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  FillRect(dc, &drive, body.Get());
+  FrameRect(dc, &drive, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RECT lamp{drive.right - 3 * unit, drive.bottom - 2 * unit, drive.right - unit,
+            drive.bottom - unit};
+  FillRect(dc, &lamp, light.Get());
+}
+
+// A picture of height pixels and width pixels on the window colour, drawn by paint.
+template <typename Paint>
+HBITMAP DrawPicture(int width, int height, Paint paint) {
   HDC screen = GetDC(nullptr);
-  for (bool checked : {false, true}) {
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  if (dc != nullptr && bitmap != nullptr) {
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT r{0, 0, size, size};
-    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-    InflateRect(&r, -1, -1);
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    paint(dc);
     SelectObject(dc, old);
+  }
+  if (dc != nullptr) DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+// The two pictures of component tree nodes, twice as wide as high: 0 not
+// selected (an empty check box and the red cross), 1 selected (the ticked
+// box and the drive), at the size the form is shown.
+HIMAGELIST MakeTreeImages(int size) {
+  HIMAGELIST list = ImageList_Create(2 * size, size, ILC_COLOR32, 2, 0);
+  if (list == nullptr) return nullptr;
+  for (bool checked : {false, true}) {
+    HBITMAP bitmap = DrawPicture(2 * size, size, [&](HDC dc) {
+      RECT box{1, 1, size - 1, size - 1};
+      DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+      DrawFate(dc, RECT{size, 0, 2 * size, size}, checked ? Fate::kInstalled : Fate::kUnavailable);
+    });
     ImageList_Add(list, bitmap, nullptr);
     DeleteObject(bitmap);
-    DeleteDC(dc);
   }
-  ReleaseDC(nullptr, screen);
   return list;
 }
 
@@ -1705,12 +1753,28 @@ void FormWindow::SelectNode(const FormControl& control, const std::vector<size_t
 int FormWindow::PopupMenu(const FormControl& control, const std::vector<std::string>& items,
                           bool atCursor) {
   HWND tree = WindowOf(control);
+  if (tree == nullptr) return -1;
   HMENU menu = CreatePopupMenu();
-  if (tree == nullptr || menu == nullptr) return -1;
+  if (menu == nullptr) return -1;
+  // Each item with the picture of what it does: this component, the entire
+  // feature, and (the last item, below a separator) unavailable.
+  const int size = GetSystemMetrics(SM_CXMENUCHECK);
+  std::vector<GdiObject<HBITMAP>> pictures;
   for (size_t i = 0; i < items.size(); ++i) {
-    // The last item (unavailable) stands below a separator.
-    if (i + 1 == items.size() && i > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const bool last = i + 1 == items.size();
+    if (last && i > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, i + 1, Widen(items[i], CP_ACP).c_str());
+    const Fate fate = last     ? Fate::kUnavailable
+                      : i == 0 ? Fate::kInstalled
+                               : Fate::kInstalledWithParts;
+    pictures.emplace_back(DrawPicture(size, size, [&](HDC dc) {
+      DrawFate(dc, RECT{0, 0, size, size}, fate);
+    }));
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    info.hbmpItem = pictures.back().Get();
+    SetMenuItemInfoW(menu, static_cast<UINT>(i + 1), FALSE, &info);
   }
   POINT at{};
   GetCursorPos(&at);

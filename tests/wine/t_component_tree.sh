@@ -104,6 +104,13 @@ robot key --hwnd "$w" --keys UP,UP,UP >/dev/null  # App
 menu U  # the entire feature unavailable: all but the fixed Core
 check "the entire feature unavailable, but for the fixed choice" "$(statics)" "The application|1,000 bytes|"
 screenshot component-tree-menu --hwnd "$w" >/dev/null
+# The menu open: its items with their pictures (seen on the screenshot).
+robot key --hwnd "$w" --keys APPS >/dev/null
+sleep 0.5
+screenshot component-tree-menu-open --screen >/dev/null
+robot key --hwnd "$w" --keys ESCAPE >/dev/null
+sleep 0.5
+check "Escape closes the menu without a choice" "$(statics)" "The application|1,000 bytes|"
 robot key --hwnd "$w" --keys DOWN,DOWN >/dev/null  # App\Docs\Guide
 menu E
 check "the entire feature below: Guide and its ancestors" "$(statics)" "The guide|1,111 bytes|"
