@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "common/win32/system_library.h"
 #include "dialogs/html_document.h"
 #include "dialogs/html_layout.h"
 #include "dialogs/win32/gdi_object.h"
@@ -225,7 +226,10 @@ class SystemLinkActions final : public HtmlLinkActions {
  public:
   explicit SystemLinkActions(HWND owner) : owner_(owner) {}
   void PlaySoundFile(const std::string& path) override {
-    PlaySoundW(Widen(path, CP_ACP).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    static const auto play = SystemFunction<decltype(&PlaySoundW)>(L"winmm.dll", "PlaySoundW");
+    if (play != nullptr) {
+      play(Widen(path, CP_ACP).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    }
   }
   void RunProgram(const std::string& path, const std::string& arguments) override {
     // The program named by itself too, so that folders with blanks work.

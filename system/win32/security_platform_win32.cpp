@@ -11,6 +11,7 @@
 
 #include "common/win32/fs_redirection.h"
 #include "common/win32/handle.h"
+#include "common/win32/system_library.h"
 #include "common/win32/win32_file_system.h"
 
 namespace vantrell {
@@ -50,13 +51,50 @@ std::string SidBytes(PSID sid) {
   return std::string(static_cast<const char*>(sid), GetLengthSid(sid));
 }
 
+// The share and printer functions, from their system libraries on first use;
+// a missing one answers ERROR_PROC_NOT_FOUND.
+template <typename Fn>
+Fn NetApi(const char* name) {
+  return SystemFunction<Fn>(L"netapi32.dll", name);
+}
+
+template <typename Fn>
+Fn Spooler(const char* name) {
+  return SystemFunction<Fn>(L"winspool.drv", name);
+}
+
+NET_API_STATUS FreeNetBuffer(LPVOID buffer) {
+  static const auto free = NetApi<decltype(&NetApiBufferFree)>("NetApiBufferFree");
+  return free != nullptr ? free(buffer) : ERROR_PROC_NOT_FOUND;
+}
+
+NET_API_STATUS AddShare(LPWSTR server, LPBYTE info, LPDWORD badParameter) {
+  static const auto add = NetApi<decltype(&NetShareAdd)>("NetShareAdd");
+  return add != nullptr ? add(server, 2, info, badParameter) : ERROR_PROC_NOT_FOUND;
+}
+
+NET_API_STATUS ShareInfo(LPWSTR server, LPWSTR name, LPBYTE* buffer) {
+  static const auto get = NetApi<decltype(&NetShareGetInfo)>("NetShareGetInfo");
+  return get != nullptr ? get(server, name, 2, buffer) : ERROR_PROC_NOT_FOUND;
+}
+
+NET_API_STATUS SetShareInfo(LPWSTR name, LPBYTE info, LPDWORD badParameter) {
+  static const auto set = NetApi<decltype(&NetShareSetInfo)>("NetShareSetInfo");
+  return set != nullptr ? set(nullptr, name, 2, info, badParameter) : ERROR_PROC_NOT_FOUND;
+}
+
+NET_API_STATUS RemoveShare(LPWSTR server, LPWSTR name) {
+  static const auto remove = NetApi<decltype(&NetShareDel)>("NetShareDel");
+  return remove != nullptr ? remove(server, name, 0) : ERROR_PROC_NOT_FOUND;
+}
+
 class NetBuffer {
  public:
   NetBuffer() = default;
   NetBuffer(const NetBuffer&) = delete;
   NetBuffer& operator=(const NetBuffer&) = delete;
   ~NetBuffer() {
-    if (buffer_ != nullptr) NetApiBufferFree(buffer_);
+    if (buffer_ != nullptr) FreeNetBuffer(buffer_);
   }
   LPBYTE* Out() { return &buffer_; }
   template <typename T>
@@ -71,10 +109,13 @@ class NetBuffer {
 class Printer {
  public:
   explicit Printer(const std::string& name) {
+    static const auto open = Spooler<decltype(&OpenPrinterA)>("OpenPrinterA");
     PRINTER_DEFAULTSA defaults = {};
     defaults.DesiredAccess = PRINTER_ALL_ACCESS;
     std::string copy = name;
-    if (!OpenPrinterA(copy.data(), &handle_, &defaults)) {
+    if (open == nullptr) {
+      error_ = ERROR_PROC_NOT_FOUND;
+    } else if (!open(copy.data(), &handle_, &defaults)) {
       handle_ = nullptr;
       error_ = GetLastError();
     }
@@ -82,22 +123,27 @@ class Printer {
   Printer(const Printer&) = delete;
   Printer& operator=(const Printer&) = delete;
   ~Printer() {
-    if (handle_ != nullptr) ClosePrinter(handle_);
+    // Only an opened printer is closed, so the library is there.
+    static const auto close = Spooler<decltype(&ClosePrinter)>("ClosePrinter");
+    if (handle_ != nullptr && close != nullptr) close(handle_);
   }
 
   // Reads the level-2 information, lets change() edit it and writes it back.
   template <typename Change>
   uint32_t Update(Change change) {
+    static const auto get = Spooler<decltype(&GetPrinterA)>("GetPrinterA");
+    static const auto set = Spooler<decltype(&SetPrinterA)>("SetPrinterA");
     if (handle_ == nullptr) return error_;
+    if (get == nullptr || set == nullptr) return ERROR_PROC_NOT_FOUND;
     DWORD needed = 0;
-    GetPrinterA(handle_, 2, nullptr, 0, &needed);
+    get(handle_, 2, nullptr, 0, &needed);
     if (needed == 0) return GetLastError();
     std::vector<BYTE> buffer(needed);
-    if (!GetPrinterA(handle_, 2, buffer.data(), needed, &needed)) return GetLastError();
+    if (!get(handle_, 2, buffer.data(), needed, &needed)) return GetLastError();
     auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
     change(*info);
     info->pSecurityDescriptor = nullptr;
-    if (!SetPrinterA(handle_, 2, buffer.data(), 0)) return GetLastError();
+    if (!set(handle_, 2, buffer.data(), 0)) return GetLastError();
     return ERROR_SUCCESS;
   }
 
@@ -190,7 +236,7 @@ uint32_t Win32SecurityPlatform::AddDiskShare(const DiskShare& share) {
   info.shi2_path = path.data();
   info.shi2_passwd = nullptr;
   DWORD badParameter = 0;
-  return NetShareAdd(server.Get(), 2, reinterpret_cast<LPBYTE>(&info), &badParameter);
+  return AddShare(server.Get(), reinterpret_cast<LPBYTE>(&info), &badParameter);
 }
 
 uint32_t Win32SecurityPlatform::SharePrinter(const std::string& printer,
@@ -204,7 +250,7 @@ uint32_t Win32SecurityPlatform::SharePrinter(const std::string& printer,
   if (code != ERROR_SUCCESS) return code;
   std::wstring name = AnsiToWide(shareName);
   NetBuffer buffer;
-  const DWORD found = NetShareGetInfo(nullptr, name.data(), 2, buffer.Out());
+  const DWORD found = ShareInfo(nullptr, name.data(), buffer.Out());
   if (found != NERR_Success) return found;
   SHARE_INFO_2 info = *buffer.As<SHARE_INFO_2>();
   std::wstring wideRemark = AnsiToWide(remark);
@@ -214,7 +260,7 @@ uint32_t Win32SecurityPlatform::SharePrinter(const std::string& printer,
   info.shi2_passwd = noPassword;
   info.shi2_max_uses = kUnlimitedUsers;
   DWORD badParameter = 0;
-  return NetShareSetInfo(nullptr, name.data(), 2, reinterpret_cast<LPBYTE>(&info), &badParameter);
+  return SetShareInfo(name.data(), reinterpret_cast<LPBYTE>(&info), &badParameter);
 }
 
 uint32_t Win32SecurityPlatform::UnsharePrinter(const std::string& printer) {
@@ -227,7 +273,7 @@ ShareLookup Win32SecurityPlatform::FindShare(const std::string& computer, const 
   ServerName server(computer);
   std::wstring wide = AnsiToWide(name);
   NetBuffer buffer;
-  const DWORD code = NetShareGetInfo(server.Get(), wide.data(), 2, buffer.Out());
+  const DWORD code = ShareInfo(server.Get(), wide.data(), buffer.Out());
   if (code != NERR_Success) return ShareLookup{code, 0, {}};
   const SHARE_INFO_2& info = *buffer.As<SHARE_INFO_2>();
   return ShareLookup{kSecurityOk, info.shi2_type & ~static_cast<DWORD>(STYPE_SPECIAL),
@@ -237,7 +283,7 @@ ShareLookup Win32SecurityPlatform::FindShare(const std::string& computer, const 
 uint32_t Win32SecurityPlatform::DeleteShare(const std::string& computer, const std::string& name) {
   ServerName server(computer);
   std::wstring wide = AnsiToWide(name);
-  return NetShareDel(server.Get(), wide.data(), 0);
+  return RemoveShare(server.Get(), wide.data());
 }
 
 std::string Win32SecurityPlatform::LocalComputerName() {
