@@ -25,8 +25,11 @@ wine_prefix_init() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     # Without a window manager Wine must draw the window frames itself, so
-    # that screenshots show title bars.
+    # that screenshots show title bars, and must not leave windows to one:
+    # each hidden managed window would wait 2 s for a window manager to
+    # withdraw it ("wait_for_withdrawn_state ... wait timed out").
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
 }
