@@ -222,6 +222,24 @@ TEST(FormRuntimeTest, ReadsEveryKindAsText) {
   }
 }
 
+TEST(FormRuntimeTest, ReadsFloatingPointValuesAsTheFewestDigitsThatReadBack) {
+  auto form = Build(R"(object F: TPoolTemplate
+  Tenth = 0.100000000000000000
+  Third = 0.333333333333333333
+  Large = 1.000000000000000000E20
+  Negative = -2.500000000000000000
+  Whole = 3.000000000000000000
+end
+)");
+  const std::pair<const char*, const char*> cases[] = {
+      {"Tenth", "0.1"}, {"Third", "0.33333333333333331"}, {"Large", "1e+20"}, {"Negative", "-2.5"},
+      {"Whole", "3"},
+  };
+  for (const auto& [property, text] : cases) {
+    EXPECT_EQ(form->Root().Get(property), text) << property;
+  }
+}
+
 struct SetCase {
   const char* control;
   const char* property;
