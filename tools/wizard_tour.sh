@@ -18,13 +18,20 @@ tour_shot() { # NAME HWND
   path="$(screenshot "$1" --hwnd "$2")" && echo "  $1: $path"
 }
 
-# Photographs the progress page at each new position of its bar until the
-# finish page is up; prints the finish page's window.
-tour_progress() { # PREFIX
-  local watch shot
+# Presses KEYS on the page that starts the installation, with the robot
+# already watching (a quick installation would otherwise be over before it
+# looks), photographs the progress page at each new position of its bar until
+# the finish page is up, and prints the finish page's window.
+tour_progress() { # PREFIX PAGE KEYS
+  local watch shot watcher out="$WINE_RUN_DIR/progress-$1.out"
   mkdir -p "$WINE_RUN_DIR/shots"
-  watch="$(robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer \
-    --until Finish --shots "$(winpath "$WINE_RUN_DIR/shots")\\$1-progress")" || return 1
+  robot progress --title-contains " - Vantrell Wizard" --class VantrellFormContainer \
+    --until Finish --shots "$(winpath "$WINE_RUN_DIR/shots")\\$1-progress" >"$out" &
+  watcher=$!
+  sleep 1
+  robot key --hwnd "$2" --keys "$3" >/dev/null
+  wait "$watcher" || return 1
+  watch="$(cat "$out")"
   for shot in "$WINE_RUN_DIR/shots/$1"-progress-*.bmp; do
     [ -f "$shot" ] || continue
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
@@ -69,8 +76,7 @@ wizard_tour() {
   tour_keys "$w" ALT+N
   w="$(tour_page)"
   tour_shot 06-ready "$w"
-  tour_keys "$w" ALT+I
-  w="$(tour_progress 07)" || return 1
+  w="$(tour_progress 07 "$w" ALT+I)" || return 1
   tour_shot 08-finish "$w"
   tour_keys "$w" RETURN
   robot_bg_wait "$log" 300 >/dev/null || return 1
@@ -87,8 +93,7 @@ maintenance_tour() {
   tour_shot 09-maintenance "$w"
   robot click --hwnd "$w" --button "Repair: install the files and settings again" --no-wait >/dev/null
   sleep 0.5
-  tour_keys "$w" ALT+N
-  w="$(tour_progress 10)" || return 1
+  w="$(tour_progress 10 "$w" ALT+N)" || return 1
   tour_shot 11-finish "$w"
   tour_keys "$w" RETURN
   robot_bg_wait "$log" 300 >/dev/null || return 1
