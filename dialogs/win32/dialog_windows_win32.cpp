@@ -259,25 +259,43 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
   const size_t slash = formPath.find_last_of("\\/");
   dialog->form->Root().Set("Hint",
                            slash == std::string::npos ? formPath : formPath.substr(slash + 1));
-  dialog->window = std::make_unique<FormWindow>(*dialog->form, ScreenDpi());
-  dialog->surface = std::make_unique<WindowSurface>(*dialog->window);
-  dialog->window->SetCloseRefusedHandler([this] {
+  dialog->rules = *rules;
+  dialog->supportFolder =
+      slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
+  // Two statements naming the same file get two forms; a key loaded again replaces its form.
+  if (auto old = pool_.find(key); old != pool_.end()) {
+    if (shown_ == old->second.get()) shown_ = nullptr;
+    if (current_ == old->second.get()) current_ = nullptr;
+    if (prepared_ == old->second.get()) prepared_ = nullptr;
+  }
+  pool_[key] = std::move(dialog);
+  if (progressTimer_ == 0) {
+    progressWindows = this;
+    progressTimer_ = SetTimer(nullptr, 0, 1000, ProgressTimer);
+    SetProgressRefresh([this] { ProgressTimerTick(Variables(), this); });
+  }
+}
+
+// A loaded dialog gets its windows and its binding when it is first used:
+// a run that never shows a dialog (a silent one, say) makes none.
+void Win32DialogWindows::Realize(Dialog& dialog) {
+  dialog.window = std::make_unique<FormWindow>(*dialog.form, ScreenDpi());
+  dialog.surface = std::make_unique<WindowSurface>(*dialog.window);
+  dialog.window->SetCloseRefusedHandler([this] {
     if (tray_ != nullptr) tray_->CloseRefused();
   });
-  FormWindow* shownWindow = dialog->window.get();
-  dialog->window->SetSystemCommandHandler([this, shownWindow](WPARAM command) {
+  FormWindow* shownWindow = dialog.window.get();
+  dialog.window->SetSystemCommandHandler([this, shownWindow](WPARAM command) {
     // With the icon visible a minimised page goes into the tray instead.
     if ((command & 0xFFF0) == SC_MINIMIZE) return tray_ != nullptr && tray_->Minimising();
     if (command != kAboutCommand) return false;
     ShowAbout(shownWindow->Handle());
     return true;
   });
-  dialog->binding = std::make_unique<DialogBinding>(*dialog->form, *dialog->surface, Variables(),
-                                                    Components(), SplitLines(*rules));
-  dialog->supportFolder =
-      slash == std::string::npos ? std::string() : formPath.substr(0, slash + 1);
-  DialogBinding* binding = dialog->binding.get();
-  dialog->window->SetEventHandler([binding](FormControl& control, FormEvent event) {
+  dialog.binding = std::make_unique<DialogBinding>(*dialog.form, *dialog.surface, Variables(),
+                                                   Components(), SplitLines(dialog.rules));
+  DialogBinding* binding = dialog.binding.get();
+  dialog.window->SetEventHandler([binding](FormControl& control, FormEvent event) {
     switch (event) {
       case FormEvent::kClick:
         binding->Clicked(control);
@@ -306,23 +324,12 @@ void Win32DialogWindows::Load(const std::string& key, const std::string& formPat
         break;
     }
   });
-  // Two statements naming the same file get two forms; a key loaded again replaces its form.
-  if (auto old = pool_.find(key); old != pool_.end()) {
-    if (shown_ == old->second.get()) shown_ = nullptr;
-    if (current_ == old->second.get()) current_ = nullptr;
-    if (prepared_ == old->second.get()) prepared_ = nullptr;
-  }
-  pool_[key] = std::move(dialog);
-  if (progressTimer_ == 0) {
-    progressWindows = this;
-    progressTimer_ = SetTimer(nullptr, 0, 1000, ProgressTimer);
-    SetProgressRefresh([this] { ProgressTimerTick(Variables(), this); });
-  }
 }
 
 Win32DialogWindows::Dialog& Win32DialogWindows::Find(const std::string& key) {
   auto found = pool_.find(key);
   if (found == pool_.end()) throw EngineError("Dialog not loaded: " + key);
+  if (!found->second->window) Realize(*found->second);
   return *found->second;
 }
 

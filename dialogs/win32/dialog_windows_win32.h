@@ -47,9 +47,12 @@ class Win32DialogWindows final : public DialogWindows {
     std::unique_ptr<FormWindow> window;
     std::unique_ptr<DialogSurface> surface;
     std::unique_ptr<DialogBinding> binding;
+    std::string rules;  // the rules file, for the binding
     std::string supportFolder;
   };
 
+  void Realize(Dialog& dialog);
+  // The dialog loaded under key, realized; throws when none is.
   Dialog& Find(const std::string& key);
   void Present(Dialog& dialog);
   void Hide(Dialog& dialog);
