@@ -1590,7 +1590,7 @@ void DrawFate(HDC dc, RECT r, Fate fate) {
   FillRect(dc, &lamp, light.Get());
 }
 
-// A picture of height pixels and width pixels on the window colour, drawn by paint.
+// A picture of width by height pixels on the window colour, drawn by paint.
 template <typename Paint>
 HBITMAP DrawPicture(int width, int height, Paint paint) {
   HDC screen = GetDC(nullptr);
