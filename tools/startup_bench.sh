@@ -8,7 +8,7 @@
 # folder's removal). All commands pay Wine's process start alike; the same
 # run silent shows what the windows themselves cost, and a program that only
 # shows a plain window what Wine's first window costs any program.
-# Usage: startup_bench.sh [RUNS]  (needs the win64 build: engine, do_nothing)
+# Usage: startup_bench.sh [RUNS]  (needs the build the Wine tests use: engine, do_nothing)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 export WINE_RUN_DIR="$root/build/wine/bench-$$"
