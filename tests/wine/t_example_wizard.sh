@@ -175,6 +175,7 @@ check "progress: the bar ends at its maximum" "${last%%/*}" "${last##*/}"
 finish="$(robot_value until <<<"$watch")"
 [ -n "$finish" ] && pass "finish: the last page appears" || fail "finish: no finish page"
 screenshot example-96-finish --hwnd "$finish" >/dev/null
+check "finish: the focus on Finish, the page's one stop" "$(focus_of "$finish")|$(tab_order "$finish" 1)" "Finish|Finish|"
 keys "$finish" RETURN
 run="$(robot_bg_wait "$dir/run.log" 240)"
 check "installed: exit code 0" "$(robot_value exit <<<"$run")" 0
