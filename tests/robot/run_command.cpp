@@ -66,8 +66,10 @@ class WindowWatch {
     AddDescendants(tree_);
     for (HWND window : VisibleTopLevelWindows()) {
       if (tree_.count(ProcessOf(window)) == 0) continue;
-      windows_.insert(window);
       std::wstring title = WindowText(window);
+      // A window that went while its title was read (it reads as empty) was not seen.
+      if (!IsWindow(window) || !IsWindowVisible(window)) continue;
+      windows_.insert(window);
       if (seen_.emplace(window, title).second) out_.Line("window", title);
     }
   }
