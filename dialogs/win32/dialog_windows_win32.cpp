@@ -13,6 +13,7 @@
 #include "components/component_table.h"
 #include "dialogs/form_stream.h"
 #include "dialogs/win32/flash_frame_win32.h"
+#include "dialogs/win32/gdi_object.h"
 #include "dialogs/win32/win32_text.h"
 #include "lang/caption.h"
 #include "lang/engine_texts.h"
@@ -112,18 +113,9 @@ HBITMAP AboutPicture() {
     auto icon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
     if (icon == nullptr) return HBITMAP{};
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    if (dc != nullptr && bitmap != nullptr) {
-      HGDIOBJ old = SelectObject(dc, bitmap);
-      const RECT all{0, 0, size, size};
-      FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
+    HBITMAP bitmap = PaintedBitmap(size, size, COLOR_MENU, [&](HDC dc) {
       DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-      SelectObject(dc, old);
-    }
-    if (dc != nullptr) DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    });
     DestroyIcon(icon);
     return bitmap;
   }();

@@ -1590,24 +1590,6 @@ void DrawFate(HDC dc, RECT r, Fate fate) {
   FillRect(dc, &lamp, light.Get());
 }
 
-// A picture of width by height pixels on the window colour, drawn by paint.
-template <typename Paint>
-HBITMAP DrawPicture(int width, int height, Paint paint) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  if (dc != nullptr && bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-    paint(dc);
-    SelectObject(dc, old);
-  }
-  if (dc != nullptr) DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return bitmap;
-}
-
 // The two pictures of component tree nodes, twice as wide as high: 0 not
 // selected (an empty check box and the red cross), 1 selected (the ticked
 // box and the drive), at the size the form is shown.
@@ -1615,7 +1597,7 @@ HIMAGELIST MakeTreeImages(int size) {
   HIMAGELIST list = ImageList_Create(2 * size, size, ILC_COLOR32, 2, 0);
   if (list == nullptr) return nullptr;
   for (bool checked : {false, true}) {
-    HBITMAP bitmap = DrawPicture(2 * size, size, [&](HDC dc) {
+    HBITMAP bitmap = PaintedBitmap(2 * size, size, COLOR_WINDOW, [&](HDC dc) {
       RECT box{1, 1, size - 1, size - 1};
       DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
       DrawFate(dc, RECT{size, 0, 2 * size, size}, checked ? Fate::kInstalled : Fate::kUnavailable);
@@ -1767,7 +1749,7 @@ int FormWindow::PopupMenu(const FormControl& control, const std::vector<std::str
     const Fate fate = last     ? Fate::kUnavailable
                       : i == 0 ? Fate::kInstalled
                                : Fate::kInstalledWithParts;
-    pictures.emplace_back(DrawPicture(size, size, [&](HDC dc) {
+    pictures.emplace_back(PaintedBitmap(size, size, COLOR_WINDOW, [&](HDC dc) {
       DrawFate(dc, RECT{0, 0, size, size}, fate);
     }));
     MENUITEMINFOW info{};

@@ -50,6 +50,25 @@ class SelectedObject {
   HGDIOBJ previous_;
 };
 
+// A bitmap of width by height pixels compatible with the screen, filled with
+// the system colour `ground`, then drawn on by paint(dc) (nullptr when it
+// cannot be made). The caller deletes it.
+template <typename Paint>
+HBITMAP PaintedBitmap(int width, int height, int ground, Paint paint) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  if (dc != nullptr && bitmap != nullptr) {
+    SelectedObject selected(dc, bitmap);
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(ground));
+    paint(dc);
+  }
+  if (dc != nullptr) DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
 // One reference to a COM interface.
 template <typename Interface>
 class ComRef {

@@ -16,6 +16,7 @@
 #include "common/win32/handle.h"
 #include "common/win32/process_token.h"
 #include "common/win32/registry_key.h"
+#include "common/win32/system_library.h"
 
 namespace vantrell {
 namespace {
@@ -145,10 +146,7 @@ Win32SystemQueries::VersionLibrary* Win32SystemQueries::Versions() {
   std::lock_guard<std::mutex> lock(versionMutex_);
   if (versionsTried_) return versions_;
   versionsTried_ = true;
-  std::string system = SystemDirectory();
-  if (system.empty()) return nullptr;
-  HMODULE h =
-      LoadLibraryExA((system + "\\version.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE h = LoadSystemLibrary(L"version.dll");
   if (h == nullptr) return nullptr;
   auto* library = new VersionLibrary(h);
   library->size = reinterpret_cast<VersionLibrary::SizeFn>(
